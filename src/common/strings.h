@@ -1,0 +1,19 @@
+#pragma once
+
+// Texts that the program shows or stores in more than one place.
+
+#include <QString>
+
+namespace Texts {
+
+inline const QString ApplicationTitle = QStringLiteral("Divod Ivodedod - Frappin");
+inline const QString Invitation =
+    QStringLiteral("Clique sur le bouton 'Commencer' pour débuter les exercices.");
+inline const QString QuitQuestion = QStringLiteral("Voulez-vous quitter le programme ?");
+
+// Version shown in the About box: major.minor.revision.
+inline constexpr int VersionMajor = 1;
+inline constexpr int VersionMinor = 0;
+inline constexpr int VersionRevision = 0;
+
+} // namespace Texts

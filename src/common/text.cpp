@@ -1,0 +1,28 @@
+#include "common/text.h"
+
+QString trimBlanks(QStringView text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    return text.sliced(first, last - first).toString();
+}
+
+QString charAt(QStringView text, qsizetype n)
+{
+    if (n < 1 || n > text.size())
+        return {};
+    return QString(text[n - 1]);
+}
+
+QString midText(QStringView text, qsizetype start, qsizetype end)
+{
+    start = std::max<qsizetype>(start, 1);
+    end = std::min(end, text.size());
+    if (end < start)
+        return {};
+    return text.sliced(start - 1, end - start + 1).toString();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+// Reading and writing the program's plain-text data files (word lists, keyboard position file).
+//
+// The files come from Windows (Windows-1252, CR LF) as well as from Linux editors (UTF-8, LF). A file is read
+// whole, decoded once, then cut into lines:
+//   - a file that starts with a UTF-8 byte-order mark, or that is valid UTF-8 and holds multi-byte sequences,
+//     is UTF-8; any other file is Windows-1252, in which every byte is one character;
+//   - a line ends at CR LF, at a lone CR or at a lone LF; the end of the file ends the last line, so a file
+//     whose last line has a line end holds no extra empty line.
+// Files are written as Windows-1252 with CR LF.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// Decodes the bytes of a text file by the rule above.
+QString decodeTextFile(const QByteArray &bytes);
+
+// Windows-1252 decoding and encoding. encodeWindows1252 returns nothing when a character has no byte in the
+// code page, so that a caller can refuse the text instead of writing "?".
+QString decodeWindows1252(const QByteArray &bytes);
+std::optional<QByteArray> encodeWindows1252(QStringView text);
+bool fitsWindows1252(QStringView text);
+
+// The whole decoded content of a file, or nothing when it cannot be opened for reading (missing, a folder,
+// no permission). A read error part-way keeps what was read before it.
+std::optional<QString> readTextFile(const QString &path);
+
+// Walks the lines of a decoded text without copying it.
+class LineReader {
+public:
+    explicit LineReader(QStringView text) : m_text(text) {}
+
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    // The next line without its line end; call only when not atEnd().
+    QStringView next();
+
+private:
+    QStringView m_text;
+    qsizetype m_pos = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+// The per-user settings store: (application, section, key) -> text.
+//
+// Each application is one INI file of the organisation "frappin" in the user's configuration folder:
+// "Frappin" is $XDG_CONFIG_HOME/frappin/Frappin.ini and "Configuration" .../frappin/Configuration.ini. A
+// section is an INI group. Every read goes to the file at the moment it is made, so values written meanwhile
+// by another program (the pupil's identity) are seen at once; nothing is cached here.
+//
+// This module is the only one that opens the store.
+
+#include <QString>
+
+namespace Store {
+
+inline const QString Frappin = QStringLiteral("Frappin");
+inline const QString Configuration = QStringLiteral("Configuration");
+
+// Section of the teacher's settings and of the pupil's identity, and its keys.
+inline const QString Demarrage = QStringLiteral("Démarrage");
+inline const QString Niveau = QStringLiteral("Niveau");
+inline const QString Exercice = QStringLiteral("Exercice");
+inline const QString Son = QStringLiteral("Son");
+inline const QString Fichier = QStringLiteral("Fichier");
+inline const QString Derniere = QStringLiteral("Dernière");
+inline const QString Prenom = QStringLiteral("Prenom");
+inline const QString Nom = QStringLiteral("Nom");
+
+// Keys of a pupil's section: the results of the pupil's last series ("Niveau" as above).
+inline const QString Note = QStringLiteral("Note");
+inline const QString Duree = QStringLiteral("Durée");
+inline const QString NombreCaracteres = QStringLiteral("Nombre de caractères");
+
+// The pictures folder, under the application "Configuration".
+inline const QString SectionFichier = QStringLiteral("Fichier");
+inline const QString Eleves = QStringLiteral("Eleves");
+
+inline const QString DefaultWordList = QStringLiteral("frappin.mot");
+
+// The stored text, or defaultValue when the key is absent or the store cannot be read.
+QString Read(const QString &application, const QString &section, const QString &key,
+             const QString &defaultValue);
+// Creates or replaces the value. Returns false when the store could not be written.
+bool Write(const QString &application, const QString &section, const QString &key, const QString &value);
+
+// The stored text read as a decimal number, or defaultValue when it is absent or not a number.
+double ReadNumber(const QString &application, const QString &section, const QString &key,
+                  double defaultValue);
+
+// The teacher's settings of "Démarrage", read as the exercises use them.
+// Series length setting: 0 to 3 for 5 to 20 words; any other value counts as 0.
+int exerciceSetting();
+// Words in a series: (Exercice + 1) x 5.
+int seriesLength();
+// The guide level as stored, or "0" when the stored text is not a number.
+QString niveauSetting();
+
+} // namespace Store

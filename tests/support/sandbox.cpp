@@ -1,0 +1,68 @@
+#include "support/sandbox.h"
+
+#include "common/platform.h"
+#include "common/values.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+QTemporaryDir *configDir = nullptr;
+
+} // namespace
+
+namespace TestSupport {
+
+void prepareProcess()
+{
+    configDir = new QTemporaryDir();
+    qputenv("XDG_CONFIG_HOME", configDir->path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+QString configFolder()
+{
+    return configDir->path() + QStringLiteral("/frappin");
+}
+
+} // namespace TestSupport
+
+Sandbox::Sandbox()
+{
+    QDir(TestSupport::configFolder()).removeRecursively();
+    setProgramFolderForTests(m_folder.path());
+    setClockForTests({});
+    setRandomForTests({});
+    resetValues();
+    setMessageHandlerForTests([this](const MessageRequest &request) {
+        messages.append(request);
+        if (request.buttons == MsgButtons::Ok)
+            return MsgAnswer::Ok;
+        return answers.isEmpty() ? MsgAnswer::Yes : answers.takeFirst();
+    });
+}
+
+Sandbox::~Sandbox()
+{
+    setMessageHandlerForTests({});
+    setProgramFolderForTests({});
+    setClockForTests({});
+    setRandomForTests({});
+    resetValues();
+}
+
+void Sandbox::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    QFile file(path(name));
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void Sandbox::copyShippedFile(const QString &name) const
+{
+    QFile::remove(path(name));
+    QVERIFY(QFile::copy(QStringLiteral(FRAPPIN_RESOURCES_DIR "/") + name, path(name)));
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+// What every test needs to run the program's code away from the user's files: a settings store in a
+// temporary configuration folder, a temporary program folder for the data files, fresh program-wide values,
+// and message boxes replaced by a recorder that answers as the test says.
+
+#include "common/messagebox.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+class Sandbox {
+public:
+    // Empties the settings store, points the program's folder at a new temporary folder, resets the
+    // program-wide values, the clock and the random draw, and records message boxes.
+    Sandbox();
+    ~Sandbox();
+    Sandbox(const Sandbox &) = delete;
+    Sandbox &operator=(const Sandbox &) = delete;
+
+    QString folder() const { return m_folder.path(); }
+    QString path(const QString &name) const { return m_folder.filePath(name); }
+    // Writes bytes to a file of the program's folder.
+    void writeFile(const QString &name, const QByteArray &bytes) const;
+    // Copies a data file that ships with the program into the program's folder.
+    void copyShippedFile(const QString &name) const;
+
+    // Message boxes shown so far, and the answers to give to the next Yes/No questions (Yes by default).
+    QList<MessageRequest> messages;
+    QList<MsgAnswer> answers;
+
+private:
+    QTemporaryDir m_folder;
+};
+
+namespace TestSupport {
+// Run once at the start of a test program, before the application object exists.
+void prepareProcess();
+// The configuration folder of the settings store used by the tests.
+QString configFolder();
+} // namespace TestSupport
+
+// main() of a test suite: a QApplication (offscreen unless told otherwise) and the sandboxed store.
+#define FRAPPIN_TEST_MAIN(TestClass)                                                                         \
+    int main(int argc, char *argv[])                                                                         \
+    {                                                                                                        \
+        TestSupport::prepareProcess();                                                                       \
+        QApplication app(argc, argv);                                                                        \
+        TestClass test;                                                                                      \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                              \
+    }
