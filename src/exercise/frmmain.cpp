@@ -158,8 +158,3 @@ void frmMain::showEvent(QShowEvent *event)
         Form_Activate();
     }
 }
-
-void frmMain::onFocusWindowChanged(QWindow *focused)
-{
-    m_previousFocus = focused;
-}

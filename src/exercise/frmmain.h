@@ -32,6 +32,8 @@ class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int MarkerCount = 102;
+    // Dynamic property that marks the program's own dialogs, whose closing greets the pupil again.
+    static constexpr const char *OwnDialogProperty = "frappinOwnDialog";
 
     // Creates the window and runs the start-up sequence (Form_Initialize). The activation rule runs when the
     // window is first shown.
@@ -84,6 +86,13 @@ private:
     void createTimers();
 
     void onFocusWindowChanged(QWindow *focused);
+    static bool isOwnDialog(const QWindow *window);
+
+    // The end of a series, after the pause of its last word.
+    void endSeries();
+    void setWordAreaVisible(bool visible);
+    // Marker of the key that gives c, or -1 when no key of the table gives it.
+    int markerOf(const QString &c) const;
 
     // Controls (see the layout of the window for each).
     QWidget *m_client = nullptr;
@@ -118,5 +127,5 @@ private:
     QPointer<QWidget> m_frmApropos;
 
     bool m_shownOnce = false;
-    QPointer<QWindow> m_previousFocus;
+    bool m_ownDialogHadFocus = false;
 };

@@ -1,13 +1,16 @@
-// Start-up, the load step, the start of a series and quitting.
+// Start-up, the load step, the start and the end of a series, the pause timer, the grade and quitting.
 
 #include "exercise/frmmain.h"
 
+#include "common/intervaltimer.h"
 #include "common/messagebox.h"
 #include "common/picturebox.h"
 #include "common/platform.h"
 #include "common/strings.h"
 #include "common/text.h"
 #include "common/values.h"
+#include "exercise/typing.h"
+#include "keyboard/expandword.h"
 #include "keyboard/keytable.h"
 #include "settings/store.h"
 #include "words/wordlist.h"
@@ -15,7 +18,17 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
+#include <QWindow>
+
+#include <cmath>
+
+namespace {
+
+constexpr double MillisecondsPerDay = 86400000.0;
+
+} // namespace
 
 void frmMain::Form_Initialize()
 {
@@ -30,13 +43,12 @@ void frmMain::Form_Initialize()
     v.EnCours = 0;
     BoutonDepart->setEnabled(true);
     Message->setText(Texts::Invitation);
-    Consigne->hide();
-    MotATaper->hide();
-    MotATaperBord->hide();
+    setWordAreaVisible(false);
 }
 
 void frmMain::Form_Load()
 {
+    ProgramValues &v = values();
     setWindowTitle(Texts::ApplicationTitle);
     TaNoteTexte->setText(QStringLiteral("Ton texte"));
     MotATaper->clear();
@@ -45,6 +57,19 @@ void frmMain::Form_Load()
     MainDroite->show();
     MainGauche->hide();
     ChargeImage();
+    if (v.EnCours == 0)
+        return;
+
+    // Every entry is equally likely, the last draw included.
+    const int count = std::max<int>(v.NbPhrases, 0);
+    v.IndiceMot = std::clamp(static_cast<int>(std::floor(nextRandom() * count)), 0, std::max(count - 1, 0));
+    const QString &entry = v.Phrases[static_cast<std::size_t>(v.IndiceMot)];
+    // An entry too long or with too many commas to be split still shows its word.
+    MotATaper->setText(ExpandWord(entry, v.Champs) ? v.Champs[0] : wordOfEntry(entry));
+    PlaceMainDroite(charAt(MotATaper->text(), 1));
+    v.FautesMot = 0;
+    setWordAreaVisible(true);
+    AjusteGuide();
 }
 
 void frmMain::Form_Activate()
@@ -53,6 +78,90 @@ void frmMain::Form_Activate()
         return;
     MonTexte->setText(trimBlanks(Store::Read(Store::Frappin, Store::Demarrage, Store::Prenom, QString())));
     ChargeImage();
+}
+
+void frmMain::BoutonDepart_Click()
+{
+    ProgramValues &v = values();
+    Message->clear();
+    MonTexte->clear();
+    BoutonDepart->setEnabled(false);
+    v.EnCours = 1;
+    v.FautesMot = 0;
+    v.FautesSerie = 0;
+    v.NbCaracteres = 0;
+    v.MotsRestants = Store::seriesLength();
+    v.NiveauGuide = Store::niveauSetting();
+    v.HeureDebut = currentDateTime();
+    Form_Load();
+    MonTexte->setFocus();
+}
+
+void frmMain::mnuNouveau_Click()
+{
+    BoutonDepart_Click();
+}
+
+void frmMain::Timer_Timer(int index)
+{
+    ProgramValues &v = values();
+    if (index == 0) {
+        Timer(0)->stop();
+        Bravo->hide();
+        v.MotsRestants -= 1;
+        if (v.MotsRestants == 0) {
+            endSeries();
+            return;
+        }
+        v.NbCaracteres += MotATaper->text().size();
+        Form_Load();
+    } else if (index == 1) {
+        MainGauche->hide();
+        MainDroite->hide();
+        Timer(1)->stop();
+    }
+}
+
+void frmMain::endSeries()
+{
+    ProgramValues &v = values();
+    Timer(1)->stop();
+    v.DureeSerie = static_cast<double>(v.HeureDebut.msecsTo(currentDateTime())) / MillisecondsPerDay;
+    v.NbCaracteres += MotATaper->text().size();
+    Message->setText(Texts::Invitation);
+    BoutonDepart->setEnabled(true);
+
+    if (Store::Read(Store::Frappin, Store::Demarrage, Store::Derniere, QString()).isEmpty())
+        return;
+    // The pupil's section is read again for each result, as another program may name a new pupil meanwhile.
+    // A name made only of blanks names no section: the grade is shown but nothing is stored.
+    const auto write = [](const QString &key, const QString &value) {
+        const QString section =
+            trimBlanks(Store::Read(Store::Frappin, Store::Demarrage, Store::Derniere, QString()));
+        if (!section.isEmpty())
+            Store::Write(Store::Frappin, section, key, value);
+    };
+    write(Store::Note, AfficheNote());
+    write(Store::Duree, QLocale().toString(v.DureeSerie, 'g', 15));
+    write(Store::NombreCaracteres, QString::number(v.NbCaracteres));
+    write(Store::Niveau, QString::number(v.NiveauGuide.trimmed().toDouble() + 1));
+}
+
+QString frmMain::AfficheNote()
+{
+    const ProgramValues &v = values();
+    setWordAreaVisible(false);
+    TaNoteTexte->setText(QStringLiteral("Ta note est"));
+    MotATaper->setText(QString::number(gradeOutOf20(v.FautesSerie, v.NbCaracteres)) + QStringLiteral("/20"));
+    MonTexte->setText(MotATaper->text());
+    return QString::number(gradeOutOf20(v.FautesSerie, v.NbCaracteres));
+}
+
+void frmMain::setWordAreaVisible(bool visible)
+{
+    Consigne->setVisible(visible);
+    MotATaper->setVisible(visible);
+    MotATaperBord->setVisible(visible);
 }
 
 void frmMain::mnuQuitter_Click()
@@ -66,4 +175,24 @@ void frmMain::exit_Click()
 {
     QApplication::closeAllWindows();
     QApplication::quit();
+}
+
+// The greeting runs when the window takes the focus back from one of the program's own dialogs, not when the
+// pupil comes back from another program: a focus change that leaves the program (no focus window) keeps what
+// had the focus last.
+void frmMain::onFocusWindowChanged(QWindow *focused)
+{
+    if (!focused)
+        return;
+    if (focused == windowHandle() && m_ownDialogHadFocus)
+        Form_Activate();
+    m_ownDialogHadFocus = isOwnDialog(focused);
+}
+
+bool frmMain::isOwnDialog(const QWindow *window)
+{
+    const auto widgets = QApplication::topLevelWidgets();
+    return std::any_of(widgets.begin(), widgets.end(), [window](const QWidget *widget) {
+        return widget->windowHandle() == window && widget->property(OwnDialogProperty).toBool();
+    });
 }
