@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs the benchmarks: one typed change through the typed-text check, and the time from the program's start
+# to its first painted window under Xvfb. Build first (./test.sh or cmake --build build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+cmake --build "$build" --target bench_typing startup_probe frappin >/dev/null
+
+echo "== One typed change (ten-letter word, 1025-entry key table)"
+echo "(one iteration is 11 changes)"
+QT_QPA_PLATFORM=offscreen "$build/bench/bench_typing" -minimumvalue 200 2>/dev/null | grep -A1 RESULT
+
+echo "== Start-up to the first painted window (Xvfb, 20 runs)"
+display=:${BENCH_DISPLAY:-91}
+Xvfb "$display" -screen 0 1024x768x24 -noreset >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null' EXIT
+sleep 1
+work=$(mktemp -d)
+cp "$build/bench/startup_probe" "$build/frappin.mot" "$build/clavier.dat" "$work/"
+export XDG_CONFIG_HOME="$work/config" DISPLAY="$display"
+python3 - "$work/startup_probe" <<'PY'
+import statistics, subprocess, sys, time
+times = []
+for _ in range(20):
+    start = time.monotonic() * 1000
+    out = subprocess.run([sys.argv[1]], capture_output=True, text=True, timeout=30).stdout
+    painted = float(out.split()[1])
+    times.append(painted - start)
+times.sort()
+print(f"median {statistics.median(times):.1f} ms, best {times[0]:.1f} ms, worst {times[-1]:.1f} ms")
+PY
+rm -rf "$work"
