@@ -36,6 +36,12 @@ bool Write(const QString &application, const QString &section, const QString &ke
     return settings.status() == QSettings::NoError;
 }
 
+QStringList Sections(const QString &application)
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("frappin"), application);
+    return settings.childGroups();
+}
+
 double ReadNumber(const QString &application, const QString &section, const QString &key, double defaultValue)
 {
     bool ok = false;

@@ -10,6 +10,7 @@
 // This module is the only one that opens the store.
 
 #include <QString>
+#include <QStringList>
 
 namespace Store {
 
@@ -42,6 +43,9 @@ QString Read(const QString &application, const QString &section, const QString &
              const QString &defaultValue);
 // Creates or replaces the value. Returns false when the store could not be written.
 bool Write(const QString &application, const QString &section, const QString &key, const QString &value);
+
+// The sections of an application, in the store's order; for the companion tool that lists the pupils.
+QStringList Sections(const QString &application);
 
 // The stored text read as a decimal number, or defaultValue when it is absent or not a number.
 double ReadNumber(const QString &application, const QString &section, const QString &key,

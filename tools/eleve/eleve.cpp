@@ -1,0 +1,206 @@
+#include "eleve.h"
+
+#include "common/text.h"
+#include "settings/store.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMap>
+
+#include <cmath>
+
+namespace {
+
+const QString Usage = QStringLiteral(
+    "Utilisation :\n"
+    "  frappin-eleve definir --prenom PRÉNOM --nom NOM [--eleve NOM_DES_RÉSULTATS] [--photos DOSSIER]\n"
+    "      Choisit l'élève qui va travailler. Ses résultats sont rangés sous NOM_DES_RÉSULTATS\n"
+    "      (par défaut « PRÉNOM NOM »). Sa photo est DOSSIER/NOM-PRÉNOM.bmp.\n"
+    "  frappin-eleve resultats [ÉLÈVE]\n"
+    "      Affiche les résultats de la dernière série d'un élève (par défaut l'élève en cours).\n"
+    "  frappin-eleve csv\n"
+    "      Affiche les derniers résultats de tous les élèves au format CSV (séparateur « ; »),\n"
+    "      à ouvrir dans un tableur : frappin-eleve csv > resultats.csv\n"
+    "  frappin-eleve --help\n"
+    "      Affiche cette aide.\n");
+
+// The keys of a pupil's results, in the order they are printed.
+const QStringList ResultKeys = {Store::Note, Store::Duree, Store::NombreCaracteres, Store::Niveau};
+
+QString result(const QString &pupil, const QString &key)
+{
+    return Store::Read(Store::Frappin, pupil, key, QString());
+}
+
+bool hasResults(const QString &pupil)
+{
+    return std::any_of(ResultKeys.begin(), ResultKeys.end(),
+                       [&pupil](const QString &key) { return !result(pupil, key).isEmpty(); });
+}
+
+// The stored duration as minutes and seconds. It is a number of days written in the form for numbers of
+// whoever ran the series, with a decimal point or a decimal comma.
+QString durationText(const QString &days)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(QString(days).replace(u',', u'.'), &ok);
+    if (!ok || !std::isfinite(value) || value < 0 || value > 3650)
+        return QString();
+    const auto seconds = static_cast<long long>(std::llround(value * 86400));
+    return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// Takes the value of an option "--name VALUE" or "--name=VALUE" from args.
+struct Options {
+    QMap<QString, QString> values;
+    QStringList positional;
+    QString error;
+};
+
+Options parseOptions(const QStringList &args, const QStringList &known)
+{
+    Options options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (!arg.startsWith(QStringLiteral("--"))) {
+            options.positional.append(arg);
+            continue;
+        }
+        QString name = arg.mid(2);
+        QString value;
+        if (const qsizetype equals = name.indexOf(u'='); equals >= 0) {
+            value = name.mid(equals + 1);
+            name = name.left(equals);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            options.error = QStringLiteral("il manque une valeur après « %1 ».").arg(arg);
+            return options;
+        }
+        if (!known.contains(name)) {
+            options.error = QStringLiteral("option inconnue : « --%1 ».").arg(name);
+            return options;
+        }
+        options.values.insert(name, value);
+    }
+    return options;
+}
+
+int fail(QTextStream &err, const QString &message)
+{
+    err << "frappin-eleve : " << message << "\n"
+        << "Tapez « frappin-eleve --help » pour l'aide.\n";
+    err.flush();
+    return 2;
+}
+
+int definir(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const Options options = parseOptions(args, {"prenom", "nom", "eleve", "photos"});
+    if (!options.error.isEmpty())
+        return fail(err, options.error);
+    if (!options.positional.isEmpty())
+        return fail(err, QStringLiteral("argument en trop : « %1 ».").arg(options.positional.first()));
+    const QString prenom = options.values.value("prenom").trimmed();
+    const QString nom = options.values.value("nom").trimmed();
+    if (prenom.isEmpty() || nom.isEmpty())
+        return fail(err, QStringLiteral("le prénom (--prenom) et le nom (--nom) sont obligatoires."));
+    const QString eleve = trimBlanks(options.values.value("eleve", prenom + u' ' + nom));
+    if (eleve.isEmpty())
+        return fail(err, QStringLiteral("le nom des résultats (--eleve) ne peut pas être vide."));
+    if (eleve == Store::Demarrage || eleve.contains(u'/') || eleve.contains(u'\\'))
+        return fail(err, QStringLiteral("le nom des résultats ne peut pas être « %1 » ni contenir / ou \\.")
+                             .arg(Store::Demarrage));
+
+    QString photos;
+    if (options.values.contains("photos")) {
+        const QFileInfo folder(options.values.value("photos"));
+        if (!folder.isDir())
+            return fail(err, QStringLiteral("le dossier des photos « %1 » n'existe pas.")
+                                 .arg(options.values.value("photos")));
+        photos = folder.absoluteFilePath();
+    }
+
+    bool written = Store::Write(Store::Frappin, Store::Demarrage, Store::Prenom, prenom) &&
+                   Store::Write(Store::Frappin, Store::Demarrage, Store::Nom, nom) &&
+                   Store::Write(Store::Frappin, Store::Demarrage, Store::Derniere, eleve);
+    if (written && !photos.isEmpty())
+        written = Store::Write(Store::Configuration, Store::SectionFichier, Store::Eleves, photos);
+    if (!written)
+        return fail(err, QStringLiteral("impossible d'écrire les réglages de Frappin."));
+
+    out << "Élève en cours : " << prenom << " " << nom << " (résultats sous « " << eleve << " »)\n";
+    if (!photos.isEmpty())
+        out << "Photo attendue : " << QDir(photos).filePath(nom + u'-' + prenom + QStringLiteral(".bmp"))
+            << "\n";
+    return 0;
+}
+
+int resultats(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() > 1)
+        return fail(err, QStringLiteral("un seul nom d'élève à la fois."));
+    const QString eleve =
+        trimBlanks(args.isEmpty() ? Store::Read(Store::Frappin, Store::Demarrage, Store::Derniere, QString())
+                                  : args.first());
+    if (eleve.isEmpty())
+        return fail(err,
+                    QStringLiteral("aucun élève en cours ; donnez son nom : frappin-eleve resultats NOM."));
+    if (!hasResults(eleve)) {
+        err << "frappin-eleve : pas encore de résultats pour « " << eleve << " ».\n";
+        return 1;
+    }
+    out << "Élève : " << eleve << "\n"
+        << "Note : " << result(eleve, Store::Note) << "/20\n"
+        << "Durée : " << durationText(result(eleve, Store::Duree)) << " (" << result(eleve, Store::Duree)
+        << " jour)\n"
+        << "Nombre de caractères : " << result(eleve, Store::NombreCaracteres) << "\n"
+        << "Niveau : " << result(eleve, Store::Niveau) << "\n";
+    return 0;
+}
+
+int csv(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (!args.isEmpty())
+        return fail(err, QStringLiteral("argument en trop : « %1 ».").arg(args.first()));
+    out << "Élève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\n";
+    for (const QString &pupil : Store::Sections(Store::Frappin)) {
+        if (pupil == Store::Demarrage || !hasResults(pupil))
+            continue;
+        out << csvField(pupil) << ';' << csvField(result(pupil, Store::Note)) << ';'
+            << csvField(result(pupil, Store::Duree)) << ';' << durationText(result(pupil, Store::Duree))
+            << ';' << csvField(result(pupil, Store::NombreCaracteres)) << ';'
+            << csvField(result(pupil, Store::Niveau)) << "\n";
+    }
+    return 0;
+}
+
+} // namespace
+
+int runEleve(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    if (arguments.isEmpty())
+        return fail(err, QStringLiteral("dites ce qu'il faut faire : definir, resultats ou csv."));
+    const QString command = arguments.first();
+    const QStringList rest = arguments.mid(1);
+    if (command == QStringLiteral("--help") || command == QStringLiteral("-h") ||
+        command == QStringLiteral("aide")) {
+        out << Usage;
+        return 0;
+    }
+    if (command == QStringLiteral("definir"))
+        return definir(rest, out, err);
+    if (command == QStringLiteral("resultats"))
+        return resultats(rest, out, err);
+    if (command == QStringLiteral("csv"))
+        return csv(rest, out, err);
+    return fail(err, QStringLiteral("commande inconnue : « %1 ».").arg(command));
+}
