@@ -69,8 +69,12 @@ bool fitsWindows1252(QStringView text)
 QString decodeTextFile(const QByteArray &bytes)
 {
     static const QByteArray bom("\xEF\xBB\xBF");
-    if (bytes.startsWith(bom))
-        return QString::fromUtf8(bytes.constData() + bom.size(), bytes.size() - bom.size());
+    if (bytes.startsWith(bom)) {
+        // Only the first mark is the file's: a second one is a character of the text (fromUtf8 would drop it).
+        QStringDecoder utf8(QStringDecoder::Utf8,
+                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return utf8(QByteArrayView(bytes).sliced(bom.size()));
+    }
     if (hasHighBytes(bytes)) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString text = utf8(bytes);
@@ -80,14 +84,27 @@ QString decodeTextFile(const QByteArray &bytes)
     return decodeWindows1252(bytes);
 }
 
-std::optional<QString> readTextFile(const QString &path)
+std::optional<QString> readTextFile(const QString &path, qint64 maxBytes)
 {
-    if (QFileInfo(path).isDir())
+    // Only an ordinary file is read: opening a named pipe waits for a writer, and a device such as /dev/zero
+    // never ends, either of which would hold up the program for ever.
+    if (!QFileInfo(path).isFile())
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return decodeTextFile(file.readAll());
+    if (maxBytes < 0)
+        return decodeTextFile(file.readAll());
+
+    // Qt would reserve maxBytes whatever the file's size: ask for no more than the file holds.
+    QByteArray bytes = file.read(std::min(maxBytes, file.size()));
+    if (!file.atEnd()) {
+        // A cut through a line could also cut through a UTF-8 sequence and change the decoding of the whole.
+        const qsizetype lastEnd = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
+        if (lastEnd >= 0)
+            bytes.truncate(lastEnd + 1);
+    }
+    return decodeTextFile(bytes);
 }
 
 QStringView LineReader::next()

@@ -25,9 +25,14 @@ QString decodeWindows1252(const QByteArray &bytes);
 std::optional<QByteArray> encodeWindows1252(QStringView text);
 bool fitsWindows1252(QStringView text);
 
-// The whole decoded content of a file, or nothing when it cannot be opened for reading (missing, a folder,
-// no permission). A read error part-way keeps what was read before it.
-std::optional<QString> readTextFile(const QString &path);
+// The decoded content of a file, or nothing when it is not an ordinary file that can be opened for reading
+// (missing, a folder, a named pipe or a device, no permission). A read error part-way keeps what was read
+// before it. With maxBytes, only that much of a larger file is read, cut back to its last whole line.
+std::optional<QString> readTextFile(const QString &path, qint64 maxBytes = -1);
+
+// What the two loaders read of a file at most: far more than 1025 lines of any sensible length, far less
+// than a mistaken multi-gigabyte file would cost in memory and time.
+inline constexpr qint64 DataFileReadLimit = 64 * 1024 * 1024;
 
 // Walks the lines of a decoded text without copying it.
 class LineReader {

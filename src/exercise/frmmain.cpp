@@ -1,11 +1,17 @@
 #include "exercise/frmmain.h"
 
+#include "common/afterfirstpaint.h"
 #include "common/intervaltimer.h"
 #include "common/picturebox.h"
 #include "common/userscale.h"
+#include "exercise/clientarea.h"
+#include "keyboard/keyboardpicture.h"
+#include "keyboard/keycaps.h"
+#include "settings/pupilphoto.h"
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -23,81 +29,144 @@ QRect twipsRect(int left, int top, int width, int height)
     return {Scale::px(left), Scale::px(top), Scale::px(width), Scale::px(height)};
 }
 
+// A font of the layout. Sizes are given in points at 96 dots per inch and set in pixels, so that text keeps
+// its place in the pixel layout whatever the screen's logical resolution.
+QFont layoutFont(const QString &family, double points, bool bold = false)
+{
+    QFont font(family);
+    font.setPixelSize(qRound(points * 96.0 / 72.0));
+    font.setBold(bold);
+    return font;
+}
+
+void setColours(QWidget *widget, QPalette::ColorRole textRole, const QColor &text,
+                const QColor &background = {})
+{
+    QPalette palette = widget->palette();
+    palette.setColor(textRole, text);
+    if (background.isValid())
+        palette.setColor(QPalette::Base, background);
+    widget->setPalette(palette);
+}
+
 } // namespace
 
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
+    // A fixed frame with a close box and no minimise or maximise button. The window keeps its ordinary
+    // taskbar entry: it is the pupil's only window and must be easy to find again.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Pianotin"));
+    // The icon is not needed to show the window, and costs more than all the rest of it (common/afterfirstpaint.h).
+    runAfterFirstPaint(this, [this] {
+        setWindowIcon(QIcon::fromTheme(QStringLiteral("frappin"), QIcon(QStringLiteral(":/pictures/icone.svg"))));
+        releaseFreedMemory();
+    });
     createControls();
     createMenus();
     createTimers();
+    setFixedSize(sizeHint());
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &frmMain::onFocusWindowChanged);
     Form_Initialize();
 }
 
 frmMain::~frmMain() = default;
 
+// The controls are created from the back to the front of the window's drawing order, since a later sibling
+// is drawn over an earlier one; ClientArea paints what lies behind them all, and the text boxes and the
+// button come last, above everything.
 void frmMain::createControls()
 {
-    m_client = new QWidget(this);
+    auto *client = new ClientArea(this);
+    m_client = client;
     m_client->setObjectName(QStringLiteral("client"));
     m_client->setFixedSize(Scale::px(ClientWidth), Scale::px(ClientHeight));
     setCentralWidget(m_client);
 
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9.75);
-    setFont(font);
+    setFont(layoutFont(QStringLiteral("Arial"), 9.75));
 
-    auto named = [](auto *widget, const char *name) {
+    auto named = [](auto *widget, const char *name, const QString &accessibleName = {}) {
         widget->setObjectName(QString::fromLatin1(name));
+        if (!accessibleName.isEmpty())
+            widget->setAccessibleName(accessibleName);
         return widget;
     };
 
-    Logo = named(new PictureBox(m_client), "Logo");
-    Logo->setGeometry(twipsRect(150, -240, 2145, 1245));
+    MotATaperBord = named(new FilledBox(QColor(224, 224, 224), m_client), "MotATaperBord",
+                          QStringLiteral("Cadre du mot à taper"));
+    MotATaperBord->setGeometry(twipsRect(4890, 420, 2235, 375));
 
-    TaNoteTexte = named(new QLabel(QStringLiteral("Ton texte"), m_client), "TaNoteTexte");
-    TaNoteTexte->setGeometry(twipsRect(120, 750, 1305, 315));
-    TaNoteTexte->setAlignment(Qt::AlignCenter);
+    Logo = named(new PictureBox(m_client), "Logo", QStringLiteral("Frappin"));
+    Logo->setGeometry(twipsRect(150, -240, 2145, 1245));
+    Logo->setSvg(QStringLiteral(":/pictures/logo.svg"));
+
+    ImageClavier = named(new KeyboardPicture(m_client), "ImageClavier", QStringLiteral("Clavier"));
+    ImageClavier->setGeometry(twipsRect(150, 3060, 8040, 2295));
+    ImageClavier->setAccessibleDescription(
+        QStringLiteral("Clavier français ; une main montre la touche à taper."));
+    for (int i = 0; i < MarkerCount; ++i)
+        m_touche.at(static_cast<std::size_t>(i)) = KeyCaps::markerTwips(i);
 
     Consigne = named(new QLabel(QStringLiteral("Tape le mot suivant :"), m_client), "Consigne");
     Consigne->setGeometry(twipsRect(2460, 480, 2385, 255));
     Consigne->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Consigne->setFont(layoutFont(QStringLiteral("Arial"), 12, true));
+    setColours(Consigne, QPalette::WindowText, QColor(255, 128, 128));
 
-    MotATaperBord = named(new QWidget(m_client), "MotATaperBord");
-    MotATaperBord->setGeometry(twipsRect(4890, 420, 2235, 375));
-
-    MotATaper = named(new QLineEdit(m_client), "MotATaper");
-    MotATaper->setGeometry(twipsRect(4980, 450, 2115, 315));
-    MotATaper->setReadOnly(true);
-    MotATaper->setFrame(false);
-
-    Bravo = named(new PictureBox(m_client), "Bravo");
-    Bravo->setGeometry(twipsRect(7350, 270, 2130, 660));
-
-    FrappinPhoto = named(new PictureBox(m_client), "FrappinPhoto");
-    FrappinPhoto->setGeometry(twipsRect(8250, 1080, 1305, 1575));
-
-    MonTexte = named(new QLineEdit(QStringLiteral("A"), m_client), "MonTexte");
-    MonTexte->setGeometry(twipsRect(150, 1080, 8025, 1740));
-
-    ImageClavier = named(new PictureBox(m_client), "ImageClavier");
-    ImageClavier->setGeometry(twipsRect(150, 3060, 8040, 2295));
-
-    MainGauche = named(new PictureBox(m_client), "MainGauche");
+    MainGauche = named(new PictureBox(m_client), "MainGauche", QStringLiteral("Main gauche"));
     MainGauche->setGeometry(twipsRect(7170, 5910, 480, 675));
+    MainGauche->setSvg(QStringLiteral(":/pictures/main_gauche.svg"));
 
-    MainDroite = named(new PictureBox(m_client), "MainDroite");
-    MainDroite->setGeometry(twipsRect(7740, 5910, 480, 705));
+    Bravo = named(new PictureBox(m_client), "Bravo", QStringLiteral("Bravo !"));
+    Bravo->setGeometry(twipsRect(7350, 270, 2130, 660));
+    Bravo->setSvg(QStringLiteral(":/pictures/bravo.svg"));
 
     Message = named(new QLabel(QStringLiteral("Label2"), m_client), "Message");
     Message->setGeometry(twipsRect(150, 5610, 6705, 285));
     Message->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Message->setFont(layoutFont(QStringLiteral("Arial"), 9.75, true));
+    setColours(Message, QPalette::WindowText, Qt::black);
 
-    BoutonDepart = named(new QPushButton(QStringLiteral("&Commencer"), m_client), "BoutonDepart");
+    MainDroite = named(new PictureBox(m_client), "MainDroite", QStringLiteral("Main droite"));
+    MainDroite->setGeometry(twipsRect(7740, 5910, 480, 705));
+    MainDroite->setSvg(QStringLiteral(":/pictures/main_droite.svg"));
+
+    TaNoteTexte = named(new QLabel(QStringLiteral("Ton texte"), m_client), "TaNoteTexte");
+    TaNoteTexte->setGeometry(twipsRect(120, 750, 1305, 315));
+    TaNoteTexte->setAlignment(Qt::AlignCenter);
+    TaNoteTexte->setFrameStyle(QFrame::Box | QFrame::Plain);
+    TaNoteTexte->setAutoFillBackground(true);
+    TaNoteTexte->setBackgroundRole(QPalette::Base);
+    TaNoteTexte->setForegroundRole(QPalette::Text);
+
+    FrappinPhoto = named(new PictureBox(m_client), "FrappinPhoto", QStringLiteral("Photo de l'élève"));
+    FrappinPhoto->setGeometry(twipsRect(8250, 1080, 1305, 1575));
+
+    new FrontDecorations(m_client);
+
+    // Created in tab order, the labels taking no focus: the word, the button, then the typing box.
+    MotATaper = named(new QLineEdit(m_client), "MotATaper", QStringLiteral("Mot à taper"));
+    MotATaper->setGeometry(twipsRect(4980, 450, 2115, 315));
+    MotATaper->setReadOnly(true);
+    MotATaper->setFrame(false);
+    MotATaper->setFont(layoutFont(QStringLiteral("Arial"), 12, true));
+    setColours(MotATaper, QPalette::Text, QColor(128, 0, 0), QColor(224, 224, 224));
+
+    BoutonDepart = named(new QPushButton(QStringLiteral("&Commencer"), m_client), "BoutonDepart",
+                         QStringLiteral("Commencer"));
     BoutonDepart->setGeometry(twipsRect(6900, 5550, 1335, 345));
+    BoutonDepart->setFont(layoutFont(QStringLiteral("Arial"), 9.75, true));
     BoutonDepart->setDefault(true);
+    client->setDefaultButton(BoutonDepart);
     connect(BoutonDepart, &QPushButton::clicked, this, &frmMain::BoutonDepart_Click);
+
+    MonTexte =
+        named(new QLineEdit(QStringLiteral("A"), m_client), "MonTexte", QStringLiteral("Zone de frappe"));
+    MonTexte->setGeometry(twipsRect(150, 1080, 8025, 1740));
+    MonTexte->setFont(layoutFont(QStringLiteral("Times New Roman"), 63.75, true));
+    setColours(MonTexte, QPalette::Text, QColor(0, 0, 255));
+    MonTexte->setAccessibleDescription(QStringLiteral("Tape ici le mot affiché."));
 
     connect(MonTexte, &QLineEdit::textChanged, this, &frmMain::MonTexte_Change);
 }
@@ -127,6 +196,15 @@ void frmMain::createMenus()
     };
     for (const auto &[action, name] : names)
         action->setObjectName(QString::fromLatin1(name));
+
+    menuBar()->setAccessibleName(QStringLiteral("Menus"));
+    const std::pair<QMenu *, const char *> menus[] = {
+        {fichier, "mnuFichier"}, {edition, "mnuEdit"}, {aide, "mnuPointIntero"}};
+    for (const auto &[menu, name] : menus)
+        menu->setObjectName(QString::fromLatin1(name));
+    fichier->setAccessibleName(QStringLiteral("Fichier"));
+    edition->setAccessibleName(QStringLiteral("Edition"));
+    aide->setAccessibleName(QStringLiteral("Aide"));
 }
 
 void frmMain::createTimers()
@@ -157,4 +235,11 @@ void frmMain::showEvent(QShowEvent *event)
         m_shownOnce = true;
         Form_Activate();
     }
+}
+
+void frmMain::ChargeImage()
+{
+    const QImage photo = loadPupilPhoto(currentPupilPhotoPath());
+    FrappinPhoto->setImage(photo);
+    FrappinPhoto->setBorder(!photo.isNull());
 }

@@ -21,6 +21,7 @@
 #include <array>
 
 class IntervalTimer;
+class KeyboardPicture;
 class PictureBox;
 class QAction;
 class QLabel;
@@ -104,7 +105,7 @@ private:
     PictureBox *Bravo = nullptr;
     PictureBox *FrappinPhoto = nullptr;
     QLineEdit *MonTexte = nullptr;
-    PictureBox *ImageClavier = nullptr;
+    KeyboardPicture *ImageClavier = nullptr;
     PictureBox *MainGauche = nullptr;
     PictureBox *MainDroite = nullptr;
     QLabel *Message = nullptr;

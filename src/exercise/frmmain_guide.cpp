@@ -22,6 +22,10 @@ double guideLevel()
 
 int frmMain::markerOf(const QString &c) const
 {
+    // Nothing left to type (an empty word, or a typed text as long as the word) is no key to press: keys
+    // that type no character, such as Echap, must not be shown for it.
+    if (c.isEmpty())
+        return -1;
     const ProgramValues &v = values();
     const int index = findKey(v.ToucheCaractere, v.DerniereTouche, c);
     // A key file with more lines than there are markers names keys that do not exist; they are not found.

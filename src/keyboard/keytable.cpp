@@ -7,13 +7,18 @@
 
 bool loadKeyTable(const QString &path, TextTable &table, qint16 &last)
 {
-    const std::optional<QString> content = readTextFile(path);
+    const std::optional<QString> content = readTextFile(path, DataFileReadLimit);
     if (!content)
         return false;
+    parseKeyTable(*content, table, last);
+    return true;
+}
 
+void parseKeyTable(QStringView content, TextTable &table, qint16 &last)
+{
     FieldTable champs;
     int count = 0;
-    for (LineReader lines(*content); !lines.atEnd() && count < MaxListEntries;) {
+    for (LineReader lines(content); !lines.atEnd() && count < MaxListEntries;) {
         const QStringView line = lines.next();
         if (line.startsWith(u'#'))
             continue;
@@ -22,7 +27,6 @@ bool loadKeyTable(const QString &path, TextTable &table, qint16 &last)
         table[count++] = champs[1];
     }
     last = static_cast<qint16>(count - 1);
-    return true;
 }
 
 int ChargeIndications()

@@ -10,12 +10,15 @@
 #include "common/values.h"
 
 #include <QString>
+#include <QStringView>
 
 inline const QString KeyboardFileName = QStringLiteral("clavier.dat");
 
 // Loads path into table and sets last to the index of the last entry loaded (-1 for none). Returns false,
 // leaving both unchanged, when the file cannot be opened.
 bool loadKeyTable(const QString &path, TextTable &table, qint16 &last);
+// The same from the decoded content of a file.
+void parseKeyTable(QStringView content, TextTable &table, qint16 &last);
 
 // Loads the program's keyboard file into ToucheCaractere and DerniereTouche; tells the user when it cannot be
 // opened. Always returns 0.

@@ -7,12 +7,17 @@
 
 bool loadWordList(const QString &path, TextTable &phrases, qint16 &count)
 {
-    const std::optional<QString> content = readTextFile(path);
+    const std::optional<QString> content = readTextFile(path, DataFileReadLimit);
     if (!content)
         return false;
+    parseWordList(*content, phrases, count);
+    return true;
+}
 
+void parseWordList(QStringView content, TextTable &phrases, qint16 &count)
+{
     int loaded = 0;
-    for (LineReader lines(*content); !lines.atEnd() && loaded < MaxListEntries;) {
+    for (LineReader lines(content); !lines.atEnd() && loaded < MaxListEntries;) {
         const QStringView line = lines.next();
         // A comment line takes the next free entry only until the next line overwrites it.
         phrases[loaded] = line.toString();
@@ -20,7 +25,6 @@ bool loadWordList(const QString &path, TextTable &phrases, qint16 &count)
             ++loaded;
     }
     count = static_cast<qint16>(loaded);
-    return true;
 }
 
 QString wordListPath()

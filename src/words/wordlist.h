@@ -9,10 +9,13 @@
 #include "common/values.h"
 
 #include <QString>
+#include <QStringView>
 
 // Loads at most MaxListEntries word lines of path into phrases and sets count to their number. Entries at and
 // above count are left as they were. Returns false, leaving both unchanged, when the file cannot be opened.
 bool loadWordList(const QString &path, TextTable &phrases, qint16 &count);
+// The same from the decoded content of a file.
+void parseWordList(QStringView content, TextTable &phrases, qint16 &count);
 
 // The path of the word-list file chosen by the settings.
 QString wordListPath();

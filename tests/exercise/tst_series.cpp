@@ -238,9 +238,10 @@ void TestSeries::typingIsCheckedAtEachChange_data()
     QTest::newRow("wrong capital pasted") << "chat"
                                           << "Chat" << true << 1 << 0 << "Chat"
                                           << "t";
+    // Past the end of the word there is no key to show: the hand stays where the start put it.
     QTest::newRow("letter too many pasted") << "chat"
                                             << "chatx" << true << 1 << 4 << ""
-                                            << "t";
+                                            << "c";
     QTest::newRow("several wrong letters pasted") << "chat"
                                                   << "xyz" << true << 1 << 0 << "xyz"
                                                   << "a";
@@ -356,6 +357,8 @@ void TestSeries::typingBeforeTheFirstSeriesCountsButNeverCompletes()
     QVERIFY(!p.typing()->hasSelectedText());
     QCOMPARE(values().FautesMot, 2);
     QVERIFY(!p.shown("Bravo"));
+    // With no word there is nothing to type: the hand does not point at a key that types nothing (Echap).
+    QVERIFY(!p.pointsAt("MainDroite", 0));
     QVERIFY(!p.window->Timer(0)->isTicking());
     // The start of a series forgets them.
     p.start()->click();

@@ -1,0 +1,52 @@
+#pragma once
+
+// A property that must hold for every input: when it does not, the target stops with the reason, and libFuzzer
+// keeps the input that broke it as a crash artifact.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+
+[[noreturn]] inline void propertyFailed(const char *what, const char *file, int line, const QString &detail)
+{
+    std::fprintf(stderr, "PROPERTY FAILED at %s:%d: %s\n%s\n", file, line, what, qPrintable(detail));
+    std::abort();
+}
+
+#define FUZZ_CHECK(condition, detail)                                                                        \
+    do {                                                                                                     \
+        if (!(condition))                                                                                    \
+            propertyFailed(#condition, __FILE__, __LINE__, (detail));                                        \
+    } while (false)
+
+// Shows a text with its control characters escaped, for the failure messages.
+inline QString visible(const QString &text, qsizetype limit = 200)
+{
+    QString out;
+    for (QChar c : text.left(limit)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0))
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    if (text.size() > limit)
+        out += QStringLiteral("... (%1 characters)").arg(text.size());
+    return out;
+}
+
+// The lines of a decoded text by a rule written independently of LineReader: every CR LF and every lone CR
+// becomes LF, the text is cut at LF, and the end of the text ends the last line.
+inline QStringList referenceLines(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    QString unified = text;
+    unified.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    unified.replace(u'\r', u'\n');
+    QStringList lines = unified.split(u'\n');
+    if (unified.endsWith(u'\n'))
+        lines.removeLast();
+    return lines;
+}

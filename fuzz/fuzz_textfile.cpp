@@ -1,0 +1,74 @@
+// Decoding the data files on any bytes.
+//  - Windows-1252: every byte is one character and encodes back to itself; a text of such characters fits.
+//  - Round trips through a file: Windows-1252 text that is not also valid UTF-8, and any text written as
+//    UTF-8 with a byte-order mark, or as UTF-8 holding an accented letter, read back as written.
+//  - Lines: none holds a line end, and they are the text cut at CR LF, CR and LF.
+
+#include "check.h"
+
+#include "common/textfile.h"
+
+#include <QStringDecoder>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+bool isValidUtf8(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)utf8(bytes);
+    return !utf8.hasError();
+}
+
+bool hasNonAscii(const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+
+    // Every byte is a character of the code page, and comes back as the same byte.
+    const QString windows = decodeWindows1252(bytes);
+    FUZZ_CHECK(windows.size() == bytes.size(), QString::number(windows.size()));
+    FUZZ_CHECK(fitsWindows1252(windows), visible(windows));
+    const std::optional<QByteArray> encoded = encodeWindows1252(windows);
+    FUZZ_CHECK(encoded && *encoded == bytes, QStringLiteral("Windows-1252 round trip"));
+
+    // A Windows-1252 file reads as written unless its bytes are also valid UTF-8 with a multi-byte sequence.
+    const QString decoded = decodeTextFile(bytes);
+    const bool ascii = !hasNonAscii(windows);
+    if (ascii || (!isValidUtf8(bytes) && !bytes.startsWith("\xEF\xBB\xBF")))
+        FUZZ_CHECK(decoded == windows, visible(decoded));
+
+    // Text that holds characters outside Windows-1252 cannot be encoded, and is refused as a whole.
+    const QString utf8Text = QString::fromUtf8(bytes);
+    FUZZ_CHECK(encodeWindows1252(utf8Text).has_value() == fitsWindows1252(utf8Text), visible(utf8Text));
+
+    // Any text written as UTF-8 with a byte-order mark reads back as written; without the mark, when it holds
+    // a character outside ASCII. (fromUtf8 gave a text without lone surrogates, which UTF-8 cannot hold.)
+    FUZZ_CHECK(decodeTextFile("\xEF\xBB\xBF" + utf8Text.toUtf8()) == utf8Text, visible(utf8Text));
+    if (hasNonAscii(utf8Text) && !utf8Text.startsWith(QChar(0xFEFF)))
+        FUZZ_CHECK(decodeTextFile(utf8Text.toUtf8()) == utf8Text, visible(utf8Text));
+
+    // The lines of the decoded text.
+    QStringList lines;
+    for (LineReader reader(decoded); !reader.atEnd();) {
+        const QStringView line = reader.next();
+        FUZZ_CHECK(!line.contains(u'\r') && !line.contains(u'\n'), visible(line.toString()));
+        lines.append(line.toString());
+    }
+    FUZZ_CHECK(lines == referenceLines(decoded),
+               QStringLiteral("%1 lines, %2 expected").arg(lines.size()).arg(referenceLines(decoded).size()));
+    return 0;
+}

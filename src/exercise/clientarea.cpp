@@ -1,0 +1,157 @@
+#include "exercise/clientarea.h"
+
+#include "common/userscale.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSvgRenderer>
+
+namespace {
+
+using ClientLayout::Line;
+
+// Shape1, the black frame under the keyboard, and Shape2, the outline round the typing box, in twips.
+constexpr QRect Shape1Twips{120, 3030, 8085, 2355};
+constexpr QRect Shape2Twips{120, 1062, 8077, 1763};
+
+// Shadow lines in scroll-bar colour, lines in caption-text colour, shadow lines in inactive-caption colour.
+constexpr Line Line1{150, 2850, 8190, 2850, 2};
+constexpr Line Line2{8209, 1170, 8209, 2850, 2};
+constexpr Line Line3{1710, 1140, 150, 1140, 1};
+constexpr Line Line4{180, 1080, 1380, 1080, 6};
+constexpr Line Line5{180, 5400, 8220, 5400, 2};
+constexpr Line Line6{120, 750, 90, 750, 1};
+constexpr Line Line7{8220, 3090, 8220, 5400, 2};
+
+// The background picture is drawn at its own size from the client's top-left corner; the client is 2 pixels
+// wider and 32 pixels lower, so its right edge shows the window colour and its bottom rows are cut off.
+constexpr QSize BackgroundSize{640, 480};
+
+QRect pixels(const QRect &twips)
+{
+    return {Scale::px(twips.x()), Scale::px(twips.y()), Scale::px(twips.width()), Scale::px(twips.height())};
+}
+
+void fillLine(QPainter &painter, const Line &line, const QColor &colour)
+{
+    painter.fillRect(ClientLayout::lineRect(line), colour);
+}
+
+QRect shape2Pixels()
+{
+    return pixels(Shape2Twips);
+}
+
+// One-pixel outline drawn inside the rectangle, as the layout's shapes are.
+void outline(QPainter &painter, const QRect &rect, const QColor &colour)
+{
+    painter.setPen(QPen(colour, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+}
+
+} // namespace
+
+namespace ClientLayout {
+
+QRect lineRect(const Line &line)
+{
+    const int x1 = Scale::px(std::min(line.x1, line.x2));
+    const int x2 = Scale::px(std::max(line.x1, line.x2));
+    const int y1 = Scale::px(std::min(line.y1, line.y2));
+    const int y2 = Scale::px(std::max(line.y1, line.y2));
+    const int before = line.width / 2;
+    if (y1 == y2)
+        return {x1, y1 - before, x2 - x1, line.width};
+    return {x1 - before, y1, line.width, y2 - y1};
+}
+
+// The platform has no scroll-bar or caption colour roles; these palette roles play their parts. The caption
+// text colour is the typing box's own background, so that Line4 joins the grade label to the box.
+QColor scrollBarColour(const QWidget *widget)
+{
+    return widget->palette().color(QPalette::Mid);
+}
+
+QColor captionTextColour(const QWidget *widget)
+{
+    return widget->palette().color(QPalette::Base);
+}
+
+QColor inactiveCaptionColour(const QWidget *widget)
+{
+    return widget->palette().color(QPalette::Dark);
+}
+
+} // namespace ClientLayout
+
+// The window colour is the system's window background (a text box's background). It is painted here rather
+// than set as the background role, which the labels would inherit along with its text colour.
+ClientArea::ClientArea(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ClientArea::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    if (!m_backgroundSvg)
+        m_backgroundSvg = new QSvgRenderer(QStringLiteral(":/pictures/fond.svg"), this);
+    m_backgroundSvg->render(&painter, QRectF(QPointF(0, 0), QSizeF(BackgroundSize)));
+    painter.fillRect(pixels(Shape1Twips), Qt::black);
+
+    const QColor scrollBar = ClientLayout::scrollBarColour(this);
+    const QColor captionText = ClientLayout::captionTextColour(this);
+    const QColor inactiveCaption = ClientLayout::inactiveCaptionColour(this);
+    fillLine(painter, Line1, scrollBar);
+    fillLine(painter, Line2, scrollBar);
+    fillLine(painter, Line3, captionText);
+    fillLine(painter, Line6, captionText);
+    fillLine(painter, Line5, inactiveCaption);
+    fillLine(painter, Line7, inactiveCaption);
+}
+
+void ClientArea::setDefaultButton(QPushButton *button)
+{
+    m_defaultButton = button;
+}
+
+void ClientArea::keyPressEvent(QKeyEvent *event)
+{
+    // As in a dialog: a text box lets Enter through to its window, which clicks the default button.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (enter && plain) {
+        if (m_defaultButton && m_defaultButton->isEnabled() && m_defaultButton->isVisible()) {
+            m_defaultButton->click();
+            event->accept();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+FrontDecorations::FrontDecorations(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(shape2Pixels().united(ClientLayout::lineRect(Line4)));
+}
+
+void FrontDecorations::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.translate(-pos());
+    outline(painter, shape2Pixels(), palette().color(QPalette::WindowText));
+    fillLine(painter, Line4, ClientLayout::captionTextColour(this));
+}
+
+FilledBox::FilledBox(const QColor &fill, QWidget *parent) : QWidget(parent), m_fill(fill) {}
+
+void FilledBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_fill);
+    outline(painter, rect(), palette().color(QPalette::WindowText));
+}

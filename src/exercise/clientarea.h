@@ -1,0 +1,78 @@
+#pragma once
+
+// The painted parts of the main window's client area, outside its controls.
+//
+// The window's elements overlap in a fixed order from back to front: the background picture, the black frame
+// under the keyboard (Shape1), the grey box of the word (MotATaperBord), the logo, the keyboard, the shadow
+// lines, the labels and pictures, then the outline round the typing box (Shape2) and the thick line that
+// joins the grade label to it (Line4); the text boxes and the button come last. ClientArea paints the
+// background, Shape1 and the other lines behind every control (no line crosses a control that the order puts
+// behind it, so painting them first changes nothing); FrontDecorations paints Shape2 and Line4 in front of the
+// labels and pictures; the window stacks its controls between them.
+
+#include <QPointer>
+#include <QWidget>
+
+class QPushButton;
+class QSvgRenderer;
+
+namespace ClientLayout {
+
+// A straight decoration line, in twips, with its width in pixels.
+struct Line {
+    int x1, y1, x2, y2;
+    int width;
+};
+
+// The pixels a decoration line covers: its length from the lower to the higher end (the higher end excluded),
+// and its width centred on it.
+QRect lineRect(const Line &line);
+
+// Colours named after the system roles of the layout, taken from the widget's palette.
+QColor scrollBarColour(const QWidget *widget);
+QColor captionTextColour(const QWidget *widget);
+QColor inactiveCaptionColour(const QWidget *widget);
+
+} // namespace ClientLayout
+
+class ClientArea : public QWidget {
+    Q_OBJECT
+public:
+    explicit ClientArea(QWidget *parent = nullptr);
+
+    // Enter and Return that no control takes act as a click on this button while it is enabled.
+    void setDefaultButton(QPushButton *button);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    // The background picture, drawn from its vector source at each paint (only the damaged part reaches the
+    // screen). Kept as a pixmap it would cost as much memory as the whole window's own buffer.
+    QSvgRenderer *m_backgroundSvg = nullptr;
+    QPointer<QPushButton> m_defaultButton;
+};
+
+// Shape2 and Line4, drawn over the labels and pictures but under the text boxes. Lets the mouse through.
+class FrontDecorations : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrontDecorations(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A filled rectangle with a one-pixel outline (MotATaperBord).
+class FilledBox : public QWidget {
+    Q_OBJECT
+public:
+    FilledBox(const QColor &fill, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_fill;
+};

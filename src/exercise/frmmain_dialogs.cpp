@@ -1,0 +1,63 @@
+// The dialogs opened from the menus: settings, word-list editor, About box.
+//
+// Each dialog has no owner and no modal flag, so the main window stays usable while it is open. It is
+// created on first use and destroyed when closed; while it is open, its menu entry brings the same copy to
+// the front. A dialog still open when the main window goes away goes with it.
+
+#include "exercise/frmmain.h"
+
+#include "about/frmapropos.h"
+#include "common/strings.h"
+#include "common/values.h"
+#include "settings/frmparam.h"
+#include "words/frmmots.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+void bringToFront(QWidget *dialog)
+{
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+} // namespace
+
+void frmMain::mnuParam_Click()
+{
+    if (!m_frmParam) {
+        auto *dialog = new frmParam;
+        connect(dialog, &frmParam::okPressed, this, [this] {
+            BoutonDepart->setEnabled(true);
+            Message->setText(Texts::Invitation);
+        });
+        connect(this, &QObject::destroyed, dialog, &QObject::deleteLater);
+        m_frmParam = dialog;
+    }
+    bringToFront(m_frmParam);
+    // Opening the settings abandons the running series: no further word is drawn.
+    values().EnCours = 0;
+}
+
+void frmMain::mnuMots_Click()
+{
+    if (!m_frmMots) {
+        auto *dialog = new frmMots;
+        connect(this, &QObject::destroyed, dialog, &QObject::deleteLater);
+        m_frmMots = dialog;
+    }
+    bringToFront(m_frmMots);
+}
+
+void frmMain::mnuApropos_Click()
+{
+    if (!m_frmApropos) {
+        auto *dialog = new frmApropos(this);
+        connect(this, &QObject::destroyed, dialog, &QObject::deleteLater);
+        m_frmApropos = dialog;
+    }
+    bringToFront(m_frmApropos);
+}

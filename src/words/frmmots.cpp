@@ -1,0 +1,260 @@
+#include "words/frmmots.h"
+
+#include "common/dialogfont.h"
+#include "common/messagebox.h"
+#include "common/platform.h"
+#include "common/text.h"
+#include "common/textfile.h"
+#include "common/userscale.h"
+#include "settings/store.h"
+#include "words/editorfile.h"
+
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSaveFile>
+
+namespace {
+
+// Size of the client area in twips.
+constexpr int ClientWidth = 3765;
+constexpr int ClientHeight = 3450;
+
+const QString Title = QStringLiteral("Liste des mots ...");
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return {Scale::px(left), Scale::px(top), Scale::px(width), Scale::px(height)};
+}
+
+QString editedFile()
+{
+    return programFile(Store::DefaultWordList);
+}
+
+// An item of the list, ordered by the editor's French order rather than by character codes.
+class WordItem : public QListWidgetItem {
+public:
+    explicit WordItem(const QString &word) : QListWidgetItem(word, nullptr, QListWidgetItem::UserType) {}
+    bool operator<(const QListWidgetItem &other) const override
+    {
+        return frenchLessThan(text(), other.text());
+    }
+};
+
+} // namespace
+
+frmMots::frmMots(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("frmMots"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    // The editor must not keep the program alive once the main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    // Tells the main window, when it is activated again, that the focus came from one of its own dialogs.
+    setProperty("frappinOwnDialog", true);
+    setWindowTitle(QStringLiteral("Edition ..."));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/icone.svg")));
+    setFont(dialogFont());
+    setFixedSize(Scale::px(ClientWidth), Scale::px(ClientHeight));
+    setAccessibleName(QStringLiteral("Édition de la liste des mots"));
+    createControls();
+    Form_Load();
+}
+
+void frmMots::createControls()
+{
+    auto named = [](auto *widget, const char *name, const QString &accessibleName) {
+        widget->setObjectName(QString::fromLatin1(name));
+        widget->setAccessibleName(accessibleName);
+        return widget;
+    };
+
+    Label1 = named(new QLabel(QStringLiteral("Liste des mots :"), this), "Label1",
+                   QStringLiteral("Liste des mots"));
+    Label1->setGeometry(twipsRect(90, 60, 2295, 225));
+
+    List1 = named(new QListWidget(this), "List1", QStringLiteral("Liste des mots"));
+    List1->setGeometry(twipsRect(60, 360, 2355, 2595));
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setSortingEnabled(true);
+    Label1->setBuddy(List1);
+
+    Text1 = named(new QLineEdit(this), "Text1", QStringLiteral("Mot à ajouter"));
+    Text1->setGeometry(twipsRect(60, 3030, 2355, 315));
+
+    btnAjouter = named(new QPushButton(QStringLiteral("&Ajouter"), this), "btnAjouter",
+                       QStringLiteral("Ajouter le mot"));
+    btnAjouter->setGeometry(twipsRect(2490, 3030, 1215, 345));
+    // Enter in the box adds the word typed there.
+    btnAjouter->setDefault(true);
+    connect(btnAjouter, &QPushButton::clicked, this, &frmMots::btnAjouter_Click);
+
+    Command2 = named(new QPushButton(QStringLiteral("&Fermer"), this), "Command2",
+                     QStringLiteral("Fermer la liste des mots"));
+    Command2->setGeometry(twipsRect(2490, 360, 1215, 345));
+    connect(Command2, &QPushButton::clicked, this, &frmMots::Command2_Click);
+
+    Command1 = named(new QPushButton(QStringLiteral("&Supprimer"), this), "Command1",
+                     QStringLiteral("Supprimer le mot choisi"));
+    Command1->setGeometry(twipsRect(2490, 780, 1215, 345));
+    connect(Command1, &QPushButton::clicked, this, &frmMots::Command1_Click);
+
+    setTabOrder(List1, Text1);
+    setTabOrder(Text1, btnAjouter);
+    setTabOrder(btnAjouter, Command2);
+    setTabOrder(Command2, Command1);
+    List1->setFocus();
+}
+
+void frmMots::Form_Load()
+{
+    Modifie = false;
+    const QString path = editedFile();
+    const std::optional<QString> content = readTextFile(path);
+    if (content) {
+        const EditorFile file = readEditorFile(*content);
+        m_keptLines = file.keptLines;
+        for (const QString &word : file.words)
+            List1->addItem(new WordItem(word));
+    } else {
+        showMessage(QStringLiteral("Impossible de lire la liste des mots.\r"
+                                   "Chemin '%1'\r"
+                                   "La liste est vide ; enregistrez-la pour créer ce fichier.")
+                        .arg(path),
+                    Title);
+    }
+    Text1->clear();
+}
+
+QString frmMots::refusal(const QString &word)
+{
+    if (word.contains(u','))
+        return QStringLiteral(
+                   "Le mot '%1' contient une virgule : dans le fichier des mots, la virgule sépare "
+                   "le mot des champs qui le suivent.\rLe mot n'a pas été ajouté.")
+            .arg(word);
+    if (word.startsWith(u'#'))
+        return QStringLiteral(
+                   "Le mot '%1' commence par « # » : dans le fichier des mots, une telle ligne est "
+                   "un commentaire.\rLe mot n'a pas été ajouté.")
+            .arg(word);
+    const QString character = firstCharacterOutsideWindows1252(word);
+    if (!character.isEmpty())
+        return QStringLiteral("Le mot '%1' contient le caractère « %2 », que le fichier des mots ne peut pas "
+                              "enregistrer.\rLe mot n'a pas été ajouté.")
+            .arg(word, character);
+    return {};
+}
+
+void frmMots::btnAjouter_Click()
+{
+    const QString word = trimBlanks(Text1->text());
+    if (word.isEmpty())
+        return;
+
+    // A word already in the list (exact comparison, letter case included) is only shown.
+    for (int i = 0; i < List1->count(); ++i) {
+        QListWidgetItem *item = List1->item(i);
+        if (item->text() == word) {
+            List1->setCurrentItem(item);
+            List1->scrollToItem(item);
+            return;
+        }
+    }
+
+    const QString why = refusal(word);
+    if (!why.isEmpty()) {
+        showMessage(why, Title, MsgButtons::Ok, MsgIcon::Exclamation, this);
+        return;
+    }
+
+    Modifie = true;
+    auto *item = new WordItem(word);
+    List1->addItem(item);
+    List1->setCurrentItem(item);
+    List1->scrollToItem(item);
+    // The word stays in the box, selected, so that the next word typed replaces it.
+    Text1->selectAll();
+}
+
+void frmMots::Command1_Click()
+{
+    const QList<QListWidgetItem *> selected = List1->selectedItems();
+    if (selected.isEmpty())
+        return;
+    QListWidgetItem *item = selected.first();
+    const QString question = QStringLiteral("Voulez-vous supprimer le mot '%1' ?").arg(item->text());
+    if (showMessage(question, Title, MsgButtons::YesNo, MsgIcon::Exclamation, this) != MsgAnswer::Yes)
+        return;
+    Modifie = true;
+    delete item;
+}
+
+void frmMots::Command2_Click()
+{
+    if (Modifie &&
+        showMessage(QStringLiteral("Voulez-vous sauegarder la nouvelle liste des mots ?"), Title,
+                    MsgButtons::YesNo, MsgIcon::Exclamation, this) == MsgAnswer::Yes &&
+        !SauveMots())
+        return;
+    close();
+}
+
+bool frmMots::SauveMots()
+{
+    const QString path = editedFile();
+    QString badLine;
+    const std::optional<QByteArray> bytes = writeEditorFile({words(), m_keptLines}, &badLine);
+    if (!bytes) {
+        showMessage(QStringLiteral("Impossible d'enregistrer la liste des mots : la ligne '%1' contient le "
+                                   "caractère « %2 », que le fichier des mots ne peut pas enregistrer.\r"
+                                   "Le fichier n'a pas été modifié.")
+                        .arg(badLine, firstCharacterOutsideWindows1252(badLine)),
+                    Title, MsgButtons::Ok, MsgIcon::Exclamation, this);
+        return false;
+    }
+
+    // The file is replaced whole or not at all: the old list stays on disk until the new one is complete.
+    // The explicit flush matters: commit() flushes too but does not see a write that fails there (a full
+    // disk), and would put a cut file in place of the old one.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.flush() ||
+        !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        showMessage(QStringLiteral("Impossible d'enregistrer la liste des mots.\r"
+                                   "Chemin '%1'\r"
+                                   "Raison : %2\r"
+                                   "Le fichier n'a pas été modifié et la liste reste affichée : vous pouvez "
+                                   "réessayer.")
+                        .arg(path, reason),
+                    Title, MsgButtons::Ok, MsgIcon::Exclamation, this);
+        return false;
+    }
+    Modifie = false;
+    return true;
+}
+
+QStringList frmMots::words() const
+{
+    QStringList list;
+    list.reserve(List1->count());
+    for (int i = 0; i < List1->count(); ++i)
+        list.append(List1->item(i)->text());
+    return list;
+}
+
+void frmMots::keyPressEvent(QKeyEvent *event)
+{
+    // The editor has no cancel button: Escape must not close it and lose the changes.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

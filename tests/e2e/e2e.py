@@ -1,0 +1,288 @@
+#!/usr/bin/env python3
+"""End-to-end tests: the installed program under Xvfb with the French keyboard, typed at with xdotool.
+
+Each test copies the installed layout (program and data files in one folder) to a temporary folder, starts its
+own X server and the program with a fresh settings store, types as a pupil or teacher would, reads the results
+back with frappin-eleve and the files on disk, and stops the program by its process id. Screenshots are left in
+the build folder (e2e-screenshots/).
+
+    e2e.py INSTALL_PREFIX SCREENSHOT_DIR TEST_NAME
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+PREFIX, SHOTS, TEST = sys.argv[1], sys.argv[2], sys.argv[3]
+APPDIR = os.path.join(PREFIX, "lib", "frappin")
+ELEVE = os.path.join(PREFIX, "bin", "frappin-eleve")
+TITLE = "Divod Ivodedod - Frappin"
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+class Session:
+    """One X server, one program folder, one settings store and one running program."""
+
+    def __init__(self, name):
+        self.name = name
+        self.tmp = tempfile.mkdtemp(prefix=f"frappin-e2e-{name}-")
+        self.appdir = os.path.join(self.tmp, "frappin")
+        shutil.copytree(APPDIR, self.appdir)
+        self.env = dict(os.environ)
+        self.env.update(
+            XDG_CONFIG_HOME=os.path.join(self.tmp, "config"),
+            XDG_RUNTIME_DIR=self.tmp,
+            LANG="C.UTF-8",
+            LC_ALL="C.UTF-8",
+            QT_QPA_PLATFORM="xcb",
+        )
+        self.env.pop("QT_QPA_PLATFORMTHEME", None)
+        self.display = f":{200 + abs(hash(name)) % 500}"
+        self.env["DISPLAY"] = self.display
+        self.xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1024x768x24", "-noreset", "-nolisten", "tcp"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode == 0,
+                      "the X server did not start", timeout=15)
+        subprocess.run(["setxkbmap", "fr"], env=self.env, check=True)
+        self.program = None
+        self.shot = 0
+
+    # -- helpers -------------------------------------------------------------------------------------------
+    def wait_for(self, condition, message, timeout=10.0):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            if condition():
+                return
+            time.sleep(0.1)
+        raise Failure(message)
+
+    def eleve(self, *args):
+        return subprocess.run([ELEVE, *args], env=self.env, capture_output=True, text=True)
+
+    def write_data(self, name, text):
+        with open(os.path.join(self.appdir, name), "wb") as f:
+            f.write(text.encode("cp1252"))
+
+    def set(self, key, value):
+        """Writes a teacher's setting the way the settings dialog stores it."""
+        config = os.path.join(self.env["XDG_CONFIG_HOME"], "frappin")
+        os.makedirs(config, exist_ok=True)
+        path = os.path.join(config, "Frappin.ini")
+        lines = open(path, encoding="utf-8").read().splitlines() if os.path.exists(path) else []
+        # The store writes the section name with its accented letter escaped.
+        header = "[D%E9marrage]"
+        if header not in lines:
+            lines.append(header)
+        lines.insert(lines.index(header) + 1, f"{key}={value}")
+        open(path, "w", encoding="utf-8").write("\n".join(lines) + "\n")
+
+    def start(self):
+        self.program = subprocess.Popen([os.path.join(self.appdir, "frappin")], env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def windows(self, name):
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name], env=self.env,
+                               capture_output=True, text=True)
+        return found.stdout.split()
+
+    def wait_window(self, name, timeout=10.0):
+        self.wait_for(lambda: self.windows(name), f"no window named {name!r}", timeout)
+        window = self.windows(name)[-1]
+        subprocess.run(["xdotool", "windowactivate", "--sync", window], env=self.env, capture_output=True)
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=self.env, capture_output=True)
+        time.sleep(0.3)
+        return window
+
+    def keys(self, *keys):
+        subprocess.run(["xdotool", "key", "--delay", "80", *keys], env=self.env, check=True)
+        time.sleep(0.2)
+
+    def type(self, text):
+        subprocess.run(["xdotool", "type", "--delay", "80", text], env=self.env, check=True)
+        time.sleep(0.2)
+
+    def screenshot(self, label):
+        os.makedirs(SHOTS, exist_ok=True)
+        self.shot += 1
+        path = os.path.join(SHOTS, f"{self.name}-{self.shot:02d}-{label}.png")
+        subprocess.run(["import", "-window", "root", path], env=self.env, capture_output=True)
+        return path
+
+    def alive(self):
+        return self.program is not None and self.program.poll() is None
+
+    def close(self):
+        if self.program is not None and self.program.poll() is None:
+            self.program.terminate()
+            try:
+                self.program.wait(5)
+            except subprocess.TimeoutExpired:
+                self.program.kill()
+        self.xvfb.terminate()
+        self.xvfb.wait(5)
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def result(self, pupil, key):
+        out = self.eleve("resultats", pupil).stdout
+        for line in out.splitlines():
+            if line.startswith(key + " : "):
+                return line[len(key) + 3:]
+        return None
+
+    def type_series(self, words, mistake_in_first=False):
+        """Starts a series with the start button's access key and types each word, waiting out each pause."""
+        self.wait_window(TITLE)
+        self.keys("alt+c")
+        for index, word in enumerate(words):
+            if index == 0 and mistake_in_first:
+                self.type(word[:2] + "x")
+                self.screenshot("mistake")
+                self.type(word[2:])
+            else:
+                self.type_word(word)
+            if index == 0:
+                self.screenshot("bravo")
+            time.sleep(2.6)
+
+    def type_word(self, word):
+        for letter in word:
+            if letter in DEAD_KEYS:
+                self.keys(*DEAD_KEYS[letter])
+            else:
+                self.type(letter)
+
+
+DEAD_KEYS = {
+    "ê": ["dead_circumflex", "e"], "â": ["dead_circumflex", "a"], "î": ["dead_circumflex", "i"],
+    "ô": ["dead_circumflex", "o"], "ë": ["dead_diaeresis", "e"], "ï": ["dead_diaeresis", "i"],
+    "ä": ["dead_diaeresis", "a"],
+}
+
+
+# -- the tests ------------------------------------------------------------------------------------------------
+
+def test_series_of_five_words(s):
+    s.write_data("chat.mot", "chat,,\r\n")
+    s.set("Fichier", "chat.mot")
+    check(s.eleve("definir", "--prenom", "Léa", "--nom", "Martin").returncode == 0, "frappin-eleve definir")
+    s.start()
+    s.wait_window(TITLE)
+    s.screenshot("start")
+    s.type_series(["chat"] * 5, mistake_in_first=True)
+    s.screenshot("grade")
+    check(s.result("Léa Martin", "Note") == "19/20", f"grade {s.result('Léa Martin', 'Note')}")
+    check(s.result("Léa Martin", "Nombre de caractères") == "20", "characters")
+    check(s.result("Léa Martin", "Niveau") == "1", "level")
+    days = float(s.result("Léa Martin", "Durée").split("(")[1].split()[0].replace(",", "."))
+    check(8 / 86400 < days < 180 / 86400, f"duration {days} days")
+
+
+def dead_key_series(s, word):
+    s.write_data("mot.mot", f"{word},,\r\n")
+    s.set("Fichier", "mot.mot")
+    s.eleve("definir", "--prenom", "Tom", "--nom", "Roux")
+    s.start()
+    s.wait_window(TITLE)
+    s.keys("alt+c")
+    s.type_word(word[:1])
+    time.sleep(0.3)
+    s.screenshot("hands")
+    s.type_word(word[1:])
+    time.sleep(2.6)
+    for _ in range(4):
+        s.type_word(word)
+        time.sleep(2.6)
+    s.screenshot("grade")
+    check(s.result("Tom Roux", "Note") == "20/20", f"grade {s.result('Tom Roux', 'Note')}")
+    check(s.result("Tom Roux", "Nombre de caractères") == str(5 * len(word)), "characters")
+
+
+def test_dead_key_circumflex(s):
+    dead_key_series(s, "fête")
+
+
+def test_dead_key_diaeresis(s):
+    dead_key_series(s, "naïf")
+
+
+def test_settings_dialog_series_length(s):
+    s.write_data("chat.mot", "le,,\r\n")
+    s.set("Fichier", "chat.mot")
+    s.eleve("definir", "--prenom", "Zoé", "--nom", "Petit")
+    s.start()
+    s.wait_window(TITLE)
+    s.keys("alt+f", "p")
+    s.wait_window("Paramètres")
+    s.screenshot("settings")
+    # From OK, Tab reaches the number of words; Down chooses "10 mots"; Enter is OK.
+    s.keys("Tab", "Down")
+    s.screenshot("ten-words")
+    s.keys("Return")
+    s.type_series(["le"] * 10)
+    s.screenshot("grade")
+    check(s.result("Zoé Petit", "Nombre de caractères") == "20", f"characters {s.result('Zoé Petit', 'Nombre de caractères')}")
+
+
+def test_editor_adds_a_word(s):
+    s.start()
+    s.wait_window(TITLE)
+    s.keys("alt+e", "l")
+    s.wait_window("Edition")
+    s.keys("Tab")
+    s.type("hérisson")
+    s.keys("alt+a")
+    s.screenshot("editor")
+    s.keys("alt+f")
+    s.wait_window("Liste des mots")
+    s.screenshot("save-question")
+    s.keys("Return")
+    time.sleep(0.5)
+    data = open(os.path.join(s.appdir, "frappin.mot"), "rb").read()
+    check(b"\r\nh\xe9risson,,\r\n" in data,
+          "the word is saved in Windows-1252 with CR LF")
+    check(b"\xc3" not in data, "no UTF-8 in the saved list")
+
+
+def test_missing_data_files(s):
+    os.remove(os.path.join(s.appdir, "frappin.mot"))
+    os.remove(os.path.join(s.appdir, "clavier.dat"))
+    s.start()
+    s.wait_window("Fichier des mots")
+    s.screenshot("word-list-message")
+    s.keys("Return")
+    s.wait_window("Fichier du clavier")
+    s.screenshot("keyboard-message")
+    s.keys("Return")
+    s.wait_window(TITLE)
+    s.keys("alt+c")
+    s.type("abc")
+    s.screenshot("usable")
+    check(s.alive(), "the program is still running")
+    check(not s.windows("Fichier des mots") and not s.windows("Fichier du clavier"), "the messages are closed")
+
+
+TESTS = {name[len("test_"):]: f for name, f in globals().items() if name.startswith("test_")}
+
+if __name__ == "__main__":
+    session = Session(TEST)
+    try:
+        TESTS[TEST](session)
+        check(session.alive(), "the program is still running at the end")
+        print(f"PASS {TEST}")
+    except Failure as failure:
+        session.screenshot("failure")
+        print(f"FAIL {TEST}: {failure}")
+        sys.exit(1)
+    finally:
+        session.close()

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Screenshots of Frappin as a pupil sees it, taken under a virtual X server with the French keyboard:
+#   start.png   the window at start-up, no pupil named
+#   photo.png   the window at start-up for a pupil who has a photograph
+#   photo-200.png  the same at 200 % scaling, where every picture must stay sharp
+#
+#   tools/screenshots.sh [BUILD_FOLDER] [OUTPUT_FOLDER]
+#
+# BUILD_FOLDER holds the built frappin (default: build); OUTPUT_FOLDER receives the PNG files (default: the
+# folder screenshots of BUILD_FOLDER). The program runs from a temporary program folder with its data files, and its settings live in
+# a temporary configuration folder, so the user's own settings are never touched.
+# Needs Xvfb, setxkbmap, xdpyinfo and ImageMagick (scripts/packages.txt).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+mkdir -p "${2:-$build/screenshots}"
+out=$(cd "${2:-$build/screenshots}" && pwd)
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+    [[ -n "$app_pid" ]] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display number that no other server holds.
+display_number=99
+while [[ -e /tmp/.X11-unix/X$display_number || -e /tmp/.X$display_number-lock ]]; do
+    display_number=$((display_number + 1))
+done
+export DISPLAY=:$display_number
+Xvfb "$DISPLAY" -screen 0 1400x1050x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start on $DISPLAY" >&2; exit 1; }
+setxkbmap fr
+
+# The program folder: the program and its data files, as installed.
+program="$work/programme"
+mkdir -p "$program"
+cp "$build/frappin" "$build/frappin.mot" "$build/clavier.dat" "$program/"
+
+# Writes the settings of one run: the pupil's names and the pictures folder, or nothing at all.
+#   settings CONFIG_FOLDER [PRENOM NOM PHOTOS_FOLDER]
+settings() {
+    local config=$1
+    mkdir -p "$config/frappin"
+    if [[ $# -gt 1 ]]; then
+        # Section and key names as the settings store writes them (Latin-1 letters escaped).
+        printf '[D%%E9marrage]\nDerni%%E8re=%s %s\nPrenom=%s\nNom=%s\n' "$2" "$3" "$2" "$3" \
+            >"$config/frappin/Frappin.ini"
+        printf '[Fichier]\nEleves=%s\n' "$4" >"$config/frappin/Configuration.ini"
+    fi
+}
+
+# Runs the program with a configuration folder, waits for its window to be drawn, takes the screenshot of the
+# window's corner of the screen and ends the program.
+#   shoot CONFIG_FOLDER OUTPUT_FILE [SCALE]
+shoot() {
+    local scale=${3:-1}
+    XDG_CONFIG_HOME=$1 QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale "$program/frappin" >"$work/frappin.log" 2>&1 &
+    app_pid=$!
+    sleep 3
+    if ! kill -0 "$app_pid" 2>/dev/null; then
+        echo "frappin ended early:" >&2
+        cat "$work/frappin.log" >&2
+        exit 1
+    fi
+    import -window root -crop "$((660 * scale))x$((490 * scale))+0+0" +repage "$2"
+    kill "$app_pid"
+    wait "$app_pid" 2>/dev/null || true
+    app_pid=""
+    echo "$2"
+}
+
+settings "$work/config-start"
+shoot "$work/config-start" "$out/start.png"
+
+# A pupil with a photograph: a small drawn portrait saved as a bitmap in a pictures folder of its own.
+photos="$work/photos"
+mkdir -p "$photos"
+convert -size 87x105 gradient:'#fde7c8'-'#f6c99a' \
+    -fill '#f2c6a0' -stroke '#8a5a3c' -draw 'circle 43,45 43,18' \
+    -fill '#5b3a24' -stroke none -draw 'ellipse 43,26 27,13 180,360' \
+    -fill '#2d2d2d' -draw 'circle 34,43 34,46' -draw 'circle 52,43 52,46' \
+    -fill none -stroke '#b0413e' -strokewidth 2 -draw 'arc 32,50 54,64 20,160' \
+    -fill '#4f8fd8' -stroke none -draw 'ellipse 43,108 38,30 180,360' \
+    "BMP3:$photos/Martin-Léa.bmp"
+settings "$work/config-photo" "Léa" "Martin" "$photos"
+shoot "$work/config-photo" "$out/photo.png"
+shoot "$work/config-photo" "$out/photo-200.png" 2
