@@ -3,6 +3,7 @@
 #   start.png   the window at start-up, no pupil named
 #   photo.png   the window at start-up for a pupil who has a photograph
 #   photo-200.png  the same at 200 % scaling, where every picture must stay sharp
+#   parametres.png, mots.png, apropos.png   the three dialogs, opened from the menus with the keyboard
 #
 #   tools/screenshots.sh [BUILD_FOLDER] [OUTPUT_FOLDER]
 #
@@ -96,3 +97,27 @@ convert -size 87x105 gradient:'#fde7c8'-'#f6c99a' \
 settings "$work/config-photo" "Léa" "Martin" "$photos"
 shoot "$work/config-photo" "$out/photo.png"
 shoot "$work/config-photo" "$out/photo-200.png" 2
+
+# The dialogs, each opened from its menu with the keyboard and taken alone.
+#   shoot_dialog OUTPUT_FILE WINDOW_NAME KEYS...
+shoot_dialog() {
+    local file=$1 name=$2
+    shift 2
+    XDG_CONFIG_HOME="$work/config-photo" QT_QPA_PLATFORM=xcb "$program/frappin" >"$work/frappin.log" 2>&1 &
+    app_pid=$!
+    sleep 2
+    # Without a window manager nothing has the keyboard focus until it is given.
+    xdotool search --onlyvisible --name "Divod Ivodedod - Frappin" windowfocus --sync
+    xdotool key --delay 150 "$@"
+    sleep 1
+    local window
+    window=$(xdotool search --onlyvisible --name "$name" | tail -n 1)
+    import -window "$window" "$file"
+    kill "$app_pid"
+    wait "$app_pid" 2>/dev/null || true
+    app_pid=""
+    echo "$file"
+}
+shoot_dialog "$out/parametres.png" "Paramètres" alt+f p
+shoot_dialog "$out/mots.png" "Edition" alt+e l
+shoot_dialog "$out/apropos.png" "Divod Ivodedod - Frappin" alt+f Right Right a
