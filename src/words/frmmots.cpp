@@ -222,7 +222,10 @@ bool frmMots::SauveMots()
     // The file is replaced whole or not at all: the old list stays on disk until the new one is complete.
     // The explicit flush matters: commit() flushes too but does not see a write that fails there (a full
     // disk), and would put a cut file in place of the old one.
+    // Where the folder cannot take the temporary file but the list itself may be written (an installed
+    // program folder whose list the administrator opened to the teachers), the list is written in place.
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.flush() ||
         !file.commit()) {
         const QString reason = file.errorString();
