@@ -114,7 +114,8 @@ int main(int argc, char *argv[])
             XWindowAttributes window;
             if (XGetWindowAttributes(display, event.xmap.window, &window) && window.width >= 50 &&
                 window.height >= 20)
-                mappedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                mappedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                               .count();
         }
         if (mappedMs >= 0)
             break;
@@ -133,8 +134,15 @@ int main(int argc, char *argv[])
 
     std::this_thread::sleep_for(std::chrono::duration<double>(settle));
     long rss = 0;
-    for (const pid_t pid : processTree(child))
-        rss += residentKb(pid);
+    if (waitpid(child, nullptr, WNOHANG) == 0) {
+        for (const pid_t pid : processTree(child))
+            rss += residentKb(pid);
+    }
+    if (rss == 0) {
+        std::fprintf(stderr, "mapwatch: %s ended before it could be weighed\n", argv[2]);
+        XCloseDisplay(display);
+        return 1;
+    }
     std::printf("%.1f %ld\n", mappedMs, rss);
     std::fflush(stdout);
 

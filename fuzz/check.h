@@ -1,7 +1,7 @@
 #pragma once
 
-// A property that must hold for every input: when it does not, the target stops with the reason, and libFuzzer
-// keeps the input that broke it as a crash artifact.
+// A property that must hold for every input: when it does not, the target stops with the reason, and
+// libFuzzer keeps the input that broke it as a crash artifact.
 
 #include <QString>
 #include <QStringList>

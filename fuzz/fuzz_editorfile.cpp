@@ -42,8 +42,10 @@ void checkRead(const QString &content, const EditorFile &file)
         if (!word.isEmpty())
             words.append(word);
     }
-    FUZZ_CHECK(file.words == words, QStringLiteral("%1 words, %2 expected").arg(file.words.size()).arg(words.size()));
-    FUZZ_CHECK(file.keptLines == kept, QStringLiteral("%1 kept, %2 expected").arg(file.keptLines.size()).arg(kept.size()));
+    FUZZ_CHECK(file.words == words,
+               QStringLiteral("%1 words, %2 expected").arg(file.words.size()).arg(words.size()));
+    FUZZ_CHECK(file.keptLines == kept,
+               QStringLiteral("%1 kept, %2 expected").arg(file.keptLines.size()).arg(kept.size()));
     for (const QString &word : file.words) {
         FUZZ_CHECK(!word.isEmpty() && trimBlanks(word) == word && !word.startsWith(u'#'), visible(word));
         FUZZ_CHECK(!word.contains(u',') && !word.contains(u'\r') && !word.contains(u'\n'), visible(word));
@@ -58,7 +60,8 @@ void checkSave(const EditorFile &file)
     const std::optional<QByteArray> bytes = writeEditorFile(file, &badLine);
     if (!bytes) {
         FUZZ_CHECK(!fitsWindows1252(badLine), visible(badLine));
-        FUZZ_CHECK(file.keptLines.contains(badLine) || file.words.contains(badLine.chopped(2)), visible(badLine));
+        FUZZ_CHECK(file.keptLines.contains(badLine) || file.words.contains(badLine.chopped(2)),
+                   visible(badLine));
         return;
     }
     FUZZ_CHECK(bytes->isEmpty() || bytes->endsWith("\r\n"), QString());
@@ -92,8 +95,8 @@ QStringList acceptedWords(const QString &content)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QString content =
-        decodeTextFile(QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    const QString content = decodeTextFile(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
 
     const EditorFile file = readEditorFile(content);
     checkRead(content, file);

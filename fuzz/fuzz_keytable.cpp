@@ -18,8 +18,8 @@ const QString Untouched = QStringLiteral("\x01untouched");
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QString content =
-        decodeTextFile(QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    const QString content = decodeTextFile(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
 
     TextTable table;
     table.fill(Untouched);
@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     FUZZ_CHECK(last >= -1 && last < MaxListEntries, QString::number(last));
-    FUZZ_CHECK(last + 1 == expected.size(), QStringLiteral("last %1, %2 expected").arg(last).arg(expected.size()));
+    FUZZ_CHECK(last + 1 == expected.size(),
+               QStringLiteral("last %1, %2 expected").arg(last).arg(expected.size()));
     for (int i = 0; i <= last; ++i) {
         const QString &entry = table[static_cast<std::size_t>(i)];
         FUZZ_CHECK(entry == expected[i], QStringLiteral("entry %1: '%2' instead of '%3'")
@@ -54,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The look-up finds the lowest index that holds a character, and nothing past the last entry.
     for (int i = 0; i <= last; ++i) {
         const int found = findKey(table, last, table[static_cast<std::size_t>(i)]);
-        FUZZ_CHECK(found >= 0 && found <= i && table[static_cast<std::size_t>(found)] == table[static_cast<std::size_t>(i)],
+        FUZZ_CHECK(found >= 0 && found <= i &&
+                       table[static_cast<std::size_t>(found)] == table[static_cast<std::size_t>(i)],
                    QString::number(i));
     }
     FUZZ_CHECK(findKey(table, last, Untouched) == -1, QString());

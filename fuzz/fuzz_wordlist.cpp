@@ -17,8 +17,8 @@ const QString Untouched = QStringLiteral("\x01untouched");
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QString content =
-        decodeTextFile(QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    const QString content = decodeTextFile(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
 
     TextTable phrases;
     phrases.fill(Untouched);
@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     FUZZ_CHECK(count >= 0 && count <= MaxListEntries, QString::number(count));
-    FUZZ_CHECK(count == expected.size(), QStringLiteral("%1 loaded, %2 expected").arg(count).arg(expected.size()));
+    FUZZ_CHECK(count == expected.size(),
+               QStringLiteral("%1 loaded, %2 expected").arg(count).arg(expected.size()));
     for (int i = 0; i < count; ++i) {
         const QString &entry = phrases[static_cast<std::size_t>(i)];
         FUZZ_CHECK(entry == expected[i], QStringLiteral("entry %1: '%2' instead of '%3'")

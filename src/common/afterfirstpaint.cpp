@@ -26,7 +26,8 @@ protected:
     {
         if (watched == m_window && event->type() == QEvent::Show) {
             watchNativeWindow();
-        } else if (m_native && watched == m_native && event->type() == QEvent::Expose && m_native->isExposed()) {
+        } else if (m_native && watched == m_native && event->type() == QEvent::Expose &&
+                   m_native->isExposed()) {
             m_native->removeEventFilter(this);
             m_window->removeEventFilter(this);
             watched->event(event);

@@ -70,7 +70,8 @@ QString decodeTextFile(const QByteArray &bytes)
 {
     static const QByteArray bom("\xEF\xBB\xBF");
     if (bytes.startsWith(bom)) {
-        // Only the first mark is the file's: a second one is a character of the text (fromUtf8 would drop it).
+        // Only the first mark belongs to the file: a second one is a character of the text, which
+        // QString::fromUtf8 would drop.
         QStringDecoder utf8(QStringDecoder::Utf8,
                             QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         return utf8(QByteArrayView(bytes).sliced(bom.size()));

@@ -3,6 +3,7 @@
 #include "common/userscale.h"
 
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QSvgRenderer>
@@ -93,13 +94,20 @@ ClientArea::ClientArea(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ClientArea::paintEvent(QPaintEvent *)
+void ClientArea::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
-    if (!m_backgroundSvg)
-        m_backgroundSvg = new QSvgRenderer(QStringLiteral(":/pictures/fond.svg"), this);
-    m_backgroundSvg->render(&painter, QRectF(QPointF(0, 0), QSizeF(BackgroundSize)));
+    // Shape1 hides the background under it: the picture is drawn only where some of it shows.
+    const QRegion shown = event->region() - pixels(Shape1Twips);
+    if (!shown.isEmpty()) {
+        if (!m_backgroundSvg)
+            m_backgroundSvg = new QSvgRenderer(QStringLiteral(":/pictures/fond.svg"), this);
+        painter.save();
+        painter.setClipRegion(shown, Qt::IntersectClip);
+        m_backgroundSvg->render(&painter, QRectF(QPointF(0, 0), QSizeF(BackgroundSize)));
+        painter.restore();
+    }
     painter.fillRect(pixels(Shape1Twips), Qt::black);
 
     const QColor scrollBar = ClientLayout::scrollBarColour(this);

@@ -10,7 +10,9 @@
 #include "settings/pupilphoto.h"
 
 #include <QAction>
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHash>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,11 +31,28 @@ QRect twipsRect(int left, int top, int width, int height)
     return {Scale::px(left), Scale::px(top), Scale::px(width), Scale::px(height)};
 }
 
+// Arial and Times New Roman are seldom installed on Linux, where fontconfig serves them by their metric-
+// compatible Liberation twins. Asked for a family it does not have, Qt searches every font of the machine for
+// a substitute, several milliseconds at start-up; so a missing family is asked for by its twin's name when
+// the twin is installed: the same face as fontconfig's choice, found at once.
+QString installedFamily(const QString &family)
+{
+    static const QHash<QString, QString> twins = {
+        {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")},
+    };
+    const auto twin = twins.constFind(family);
+    if (twin == twins.cend())
+        return family;
+    const QStringList installed = QFontDatabase::families();
+    return !installed.contains(family) && installed.contains(*twin) ? *twin : family;
+}
+
 // A font of the layout. Sizes are given in points at 96 dots per inch and set in pixels, so that text keeps
 // its place in the pixel layout whatever the screen's logical resolution.
 QFont layoutFont(const QString &family, double points, bool bold = false)
 {
-    QFont font(family);
+    QFont font(installedFamily(family));
     font.setPixelSize(qRound(points * 96.0 / 72.0));
     font.setBold(bold);
     return font;
@@ -58,9 +77,10 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Pianotin"));
-    // The icon is not needed to show the window, and costs more than all the rest of it (common/afterfirstpaint.h).
+    // Not needed to show the window, and costlier than the rest of it: see common/afterfirstpaint.h.
     runAfterFirstPaint(this, [this] {
-        setWindowIcon(QIcon::fromTheme(QStringLiteral("frappin"), QIcon(QStringLiteral(":/pictures/icone.svg"))));
+        const QIcon fallback(QStringLiteral(":/pictures/icone.svg"));
+        setWindowIcon(QIcon::fromTheme(QStringLiteral("frappin"), fallback));
         releaseFreedMemory();
     });
     createControls();

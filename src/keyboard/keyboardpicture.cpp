@@ -328,6 +328,8 @@ void drawKeyboard(QPainter &painter)
 KeyboardPicture::KeyboardPicture(QWidget *parent) : QWidget(parent)
 {
     setFixedSize(KeyCaps::PictureSize);
+    // The plate covers the whole picture, so nothing behind it needs painting when a hand moves over it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void KeyboardPicture::paintEvent(QPaintEvent *)

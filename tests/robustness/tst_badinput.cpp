@@ -71,7 +71,8 @@ const QString ProgramWords = QStringLiteral("chat,,\r\nfête,,\r\nîle,,\r\n");
 // A keyboard file that gives the letters of the test words.
 QByteArray keyboardFile()
 {
-    return QStringLiteral("# clavier de test\r\n0,c\r\n1,h\r\n2,a\r\n3,t\r\n4,f\r\n5,^\r\n6,e\r\n7,i\r\n8,l\r\n")
+    return QStringLiteral(
+               "# clavier de test\r\n0,c\r\n1,h\r\n2,a\r\n3,t\r\n4,f\r\n5,^\r\n6,e\r\n7,i\r\n8,l\r\n")
         .toUtf8();
 }
 
@@ -169,7 +170,8 @@ public:
     explicit Program(Sandbox &sandbox)
     {
         if (!QFileInfo::exists(sandbox.path(QStringLiteral("frappin.mot"))))
-            sandbox.writeFile(QStringLiteral("frappin.mot"), encoded(ProgramWords, QStringLiteral("windows-1252")));
+            sandbox.writeFile(QStringLiteral("frappin.mot"),
+                              encoded(ProgramWords, QStringLiteral("windows-1252")));
         if (!QFileInfo::exists(sandbox.path(KeyboardFileName)))
             sandbox.writeFile(KeyboardFileName, keyboardFile());
         QElapsedTimer clock;
@@ -216,10 +218,14 @@ struct StoredKey {
 const QList<StoredKey> &everyKey()
 {
     static const QList<StoredKey> keys = {
-        {Store::Frappin, Store::Demarrage, Store::Niveau},  {Store::Frappin, Store::Demarrage, Store::Exercice},
-        {Store::Frappin, Store::Demarrage, Store::Son},     {Store::Frappin, Store::Demarrage, Store::Fichier},
-        {Store::Frappin, Store::Demarrage, Store::Derniere}, {Store::Frappin, Store::Demarrage, Store::Prenom},
-        {Store::Frappin, Store::Demarrage, Store::Nom},     {Store::Configuration, Store::SectionFichier, Store::Eleves},
+        {Store::Frappin, Store::Demarrage, Store::Niveau},
+        {Store::Frappin, Store::Demarrage, Store::Exercice},
+        {Store::Frappin, Store::Demarrage, Store::Son},
+        {Store::Frappin, Store::Demarrage, Store::Fichier},
+        {Store::Frappin, Store::Demarrage, Store::Derniere},
+        {Store::Frappin, Store::Demarrage, Store::Prenom},
+        {Store::Frappin, Store::Demarrage, Store::Nom},
+        {Store::Configuration, Store::SectionFichier, Store::Eleves},
     };
     return keys;
 }
@@ -267,10 +273,12 @@ void TestBadInput::photographsThatAreNotPicturesOrHuge_data()
     QTest::newRow("header claims 65535 x 65535") << bmp(65535, 65535, 32, 16) << qint64(0) << false;
     QTest::newRow("header claims a negative width") << bmp(-100, 100, 24, 300) << qint64(0) << false;
     QTest::newRow("header claims 0 x 0") << bmp(0, 0, 24, 0) << qint64(0) << false;
-    QTest::newRow("header claims 1 bit per pixel, 20000 x 20000") << bmp(20000, 20000, 1, 64) << qint64(0) << false;
+    QTest::newRow("header claims 1 bit per pixel, 20000 x 20000")
+        << bmp(20000, 20000, 1, 64) << qint64(0) << false;
     // 10000 x 8000 pixels is a picture of 320 MB once decoded: past the limit, even with its data all there
     // (a sparse file of 240 MB, which costs no disk).
-    QTest::newRow("a complete 10000 x 8000 bitmap") << bmp(10000, 8000, 24, 0) << qint64(54) + 240000000 << false;
+    QTest::newRow("a complete 10000 x 8000 bitmap")
+        << bmp(10000, 8000, 24, 0) << qint64(54) + 240000000 << false;
 }
 
 void TestBadInput::photographsThatAreNotPicturesOrHuge()
@@ -306,8 +314,8 @@ void TestBadInput::dataFilesInEveryEncodingAndLineEnd_data()
 {
     QTest::addColumn<bool>("keyboard");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("count");   // NbPhrases, or DerniereTouche + 1
-    QTest::addColumn<int>("probe");   // an entry to look at
+    QTest::addColumn<int>("count");     // NbPhrases, or DerniereTouche + 1
+    QTest::addColumn<int>("probe");     // an entry to look at
     QTest::addColumn<QString>("entry"); // what it holds
 
     QStringList manyLines;
@@ -330,9 +338,21 @@ void TestBadInput::dataFilesInEveryEncodingAndLineEnd_data()
     };
     const Shape shapes[] = {
         {"1030 lines", manyLines, 1025, 1024, manyLines[1024], 1025, 1024, QStringLiteral("é1024")},
-        {"a line of 100000 characters", {QStringLiteral("un,à"), longLine, QStringLiteral("deux,è")}, 3, 1,
-         longLine, 1, 0, QStringLiteral("à")},
-        {"a line of 40 commas", {QStringLiteral("un,à"), commas, QStringLiteral("deux,è")}, 3, 1, commas, 1, 0,
+        {"a line of 100000 characters",
+         {QStringLiteral("un,à"), longLine, QStringLiteral("deux,è")},
+         3,
+         1,
+         longLine,
+         1,
+         0,
+         QStringLiteral("à")},
+        {"a line of 40 commas",
+         {QStringLiteral("un,à"), commas, QStringLiteral("deux,è")},
+         3,
+         1,
+         commas,
+         1,
+         0,
          QStringLiteral("à")},
         {"5000 empty lines", emptyLines, 1025, 1024, QString(), 1025, 1024, QString()},
         {"2000 comment lines", comments, 0, 0, QString(), 0, 0, QString()},
@@ -383,8 +403,8 @@ void TestBadInput::dataFilesThatCannotBeRead_data()
 {
     QTest::addColumn<bool>("keyboard");
     QTest::addColumn<QString>("kind");
-    for (const char *kind : {"named pipe", "no permission", "link to nothing", "link to itself", "link to /dev/zero",
-                             "link to a folder"}) {
+    for (const char *kind : {"named pipe", "no permission", "link to nothing", "link to itself",
+                             "link to /dev/zero", "link to a folder"}) {
         QTest::addRow("word list, %s", kind) << false << QString::fromLatin1(kind);
         QTest::addRow("keyboard file, %s", kind) << true << QString::fromLatin1(kind);
     }
@@ -447,8 +467,10 @@ void TestBadInput::programStartsPastDataFilesThatCannotBeRead()
     Program program(sandbox);
     QVERIFY(program.startMs < Budget);
     QCOMPARE(sandbox.messages.size(), 2);
-    QVERIFY(sandbox.messages[0].text.startsWith(QStringLiteral("Impossible de charger le fichier des mots.")));
-    QVERIFY(sandbox.messages[1].text.startsWith(QStringLiteral("Impossible de charger la position du clavier.")));
+    QVERIFY(
+        sandbox.messages[0].text.startsWith(QStringLiteral("Impossible de charger le fichier des mots.")));
+    QVERIFY(
+        sandbox.messages[1].text.startsWith(QStringLiteral("Impossible de charger la position du clavier.")));
     QCOMPARE(values().NbPhrases, 0);
 }
 
@@ -491,14 +513,15 @@ void TestBadInput::garbageSettingsFile_data()
     const QByteArray kept = QByteArray("\n[Autre]\nNote=12\n");
 
     QTest::newRow("binary garbage") << binary << QString() << false;
-    QTest::newRow("valid lines around binary garbage") << valid + binary + kept << QStringLiteral("Zoé") << true;
+    QTest::newRow("valid lines around binary garbage")
+        << valid + binary + kept << QStringLiteral("Zoé") << true;
     QTest::newRow("UTF-16 text") << QByteArray("\xFF\xFE[\0D\0]\0\n\0", 10) << QString() << false;
     QTest::newRow("one line of 1 MB") << QByteArray(1024 * 1024, '[') << QString() << false;
     QTest::newRow("5 MB of lines without sections")
         << QByteArray(5 * 1024 * 1024 / 16, 'x').repeated(16).replace(QByteArray(20, 'x'), "\n=\\\"[]/;#x\n")
         << QString() << false;
-    QTest::newRow("valid lines, then an unterminated quote")
-        << valid + kept + "Nom=\"Martin\n" << QStringLiteral("Zoé") << true;
+    QTest::newRow("valid lines, then an unterminated quote") << valid + kept + "Nom=\"Martin\n"
+                                                             << QStringLiteral("Zoé") << true;
 }
 
 void TestBadInput::garbageSettingsFile()
@@ -519,10 +542,13 @@ void TestBadInput::garbageSettingsFile()
     QVERIFY2(program.startMs < Budget, qPrintable(QString::number(program.startMs)));
     QCOMPARE(program.typing()->text(), greeting);
     QCOMPARE(program.runSeries(), 5);
-    QCOMPARE(Store::Read(Store::Frappin, QStringLiteral("Zoé"), Store::Note, QString()).isEmpty(), !resultsStored);
+    QCOMPARE(Store::Read(Store::Frappin, QStringLiteral("Zoé"), Store::Note, QString()).isEmpty(),
+             !resultsStored);
     if (resultsStored) {
-        QCOMPARE(Store::Read(Store::Frappin, Store::Demarrage, Store::Prenom, QString()), QStringLiteral("Zoé"));
-        QCOMPARE(Store::Read(Store::Frappin, QStringLiteral("Autre"), Store::Note, QString()), QStringLiteral("12"));
+        QCOMPARE(Store::Read(Store::Frappin, Store::Demarrage, Store::Prenom, QString()),
+                 QStringLiteral("Zoé"));
+        QCOMPARE(Store::Read(Store::Frappin, QStringLiteral("Autre"), Store::Note, QString()),
+                 QStringLiteral("12"));
     } else {
         // Nothing was written: the file is as it was.
         QCOMPARE(fileContent(ini), bytes);
@@ -553,23 +579,26 @@ void TestBadInput::settingsFileThatCannotBeReadOrWritten()
         // it afresh, as a program just started does.
         QFile file(ini);
         QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+        QVERIFY(
+            file.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
     }
     openToOthers(QFileInfo(folder).path());
-    QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                              QFileDevice::ExeOther));
+    QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                              QFileDevice::ReadOther | QFileDevice::ExeOther));
     QVERIFY(QFile::setPermissions(ini, readable ? QFileDevice::ReadOwner | QFileDevice::ReadOther
                                                 : QFileDevice::Permissions{}));
 
     const auto restore = qScopeGuard([&] {
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     });
     const int result = asOrdinaryUser([readable] {
-        const bool readOk = readable ? Store::Read(Store::Frappin, Store::Demarrage, Store::Prenom, QString()) == "Zoé" &&
-                                           Store::seriesLength() == 20
-                                     : Store::Read(Store::Frappin, Store::Demarrage, Store::Prenom, "-") == "-" &&
-                                           Store::seriesLength() == 5;
+        const bool readOk =
+            readable ? Store::Read(Store::Frappin, Store::Demarrage, Store::Prenom, QString()) == "Zoé" &&
+                           Store::seriesLength() == 20
+                     : Store::Read(Store::Frappin, Store::Demarrage, Store::Prenom, "-") == "-" &&
+                           Store::seriesLength() == 5;
         const bool writeRefused = !Store::Write(Store::Frappin, QStringLiteral("Zoé"), Store::Note, "15");
         return (readOk ? 0 : 1) | (writeRefused ? 0 : 2);
     });
@@ -599,8 +628,8 @@ void TestBadInput::settingsFolderReplacedByAFile()
 }
 
 // 100,000 characters pasted into the typing box: the box keeps what it can hold (32,767 characters), the
-// check runs once and quickly, counts one mistake during a series and none after it, and the word can still be
-// typed and completed.
+// check runs once and quickly, counts one mistake during a series and none after it, and the word can still
+// be typed and completed.
 void TestBadInput::hundredThousandCharactersPasted_data()
 {
     QTest::addColumn<QString>("when");
@@ -658,7 +687,7 @@ void TestBadInput::storeValuesOutOfRange_data()
     QTest::addColumn<int>("messages"); // at start-up
     QTest::addColumn<QString>("greeting");
     QTest::addColumn<bool>("photo");
-    QTest::addColumn<int>("words"); // 0: no series is run (no word list)
+    QTest::addColumn<int>("words");             // 0: no series is run (no word list)
     QTest::addColumn<QString>("resultSection"); // empty: no results stored
     QTest::addColumn<QString>("resultNiveau");
 
@@ -675,40 +704,53 @@ void TestBadInput::storeValuesOutOfRange_data()
     row("Niveau 2.5") << f << d << Store::Niveau << "2.5" << 0 << zoe << true << 5 << pupil << "3.5";
     row("Niveau not a number") << f << d << Store::Niveau << "deux" << 0 << zoe << true << 5 << pupil << "1";
     row("Niveau empty") << f << d << Store::Niveau << "" << 0 << zoe << true << 5 << pupil << "1";
-    row("Niveau of 10000 digits") << f << d << Store::Niveau << nines << 0 << zoe << true << 5 << pupil << "1";
+    row("Niveau of 10000 digits") << f << d << Store::Niveau << nines << 0 << zoe << true << 5 << pupil
+                                  << "1";
     row("Exercice 9") << f << d << Store::Exercice << "9" << 0 << zoe << true << 5 << pupil << "1";
     row("Exercice -3") << f << d << Store::Exercice << "-3" << 0 << zoe << true << 5 << pupil << "1";
-    row("Exercice not a number") << f << d << Store::Exercice << "vingt" << 0 << zoe << true << 5 << pupil << "1";
-    row("Exercice of 10000 digits") << f << d << Store::Exercice << nines << 0 << zoe << true << 5 << pupil << "1";
+    row("Exercice not a number") << f << d << Store::Exercice << "vingt" << 0 << zoe << true << 5 << pupil
+                                 << "1";
+    row("Exercice of 10000 digits") << f << d << Store::Exercice << nines << 0 << zoe << true << 5 << pupil
+                                    << "1";
     row("Exercice 3, in range") << f << d << Store::Exercice << "3" << 0 << zoe << true << 20 << pupil << "1";
     row("Son 9") << f << d << Store::Son << "9" << 0 << zoe << true << 5 << pupil << "1";
-    row("Son of 100000 characters") << f << d << Store::Son << longText << 0 << zoe << true << 5 << pupil << "1";
-    row("Fichier in the parent folder") << f << d << Store::Fichier << "../frappin-absent-7f3a.mot" << 1 << zoe
-                                        << true << 0 << "" << "";
-    row("Fichier through a subfolder") << f << d << Store::Fichier << "sous/../frappin.mot" << 0 << zoe << true
-                                       << 5 << pupil << "1";
-    row("Fichier empty") << f << d << Store::Fichier << "" << 1 << zoe << true << 0 << "" << "";
-    row("Fichier a folder") << f << d << Store::Fichier << "/" << 1 << zoe << true << 0 << "" << "";
+    row("Son of 100000 characters") << f << d << Store::Son << longText << 0 << zoe << true << 5 << pupil
+                                    << "1";
+    row("Fichier in the parent folder")
+        << f << d << Store::Fichier << "../frappin-absent-7f3a.mot" << 1 << zoe << true << 0 << ""
+        << "";
+    row("Fichier through a subfolder")
+        << f << d << Store::Fichier << "sous/../frappin.mot" << 0 << zoe << true << 5 << pupil << "1";
+    row("Fichier empty") << f << d << Store::Fichier << "" << 1 << zoe << true << 0 << ""
+                         << "";
+    row("Fichier a folder") << f << d << Store::Fichier << "/" << 1 << zoe << true << 0 << ""
+                            << "";
     row("Fichier of 100000 characters") << f << d << Store::Fichier << longText << 1 << zoe << true << 0 << ""
                                         << "";
-    row("Dernière only blanks") << f << d << Store::Derniere << "   " << 0 << zoe << true << 5 << "" << "";
-    row("Dernière empty") << f << d << Store::Derniere << "" << 0 << zoe << true << 5 << "" << "";
-    row("Dernière with a slash") << f << d << Store::Derniere << "CE1/Zoé" << 0 << zoe << true << 5 << "CE1/Zoé"
+    row("Dernière only blanks") << f << d << Store::Derniere << "   " << 0 << zoe << true << 5 << ""
+                                << "";
+    row("Dernière empty") << f << d << Store::Derniere << "" << 0 << zoe << true << 5 << ""
+                          << "";
+    row("Dernière with a slash") << f << d << Store::Derniere << "CE1/Zoé" << 0 << zoe << true << 5
+                                 << "CE1/Zoé"
                                  << "1";
-    row("Dernière of 100000 characters") << f << d << Store::Derniere << longText << 0 << zoe << true << 5
-                                         << longText << "1";
-    row("Prenom with a slash") << f << d << Store::Prenom << "Zo/é" << 0 << "Zo/é" << false << 5 << pupil << "1";
-    row("Prenom of 100000 characters") << f << d << Store::Prenom << longText << 0 << longText.left(32767) << false
-                                       << 5 << pupil << "1";
-    row("Nom with slashes") << f << d << Store::Nom << "../../etc/Martin" << 0 << zoe << false << 5 << pupil << "1";
+    row("Dernière of 100000 characters")
+        << f << d << Store::Derniere << longText << 0 << zoe << true << 5 << longText << "1";
+    row("Prenom with a slash") << f << d << Store::Prenom << "Zo/é" << 0 << "Zo/é" << false << 5 << pupil
+                               << "1";
+    row("Prenom of 100000 characters")
+        << f << d << Store::Prenom << longText << 0 << longText.left(32767) << false << 5 << pupil << "1";
+    row("Nom with slashes") << f << d << Store::Nom << "../../etc/Martin" << 0 << zoe << false << 5 << pupil
+                            << "1";
     row("Nom empty") << f << d << Store::Nom << "" << 0 << zoe << false << 5 << pupil << "1";
     const QString c = Store::Configuration;
     const QString s = Store::SectionFichier;
-    row("Eleves names a file") << c << s << Store::Eleves << "<file>" << 0 << zoe << false << 5 << pupil << "1";
-    row("Eleves names a missing folder") << c << s << Store::Eleves << "/dossier/absent" << 0 << zoe << false << 5
-                                         << pupil << "1";
-    row("Eleves of 100000 characters") << c << s << Store::Eleves << longText << 0 << zoe << false << 5 << pupil
-                                       << "1";
+    row("Eleves names a file") << c << s << Store::Eleves << "<file>" << 0 << zoe << false << 5 << pupil
+                               << "1";
+    row("Eleves names a missing folder")
+        << c << s << Store::Eleves << "/dossier/absent" << 0 << zoe << false << 5 << pupil << "1";
+    row("Eleves of 100000 characters")
+        << c << s << Store::Eleves << longText << 0 << zoe << false << 5 << pupil << "1";
     row("Eleves only blanks") << c << s << Store::Eleves << "  " << 0 << zoe << true << 5 << pupil << "1";
 }
 

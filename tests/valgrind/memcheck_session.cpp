@@ -1,8 +1,8 @@
 // A whole session of the program, run under Valgrind's memcheck by CTest (label "memcheck"): the start-up as
-// main() does it, with the shipped data files, a pupil and the pupil's photograph; a series of five words typed
-// with mistakes, accented letters and a paste, to its grade and stored results; the word-list editor with a word
-// added and saved; the settings dialog with a choice made; the window closed. Memcheck finds reads of freed or
-// uninitialised memory and the blocks that nothing points to any more at the end.
+// main() does it, with the shipped data files, a pupil and the pupil's photograph; a series of five words
+// typed with mistakes, accented letters and a paste, to its grade and stored results; the word-list editor
+// with a word added and saved; the settings dialog with a choice made; the window closed. Memcheck finds
+// reads of freed or uninitialised memory and the blocks that nothing points to any more at the end.
 
 #include "common/intervaltimer.h"
 #include "common/values.h"
@@ -92,7 +92,8 @@ void MemcheckSession::sessionFromStartToClose()
         window->Timer_Timer(0);
     }
     QVERIFY(values().FautesSerie >= 5);
-    QCOMPARE(Store::Read(Store::Frappin, QStringLiteral("Zoé Martin"), Store::NombreCaracteres, QString()).isEmpty(),
+    QCOMPARE(Store::Read(Store::Frappin, QStringLiteral("Zoé Martin"), Store::NombreCaracteres, QString())
+                 .isEmpty(),
              false);
     QVERIFY(window->findChild<QPushButton *>(QStringLiteral("BoutonDepart"))->isEnabled());
 
