@@ -135,16 +135,22 @@ void frmMain::endSeries()
         return;
     // The pupil's section is read again for each result, as another program may name a new pupil meanwhile.
     // A name made only of blanks names no section: the grade is shown but nothing is stored.
-    const auto write = [](const QString &key, const QString &value) {
+    bool stored = true;
+    const auto write = [&stored](const QString &key, const QString &value) {
         const QString section =
             trimBlanks(Store::Read(Store::Frappin, Store::Demarrage, Store::Derniere, QString()));
         if (!section.isEmpty())
-            Store::Write(Store::Frappin, section, key, value);
+            stored = Store::Write(Store::Frappin, section, key, value) && stored;
     };
     write(Store::Note, AfficheNote());
     write(Store::Duree, QLocale().toString(v.DureeSerie, 'g', 15));
     write(Store::NombreCaracteres, QString::number(v.NbCaracteres));
     write(Store::Niveau, QString::number(v.NiveauGuide.trimmed().toDouble() + 1));
+    // The grade stays shown; the teacher must know that it was not kept.
+    if (!stored)
+        showMessage(QStringLiteral("Les résultats de cette série n'ont pas pu être enregistrés.\r"
+                                   "Le fichier des réglages de Frappin ne peut pas être écrit."),
+                    Texts::ApplicationTitle, MsgButtons::Ok, MsgIcon::Exclamation, this);
 }
 
 QString frmMain::AfficheNote()

@@ -6,7 +6,6 @@
 #include "settings/store.h"
 #include "support/sandbox.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,66 +14,56 @@
 class TestStartup : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void missingFilesAreToldInLoadingOrder();
-    void startupWaitsForTheFirstSeries_data();
-    void startupWaitsForTheFirstSeries();
+    void startupWaitsForTheFirstSeries_data()
+    {
+        QTest::addColumn<bool>("dataFiles");
+        QTest::addColumn<QString>("prenom");
+        QTest::addColumn<QString>("exercice");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("words");
+        // clang-format off
+        QTest::newRow("fresh store")        << true  << QString() << QString() << ""    << 5;
+        QTest::newRow("first name trimmed") << true  << "  Léa "  << "1"       << "Léa" << 10;
+        QTest::newRow("twenty words")       << true  << "Tom"     << "3"       << "Tom" << 20;
+        QTest::newRow("no data files")      << false << "Tom"     << QString() << "Tom" << 5;
+        // clang-format on
+    }
+    // The window greets the pupil and waits for the start button; missing data files are told in order.
+    void startupWaitsForTheFirstSeries()
+    {
+        QFETCH(bool, dataFiles);
+        QFETCH(QString, prenom);
+        QFETCH(QString, exercice);
+        QFETCH(QString, shown);
+        QFETCH(int, words);
+        Sandbox sandbox;
+        if (dataFiles)
+            sandbox.copyShippedData();
+        if (!prenom.isNull())
+            Store::Write(Store::Frappin, Store::Demarrage, Store::Prenom, prenom);
+        if (!exercice.isNull())
+            Store::Write(Store::Frappin, Store::Demarrage, Store::Exercice, exercice);
+
+        frmMain window;
+        // Before the window is shown, the typing box holds the pupil's name of "Dernière".
+        QCOMPARE(window.findChild<QLineEdit *>("MonTexte")->text(), QStringLiteral("<inconnue>"));
+        window.show();
+        QCOMPARE(window.windowTitle(), Texts::ApplicationTitle);
+        QStringList titles;
+        for (const MessageRequest &message : sandbox.messages)
+            titles.append(message.title);
+        const QStringList told = {"Fichier des mots", "Fichier du clavier"};
+        QCOMPARE(titles, dataFiles ? QStringList() : told);
+        QVERIFY(dataFiles ? values().NbPhrases >= 200 : values().NbPhrases == 0);
+        QCOMPARE(window.findChild<QLineEdit *>("MonTexte")->text(), shown);
+        QCOMPARE(values().MotsRestants, words);
+        QCOMPARE(values().EnCours, 0);
+        QCOMPARE(window.findChild<QLabel *>("Message")->text(), Texts::Invitation);
+        QVERIFY(window.findChild<QPushButton *>("BoutonDepart")->isEnabled());
+        for (const char *hidden : {"MotATaper", "Consigne", "MotATaperBord"})
+            QVERIFY2(!window.findChild<QWidget *>(hidden)->isVisible(), hidden);
+    }
 };
-
-void TestStartup::missingFilesAreToldInLoadingOrder()
-{
-    Sandbox sandbox;
-    frmMain window;
-    QCOMPARE(sandbox.messages.size(), 2);
-    QCOMPARE(sandbox.messages[0].title, QStringLiteral("Fichier des mots"));
-    QCOMPARE(sandbox.messages[1].title, QStringLiteral("Fichier du clavier"));
-    QCOMPARE(values().NbPhrases, 0);
-    QCOMPARE(window.windowTitle(), Texts::ApplicationTitle);
-}
-
-void TestStartup::startupWaitsForTheFirstSeries_data()
-{
-    QTest::addColumn<QString>("prenom");
-    QTest::addColumn<QString>("exercice");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<int>("words");
-    QTest::newRow("fresh store") << QString() << QString() << "" << 5;
-    QTest::newRow("first name trimmed") << "  Léa "
-                                        << "1"
-                                        << "Léa" << 10;
-    QTest::newRow("twenty words") << "Tom"
-                                  << "3"
-                                  << "Tom" << 20;
-}
-
-void TestStartup::startupWaitsForTheFirstSeries()
-{
-    QFETCH(QString, prenom);
-    QFETCH(QString, exercice);
-    QFETCH(QString, shown);
-    QFETCH(int, words);
-    Sandbox sandbox;
-    sandbox.copyShippedFile("frappin.mot");
-    sandbox.copyShippedFile("clavier.dat");
-    if (!prenom.isNull())
-        Store::Write(Store::Frappin, Store::Demarrage, Store::Prenom, prenom);
-    if (!exercice.isNull())
-        Store::Write(Store::Frappin, Store::Demarrage, Store::Exercice, exercice);
-
-    frmMain window;
-    // Before the window is shown, the typing box holds the pupil's name of "Dernière".
-    QCOMPARE(window.findChild<QLineEdit *>("MonTexte")->text(), QStringLiteral("<inconnue>"));
-    window.show();
-    QVERIFY(sandbox.messages.isEmpty());
-    QVERIFY(values().NbPhrases >= 200);
-    QCOMPARE(window.findChild<QLineEdit *>("MonTexte")->text(), shown);
-    QCOMPARE(values().MotsRestants, words);
-    QCOMPARE(values().EnCours, 0);
-    QCOMPARE(window.findChild<QLabel *>("Message")->text(), Texts::Invitation);
-    QVERIFY(window.findChild<QPushButton *>("BoutonDepart")->isEnabled());
-    QVERIFY(!window.findChild<QLineEdit *>("MotATaper")->isVisible());
-    QVERIFY(!window.findChild<QLabel *>("Consigne")->isVisible());
-    QVERIFY(!window.findChild<QWidget *>("MotATaperBord")->isVisible());
-}
 
 FRAPPIN_TEST_MAIN(TestStartup)
 #include "tst_startup.moc"

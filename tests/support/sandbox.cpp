@@ -2,6 +2,7 @@
 
 #include "common/platform.h"
 #include "common/values.h"
+#include "settings/store.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,4 +66,34 @@ void Sandbox::copyShippedFile(const QString &name) const
 {
     QFile::remove(path(name));
     QVERIFY(QFile::copy(QStringLiteral(FRAPPIN_RESOURCES_DIR "/") + name, path(name)));
+}
+
+void Sandbox::copyShippedData() const
+{
+    copyShippedFile(QStringLiteral("frappin.mot"));
+    copyShippedFile(QStringLiteral("clavier.dat"));
+}
+
+bool operator==(const MessageRequest &a, const MessageRequest &b)
+{
+    return a.text == b.text && a.title == b.title && a.buttons == b.buttons && a.icon == b.icon;
+}
+
+QDebug operator<<(QDebug debug, const MessageRequest &request)
+{
+    const QDebugStateSaver saver(debug);
+    return debug.nospace() << "MessageRequest(" << request.title << ", " << request.text << ", "
+                           << (request.buttons == MsgButtons::Ok ? "OK" : "Yes/No") << ", "
+                           << (request.icon == MsgIcon::None ? "no icon" : "exclamation") << ')';
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<unreadable>");
+}
+
+QString readSetting(const QString &key, const QString &section)
+{
+    return Store::Read(Store::Frappin, section, key, QStringLiteral("<absent>"));
 }

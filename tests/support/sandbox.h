@@ -5,8 +5,11 @@
 // and message boxes replaced by a recorder that answers as the test says.
 
 #include "common/messagebox.h"
+#include "settings/store.h"
 
+#include <QApplication>
 #include <QByteArray>
+#include <QDebug>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
@@ -26,6 +29,8 @@ public:
     void writeFile(const QString &name, const QByteArray &bytes) const;
     // Copies a data file that ships with the program into the program's folder.
     void copyShippedFile(const QString &name) const;
+    // Copies the shipped word list and keyboard file, as an installed program has them.
+    void copyShippedData() const;
 
     // Message boxes shown so far, and the answers to give to the next Yes/No questions (Yes by default).
     QList<MessageRequest> messages;
@@ -41,6 +46,26 @@ void prepareProcess();
 // The configuration folder of the settings store used by the tests.
 QString configFolder();
 } // namespace TestSupport
+
+// Message boxes compare field by field and print as such when a comparison fails.
+bool operator==(const MessageRequest &a, const MessageRequest &b);
+QDebug operator<<(QDebug debug, const MessageRequest &request);
+
+// The bytes of a file, or "<unreadable>".
+QByteArray fileBytes(const QString &path);
+// A value of the "Frappin" store, or "<absent>".
+QString readSetting(const QString &key, const QString &section = Store::Demarrage);
+
+// The open top-level windows of a type.
+template <typename T> QList<T *> topLevels()
+{
+    QList<T *> found;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<T *>(widget))
+            found.append(window);
+    }
+    return found;
+}
 
 // main() of a test suite: a QApplication (offscreen unless told otherwise) and the sandboxed store.
 #define FRAPPIN_TEST_MAIN(TestClass)                                                                         \

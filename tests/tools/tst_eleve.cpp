@@ -5,7 +5,6 @@
 #include "settings/store.h"
 #include "support/sandbox.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QTest>
 
@@ -28,9 +27,9 @@ Run eleve(const QStringList &arguments)
     return run;
 }
 
-QString read(const QString &key)
+QString photos()
 {
-    return Store::Read(Store::Frappin, Store::Demarrage, key, "<absent>");
+    return Store::Read(Store::Configuration, Store::SectionFichier, Store::Eleves, "<absent>");
 }
 
 } // namespace
@@ -38,119 +37,117 @@ QString read(const QString &key)
 class TestEleve : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void badArgumentsAreRefused_data();
-    void badArgumentsAreRefused();
-    void definingAPupilWritesOnlyTheIdentity();
-    void resultsOfOnePupil();
-    void csvListsEveryPupilWithResults();
-    void helpIsInFrench();
+    void badArgumentsAreRefused_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        using Args = QStringList;
+        const Args ab = {"definir", "--prenom", "A", "--nom", "B"};
+        // clang-format off
+        QTest::newRow("nothing") << Args{} << "definir, resultats ou csv";
+        QTest::newRow("unknown command") << Args{"effacer"} << "commande inconnue";
+        QTest::newRow("no family name") << Args{"definir", "--prenom", "Léa"} << "obligatoires";
+        QTest::newRow("blank first name") << Args{"definir", "--prenom", " ", "--nom", "B"} << "obligatoires";
+        QTest::newRow("unknown option") << ab + Args{"--age", "7"} << "option inconnue";
+        QTest::newRow("option without value") << Args{"definir", "--prenom"} << "il manque une valeur";
+        QTest::newRow("teacher's section") << ab + Args{"--eleve", "Démarrage"} << "ne peut pas être";
+        QTest::newRow("slash in pupil name") << ab + Args{"--eleve", "a/b"} << "ne peut pas être";
+        QTest::newRow("missing photo folder") << ab + Args{"--photos", "/nulle/part"} << "n'existe pas";
+        QTest::newRow("no current pupil") << Args{"resultats"} << "aucun élève en cours";
+        QTest::newRow("csv with argument") << Args{"csv", "x"} << "argument en trop";
+        // clang-format on
+    }
+    // A bad command line is refused with status 2 and a French message, and writes nothing.
+    void badArgumentsAreRefused()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        Sandbox sandbox;
+        const Run run = eleve(arguments);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QVERIFY(run.err.contains("frappin-eleve --help"));
+        QCOMPARE(readSetting(Store::Prenom), QStringLiteral("<absent>"));
+        QCOMPARE(readSetting(Store::Derniere), QStringLiteral("<absent>"));
+        QCOMPARE(photos(), QStringLiteral("<absent>"));
+    }
+
+    // Naming a pupil writes the names, the pupil's section and the photographs' folder, nothing else.
+    void definingAPupilWritesOnlyTheIdentity()
+    {
+        Sandbox sandbox;
+        Store::Write(Store::Frappin, Store::Demarrage, Store::Niveau, "2");
+        Store::Write(Store::Frappin, Store::Demarrage, Store::Fichier, "ce1.mot");
+        Run run = eleve({"definir", "--prenom", " Léa ", "--nom", "Martin", "--photos", sandbox.folder()});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(readSetting(Store::Prenom), QStringLiteral("Léa"));
+        QCOMPARE(readSetting(Store::Nom), QStringLiteral("Martin"));
+        QCOMPARE(readSetting(Store::Derniere), QStringLiteral("Léa Martin"));
+        QCOMPARE(photos(), sandbox.folder());
+        QVERIFY2(run.out.contains(QDir(sandbox.folder()).filePath("Martin-Léa.bmp")), qPrintable(run.out));
+        QCOMPARE(readSetting(Store::Niveau), QStringLiteral("2"));
+        QCOMPARE(readSetting(Store::Fichier), QStringLiteral("ce1.mot"));
+        QCOMPARE(readSetting(Store::Exercice), QStringLiteral("<absent>"));
+
+        run = eleve({"definir", "--prenom=Tom", "--nom=Roux", "--eleve=CE1 Tom"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(readSetting(Store::Derniere), QStringLiteral("CE1 Tom"));
+        QCOMPARE(photos(), sandbox.folder());
+    }
+
+    void resultsPrintForOneOrAll_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("lines"); // of the output, or -1 for any number
+        QTest::addColumn<QStringList>("shown");
+        using Args = QStringList;
+        using Shown = QStringList;
+        // clang-format off
+        QTest::newRow("current pupil") << Args{"resultats"} << 0 << 5
+            << Shown{"Note : 16/20\n", "Durée : 5 min 00 s", "Nombre de caractères : 20\n", "Niveau : 1\n"};
+        QTest::newRow("decimal comma") << Args{"resultats", "Zoé"} << 0 << 5
+            << Shown{"Note : 19/20\n", "3 min 36 s"};
+        QTest::newRow("no results") << Args{"resultats", "Tom"} << 1 << 1
+            << Shown{"pas encore de résultats"};
+        QTest::newRow("CSV") << Args{"csv"} << 0 << 4
+            << Shown{"Élève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\n",
+                     "\nLéa;16;0.00347222222222222;5 min 00 s;20;1\n", "\nZoé;19;0,0025;3 min 36 s;;\n",
+                     "\n\"Tom; le grand\";-5;;;;3\n"};
+        QTest::newRow("help") << Args{"--help"} << 0 << -1
+            << Shown{"Utilisation", "frappin-eleve csv"};
+        // clang-format on
+    }
+    // A pupil's results print in French, and every pupil's as CSV; a pupil without results is told so.
+    void resultsPrintForOneOrAll()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(int, lines);
+        QFETCH(QStringList, shown);
+        Sandbox sandbox;
+        Store::Write(Store::Frappin, Store::Demarrage, Store::Derniere, " Léa ");
+        Store::Write(Store::Frappin, Store::Demarrage, Store::Niveau, "1");
+        const QStringList keys = {Store::Note, Store::Duree, Store::NombreCaracteres, Store::Niveau};
+        const QStringList results[] = {{"Léa", "16", "0.00347222222222222", "20", "1"},
+                                       {"Zoé", "19", "0,0025"},
+                                       {"Tom; le grand", "-5", "", "", "3"}};
+        for (const QStringList &pupil : results) {
+            for (int i = 1; i < pupil.size(); ++i) {
+                if (!pupil[i].isEmpty())
+                    Store::Write(Store::Frappin, pupil[0], keys[i - 1], pupil[i]);
+            }
+        }
+        const Run run = eleve(arguments);
+        QCOMPARE(run.status, status);
+        QCOMPARE((status == 0 ? run.err : run.out), QString());
+        const QString &text = status == 0 ? run.out : run.err;
+        if (lines >= 0)
+            QCOMPARE(text.count(u'\n'), lines);
+        for (const QString &part : shown)
+            QVERIFY2(text.contains(part), qPrintable(text));
+    }
 };
-
-void TestEleve::badArgumentsAreRefused_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("nothing") << QStringList{} << "definir, resultats ou csv";
-    QTest::newRow("unknown command") << QStringList{"effacer"} << "commande inconnue";
-    QTest::newRow("no family name") << QStringList{"definir", "--prenom", "Léa"} << "obligatoires";
-    QTest::newRow("blank first name")
-        << QStringList{"definir", "--prenom", "  ", "--nom", "Martin"} << "obligatoires";
-    QTest::newRow("unknown option") << QStringList{"definir", "--prenom", "Léa", "--nom", "M", "--age", "7"}
-                                    << "option inconnue";
-    QTest::newRow("option without value") << QStringList{"definir", "--prenom"} << "il manque une valeur";
-    QTest::newRow("teacher's section as pupil")
-        << QStringList{"definir", "--prenom", "A", "--nom", "B", "--eleve", "Démarrage"}
-        << "ne peut pas être";
-    QTest::newRow("slash in pupil name")
-        << QStringList{"definir", "--prenom", "A", "--nom", "B", "--eleve", "a/b"} << "ne peut pas être";
-    QTest::newRow("missing photo folder")
-        << QStringList{"definir", "--prenom", "A", "--nom", "B", "--photos", "/nulle/part"} << "n'existe pas";
-    QTest::newRow("no current pupil") << QStringList{"resultats"} << "aucun élève en cours";
-    QTest::newRow("csv with argument") << QStringList{"csv", "x"} << "argument en trop";
-}
-
-void TestEleve::badArgumentsAreRefused()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, message);
-    Sandbox sandbox;
-    const Run run = eleve(arguments);
-    QCOMPARE(run.status, 2);
-    QVERIFY2(run.err.contains(message), qPrintable(run.err));
-    QVERIFY(run.err.contains("frappin-eleve --help"));
-    QCOMPARE(read(Store::Prenom), QStringLiteral("<absent>"));
-    QCOMPARE(read(Store::Derniere), QStringLiteral("<absent>"));
-}
-
-void TestEleve::definingAPupilWritesOnlyTheIdentity()
-{
-    Sandbox sandbox;
-    Store::Write(Store::Frappin, Store::Demarrage, Store::Niveau, "2");
-    Store::Write(Store::Frappin, Store::Demarrage, Store::Fichier, "ce1.mot");
-    Run run = eleve({"definir", "--prenom", " Léa ", "--nom", "Martin", "--photos", sandbox.folder()});
-    QCOMPARE(run.status, 0);
-    QCOMPARE(read(Store::Prenom), QStringLiteral("Léa"));
-    QCOMPARE(read(Store::Nom), QStringLiteral("Martin"));
-    QCOMPARE(read(Store::Derniere), QStringLiteral("Léa Martin"));
-    QCOMPARE(Store::Read(Store::Configuration, Store::SectionFichier, Store::Eleves, ""), sandbox.folder());
-    QVERIFY2(run.out.contains(QDir(sandbox.folder()).filePath("Martin-Léa.bmp")), qPrintable(run.out));
-    QCOMPARE(read(Store::Niveau), QStringLiteral("2"));
-    QCOMPARE(read(Store::Fichier), QStringLiteral("ce1.mot"));
-    QCOMPARE(read(Store::Exercice), QStringLiteral("<absent>"));
-
-    run = eleve({"definir", "--prenom=Tom", "--nom=Roux", "--eleve=CE1 Tom"});
-    QCOMPARE(run.status, 0);
-    QCOMPARE(read(Store::Derniere), QStringLiteral("CE1 Tom"));
-    // Without --photos the pictures folder is left as it was.
-    QCOMPARE(Store::Read(Store::Configuration, Store::SectionFichier, Store::Eleves, ""), sandbox.folder());
-}
-
-void TestEleve::resultsOfOnePupil()
-{
-    Sandbox sandbox;
-    Store::Write(Store::Frappin, Store::Demarrage, Store::Derniere, " Léa ");
-    Store::Write(Store::Frappin, "Léa", Store::Note, "16");
-    Store::Write(Store::Frappin, "Léa", Store::Duree, "0.00347222222222222");
-    Store::Write(Store::Frappin, "Léa", Store::NombreCaracteres, "20");
-    Store::Write(Store::Frappin, "Léa", Store::Niveau, "1");
-    Run run = eleve({"resultats"});
-    QCOMPARE(run.status, 0);
-    QVERIFY2(run.out.contains("Note : 16/20"), qPrintable(run.out));
-    QVERIFY(run.out.contains("Durée : 5 min 00 s"));
-    QVERIFY(run.out.contains("Nombre de caractères : 20"));
-    QVERIFY(run.out.contains("Niveau : 1"));
-
-    run = eleve({"resultats", "Tom"});
-    QCOMPARE(run.status, 1);
-    QVERIFY(run.err.contains("pas encore de résultats"));
-}
-
-void TestEleve::csvListsEveryPupilWithResults()
-{
-    Sandbox sandbox;
-    Store::Write(Store::Frappin, Store::Demarrage, Store::Niveau, "1");
-    Store::Write(Store::Frappin, "Léa", Store::Note, "19");
-    Store::Write(Store::Frappin, "Léa", Store::Duree, "0,0025");
-    Store::Write(Store::Frappin, "Tom; le grand", Store::Note, "-5");
-    Store::Write(Store::Frappin, "Tom; le grand", Store::Niveau, "3");
-    const Run run = eleve({"csv"});
-    QCOMPARE(run.status, 0);
-    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines[0], QStringLiteral("Élève;Note;Durée (jours);Durée;Nombre de caractères;Niveau"));
-    QVERIFY(lines.contains(QStringLiteral("Léa;19;0,0025;3 min 36 s;;")));
-    QVERIFY(lines.contains(QStringLiteral("\"Tom; le grand\";-5;;;;3")));
-}
-
-void TestEleve::helpIsInFrench()
-{
-    Sandbox sandbox;
-    const Run run = eleve({"--help"});
-    QCOMPARE(run.status, 0);
-    QVERIFY(run.out.contains("Utilisation"));
-    QVERIFY(run.out.contains("frappin-eleve csv"));
-    QVERIFY(run.err.isEmpty());
-}
 
 FRAPPIN_TEST_MAIN(TestEleve)
 #include "tst_eleve.moc"
