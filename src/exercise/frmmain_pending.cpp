@@ -1,4 +1,0 @@
-// Behaviour that later work fills in.
-
-#include "exercise/frmmain.h"
-
