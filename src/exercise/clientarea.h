@@ -7,8 +7,8 @@
 // lines, the labels and pictures, then the outline round the typing box (Shape2) and the thick line that
 // joins the grade label to it (Line4); the text boxes and the button come last. ClientArea paints the
 // background, Shape1 and the other lines behind every control (no line crosses a control that the order puts
-// behind it, so painting them first changes nothing); FrontDecorations paints Shape2 and Line4 in front of the
-// labels and pictures; the window stacks its controls between them.
+// behind it, so painting them first changes nothing); FrontDecorations paints Shape2 and Line4 in front of
+// the labels and pictures; the window stacks its controls between them.
 
 #include <QPointer>
 #include <QWidget>

@@ -152,8 +152,8 @@ void TestLayout::fontsAndColoursFollowTheLayout()
     QCOMPARE(info.bold(), bold);
     // Arial and Times New Roman, or their Liberation twins by name where only those are installed.
     const QString family = widget->font().family();
-    const QStringList expected = serif ? QStringList{"Times New Roman", "Liberation Serif"}
-                                       : QStringList{"Arial", "Liberation Sans"};
+    const QStringList expected =
+        serif ? QStringList{"Times New Roman", "Liberation Serif"} : QStringList{"Arial", "Liberation Sans"};
     QVERIFY2(expected.contains(family), qPrintable(family));
     if (name != u"BoutonDepart")
         QCOMPARE(widget->palette().color(widget->foregroundRole()), text);
