@@ -2,8 +2,8 @@
 
 #include "about/registry.h"
 #include "about/sysinfo.h"
-#include "common/dialogfont.h"
 #include "common/messagebox.h"
+#include "common/owndialog.h"
 #include "common/picturebox.h"
 #include "common/strings.h"
 #include "common/textfile.h"
@@ -43,17 +43,9 @@ frmApropos::frmApropos(QWidget *mainWindow)
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_mainWindow(mainWindow)
 {
-    setObjectName(QStringLiteral("frmApropos"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    // The box must not keep the program alive once the main window is closed.
-    setAttribute(Qt::WA_QuitOnClose, false);
-    // Tells the main window, when it is activated again, that the focus came from one of its own dialogs.
-    setProperty("frappinOwnDialog", true);
-    setWindowTitle(QStringLiteral("A propos de ..."));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/apropos_icone.svg")));
-    setFont(dialogFont());
-    setFixedSize(Scale::px(ClientWidth), Scale::px(ClientHeight));
-    setAccessibleName(QStringLiteral("À propos de Frappin"));
+    setUpOwnDialog(this, QStringLiteral("frmApropos"), QStringLiteral("A propos de ..."),
+                   QStringLiteral("À propos de Frappin"), QStringLiteral(":/pictures/apropos_icone.svg"),
+                   {Scale::px(ClientWidth), Scale::px(ClientHeight)});
     createControls();
     Form_Load();
 }

@@ -13,6 +13,8 @@
 // The state of a series lives in the program-wide values (common/values.h); this class holds the controls.
 // Controls carry their design names as object names, so that tests find them with findChild().
 
+#include "common/owndialog.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QRect>
@@ -33,8 +35,8 @@ class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int MarkerCount = 102;
-    // Dynamic property that marks the program's own dialogs, whose closing greets the pupil again.
-    static constexpr const char *OwnDialogProperty = "frappinOwnDialog";
+    // The mark of the program's own dialogs, whose closing greets the pupil again.
+    static constexpr const char *OwnDialogProperty = ::OwnDialogProperty;
 
     // Creates the window and runs the start-up sequence (Form_Initialize). The activation rule runs when the
     // window is first shown.

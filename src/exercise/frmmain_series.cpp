@@ -199,6 +199,6 @@ bool frmMain::isOwnDialog(const QWindow *window)
 {
     const auto widgets = QApplication::topLevelWidgets();
     return std::any_of(widgets.begin(), widgets.end(), [window](const QWidget *widget) {
-        return widget->windowHandle() == window && widget->property(OwnDialogProperty).toBool();
+        return widget->windowHandle() == window && ::isOwnDialog(widget);
     });
 }

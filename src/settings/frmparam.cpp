@@ -1,6 +1,6 @@
 #include "settings/frmparam.h"
 
-#include "common/dialogfont.h"
+#include "common/owndialog.h"
 #include "common/platform.h"
 #include "common/userscale.h"
 #include "settings/store.h"
@@ -69,17 +69,9 @@ frmParam::frmParam(QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
 {
-    setObjectName(QStringLiteral("frmParam"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    // The dialog must not keep the program alive once the main window is closed.
-    setAttribute(Qt::WA_QuitOnClose, false);
-    // Tells the main window, when it is activated again, that the focus came from one of its own dialogs.
-    setProperty("frappinOwnDialog", true);
-    setWindowTitle(QStringLiteral("Paramètres"));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/icone.svg")));
-    setFont(dialogFont());
-    setFixedSize(Scale::px(ClientWidth), Scale::px(ClientHeight));
-    setAccessibleName(QStringLiteral("Paramètres"));
+    setUpOwnDialog(this, QStringLiteral("frmParam"), QStringLiteral("Paramètres"),
+                   QStringLiteral("Paramètres"), QStringLiteral(":/pictures/icone.svg"),
+                   {Scale::px(ClientWidth), Scale::px(ClientHeight)});
     createControls();
     Form_Load();
 }

@@ -1,7 +1,7 @@
 #include "words/frmmots.h"
 
-#include "common/dialogfont.h"
 #include "common/messagebox.h"
+#include "common/owndialog.h"
 #include "common/platform.h"
 #include "common/text.h"
 #include "common/textfile.h"
@@ -51,17 +51,9 @@ frmMots::frmMots(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
 {
-    setObjectName(QStringLiteral("frmMots"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    // The editor must not keep the program alive once the main window is closed.
-    setAttribute(Qt::WA_QuitOnClose, false);
-    // Tells the main window, when it is activated again, that the focus came from one of its own dialogs.
-    setProperty("frappinOwnDialog", true);
-    setWindowTitle(QStringLiteral("Edition ..."));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/icone.svg")));
-    setFont(dialogFont());
-    setFixedSize(Scale::px(ClientWidth), Scale::px(ClientHeight));
-    setAccessibleName(QStringLiteral("Édition de la liste des mots"));
+    setUpOwnDialog(this, QStringLiteral("frmMots"), QStringLiteral("Edition ..."),
+                   QStringLiteral("Édition de la liste des mots"), QStringLiteral(":/pictures/icone.svg"),
+                   {Scale::px(ClientWidth), Scale::px(ClientHeight)});
     createControls();
     Form_Load();
 }
