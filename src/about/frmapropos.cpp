@@ -2,6 +2,7 @@
 
 #include "about/registry.h"
 #include "about/sysinfo.h"
+#include "common/controlname.h"
 #include "common/messagebox.h"
 #include "common/owndialog.h"
 #include "common/picturebox.h"
@@ -31,11 +32,6 @@ const QString ToolFileName = QStringLiteral("MSINFO32.EXE");
 
 const QString NotAvailable = QStringLiteral("Les informations systèmes ne sont pas disponible actuellement!");
 
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return {Scale::px(left), Scale::px(top), Scale::px(width), Scale::px(height)};
-}
-
 } // namespace
 
 frmApropos::frmApropos(QWidget *mainWindow)
@@ -52,29 +48,23 @@ frmApropos::frmApropos(QWidget *mainWindow)
 
 void frmApropos::createControls()
 {
-    auto named = [](auto *widget, const char *name, const QString &accessibleName) {
-        widget->setObjectName(QString::fromLatin1(name));
-        widget->setAccessibleName(accessibleName);
-        return widget;
-    };
-
     picIcon = named(new PictureBox(this), "picIcon", QStringLiteral("Une personne travaille à l'ordinateur"));
-    picIcon->setGeometry(twipsRect(90, 135, 1410, 1200));
+    picIcon->setGeometry(Scale::twipsRect(90, 135, 1410, 1200));
     picIcon->setSvg(QStringLiteral(":/pictures/apropos_image.svg"));
 
     lblTitle = named(new QLabel(QStringLiteral("Application Title"), this), "lblTitle",
                      QStringLiteral("Nom du programme et version"));
-    lblTitle->setGeometry(twipsRect(1560, 135, 2850, 255));
+    lblTitle->setGeometry(Scale::twipsRect(1560, 135, 2850, 255));
     QPalette black = lblTitle->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     lblTitle->setPalette(black);
 
     lblVersion = named(new QLabel(QStringLiteral("Version"), this), "lblVersion", QStringLiteral("Auteur"));
-    lblVersion->setGeometry(twipsRect(1575, 360, 2850, 225));
+    lblVersion->setGeometry(Scale::twipsRect(1575, 360, 2850, 225));
 
     lblDescription =
         named(new QLabel(this), "lblDescription", QStringLiteral("Description du programme et contact"));
-    lblDescription->setGeometry(twipsRect(1530, 675, 2895, 1830));
+    lblDescription->setGeometry(Scale::twipsRect(1530, 675, 2895, 1830));
     lblDescription->setFrameShape(QFrame::Box);
     lblDescription->setLineWidth(1);
     lblDescription->setWordWrap(true);
@@ -85,12 +75,12 @@ void frmApropos::createControls()
 
     cmdSysInfo = named(new QPushButton(QStringLiteral("&System Info..."), this), "cmdSysInfo",
                        QStringLiteral("Informations système"));
-    cmdSysInfo->setGeometry(twipsRect(1890, 2610, 1245, 345));
+    cmdSysInfo->setGeometry(Scale::twipsRect(1890, 2610, 1245, 345));
     cmdSysInfo->setAutoDefault(false);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmApropos::cmdSysInfo_Click);
 
     cmdOK = named(new QPushButton(QStringLiteral("OK"), this), "cmdOK", QStringLiteral("OK, fermer"));
-    cmdOK->setGeometry(twipsRect(3180, 2610, 1260, 345));
+    cmdOK->setGeometry(Scale::twipsRect(3180, 2610, 1260, 345));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &frmApropos::cmdOK_Click);
 

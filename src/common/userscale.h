@@ -6,6 +6,7 @@
 // twips per horizontal unit and 53.1 twips per vertical unit, in which the hand guide reads the key markers
 // and moves the hands; a whole-unit truncation there moves a hand by up to 83.7 and 53.1 twips.
 
+#include <QRect>
 #include <QtGlobal>
 
 namespace Scale {
@@ -25,6 +26,11 @@ constexpr double unitsX(double twips)
 constexpr double unitsY(double twips)
 {
     return twips / TwipsPerUnitY;
+}
+// A rectangle given in twips, in logical pixels.
+inline QRect twipsRect(int left, int top, int width, int height)
+{
+    return {px(left), px(top), px(width), px(height)};
 }
 // Logical pixel of a position given in user units.
 inline int pxFromUnitsX(double units)

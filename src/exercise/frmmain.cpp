@@ -1,6 +1,7 @@
 #include "exercise/frmmain.h"
 
 #include "common/afterfirstpaint.h"
+#include "common/controlname.h"
 #include "common/intervaltimer.h"
 #include "common/picturebox.h"
 #include "common/userscale.h"
@@ -25,11 +26,6 @@ namespace {
 // Size of the client area in twips.
 constexpr int ClientWidth = 9630;
 constexpr int ClientHeight = 6720;
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return {Scale::px(left), Scale::px(top), Scale::px(width), Scale::px(height)};
-}
 
 // Arial and Times New Roman are seldom installed on Linux, where fontconfig serves them by their metric-
 // compatible Liberation twins. Asked for a family it does not have, Qt searches every font of the machine for
@@ -106,54 +102,47 @@ void frmMain::createControls()
 
     setFont(layoutFont(QStringLiteral("Arial"), 9.75));
 
-    auto named = [](auto *widget, const char *name, const QString &accessibleName = {}) {
-        widget->setObjectName(QString::fromLatin1(name));
-        if (!accessibleName.isEmpty())
-            widget->setAccessibleName(accessibleName);
-        return widget;
-    };
-
     MotATaperBord = named(new FilledBox(QColor(224, 224, 224), m_client), "MotATaperBord",
                           QStringLiteral("Cadre du mot à taper"));
-    MotATaperBord->setGeometry(twipsRect(4890, 420, 2235, 375));
+    MotATaperBord->setGeometry(Scale::twipsRect(4890, 420, 2235, 375));
 
     Logo = named(new PictureBox(m_client), "Logo", QStringLiteral("Frappin"));
-    Logo->setGeometry(twipsRect(150, -240, 2145, 1245));
+    Logo->setGeometry(Scale::twipsRect(150, -240, 2145, 1245));
     Logo->setSvg(QStringLiteral(":/pictures/logo.svg"));
 
     ImageClavier = named(new KeyboardPicture(m_client), "ImageClavier", QStringLiteral("Clavier"));
-    ImageClavier->setGeometry(twipsRect(150, 3060, 8040, 2295));
+    ImageClavier->setGeometry(Scale::twipsRect(150, 3060, 8040, 2295));
     ImageClavier->setAccessibleDescription(
         QStringLiteral("Clavier français ; une main montre la touche à taper."));
     for (int i = 0; i < MarkerCount; ++i)
         m_touche.at(static_cast<std::size_t>(i)) = KeyCaps::markerTwips(i);
 
     Consigne = named(new QLabel(QStringLiteral("Tape le mot suivant :"), m_client), "Consigne");
-    Consigne->setGeometry(twipsRect(2460, 480, 2385, 255));
+    Consigne->setGeometry(Scale::twipsRect(2460, 480, 2385, 255));
     Consigne->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Consigne->setFont(layoutFont(QStringLiteral("Arial"), 12, true));
     setColours(Consigne, QPalette::WindowText, QColor(255, 128, 128));
 
     MainGauche = named(new PictureBox(m_client), "MainGauche", QStringLiteral("Main gauche"));
-    MainGauche->setGeometry(twipsRect(7170, 5910, 480, 675));
+    MainGauche->setGeometry(Scale::twipsRect(7170, 5910, 480, 675));
     MainGauche->setSvg(QStringLiteral(":/pictures/main_gauche.svg"));
 
     Bravo = named(new PictureBox(m_client), "Bravo", QStringLiteral("Bravo !"));
-    Bravo->setGeometry(twipsRect(7350, 270, 2130, 660));
+    Bravo->setGeometry(Scale::twipsRect(7350, 270, 2130, 660));
     Bravo->setSvg(QStringLiteral(":/pictures/bravo.svg"));
 
     Message = named(new QLabel(QStringLiteral("Label2"), m_client), "Message");
-    Message->setGeometry(twipsRect(150, 5610, 6705, 285));
+    Message->setGeometry(Scale::twipsRect(150, 5610, 6705, 285));
     Message->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Message->setFont(layoutFont(QStringLiteral("Arial"), 9.75, true));
     setColours(Message, QPalette::WindowText, Qt::black);
 
     MainDroite = named(new PictureBox(m_client), "MainDroite", QStringLiteral("Main droite"));
-    MainDroite->setGeometry(twipsRect(7740, 5910, 480, 705));
+    MainDroite->setGeometry(Scale::twipsRect(7740, 5910, 480, 705));
     MainDroite->setSvg(QStringLiteral(":/pictures/main_droite.svg"));
 
     TaNoteTexte = named(new QLabel(QStringLiteral("Ton texte"), m_client), "TaNoteTexte");
-    TaNoteTexte->setGeometry(twipsRect(120, 750, 1305, 315));
+    TaNoteTexte->setGeometry(Scale::twipsRect(120, 750, 1305, 315));
     TaNoteTexte->setAlignment(Qt::AlignCenter);
     TaNoteTexte->setFrameStyle(QFrame::Box | QFrame::Plain);
     TaNoteTexte->setAutoFillBackground(true);
@@ -161,13 +150,13 @@ void frmMain::createControls()
     TaNoteTexte->setForegroundRole(QPalette::Text);
 
     FrappinPhoto = named(new PictureBox(m_client), "FrappinPhoto", QStringLiteral("Photo de l'élève"));
-    FrappinPhoto->setGeometry(twipsRect(8250, 1080, 1305, 1575));
+    FrappinPhoto->setGeometry(Scale::twipsRect(8250, 1080, 1305, 1575));
 
     new FrontDecorations(m_client);
 
     // Created in tab order, the labels taking no focus: the word, the button, then the typing box.
     MotATaper = named(new QLineEdit(m_client), "MotATaper", QStringLiteral("Mot à taper"));
-    MotATaper->setGeometry(twipsRect(4980, 450, 2115, 315));
+    MotATaper->setGeometry(Scale::twipsRect(4980, 450, 2115, 315));
     MotATaper->setReadOnly(true);
     MotATaper->setFrame(false);
     MotATaper->setFont(layoutFont(QStringLiteral("Arial"), 12, true));
@@ -175,7 +164,7 @@ void frmMain::createControls()
 
     BoutonDepart = named(new QPushButton(QStringLiteral("&Commencer"), m_client), "BoutonDepart",
                          QStringLiteral("Commencer"));
-    BoutonDepart->setGeometry(twipsRect(6900, 5550, 1335, 345));
+    BoutonDepart->setGeometry(Scale::twipsRect(6900, 5550, 1335, 345));
     BoutonDepart->setFont(layoutFont(QStringLiteral("Arial"), 9.75, true));
     BoutonDepart->setDefault(true);
     client->setDefaultButton(BoutonDepart);
@@ -183,7 +172,7 @@ void frmMain::createControls()
 
     MonTexte =
         named(new QLineEdit(QStringLiteral("A"), m_client), "MonTexte", QStringLiteral("Zone de frappe"));
-    MonTexte->setGeometry(twipsRect(150, 1080, 8025, 1740));
+    MonTexte->setGeometry(Scale::twipsRect(150, 1080, 8025, 1740));
     MonTexte->setFont(layoutFont(QStringLiteral("Times New Roman"), 63.75, true));
     setColours(MonTexte, QPalette::Text, QColor(0, 0, 255));
     MonTexte->setAccessibleDescription(QStringLiteral("Tape ici le mot affiché."));

@@ -1,5 +1,6 @@
 #include "settings/frmparam.h"
 
+#include "common/controlname.h"
 #include "common/owndialog.h"
 #include "common/platform.h"
 #include "common/userscale.h"
@@ -23,11 +24,6 @@ namespace {
 // Size of the client area in twips.
 constexpr int ClientWidth = 4515;
 constexpr int ClientHeight = 2550;
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return {Scale::px(left), Scale::px(top), Scale::px(width), Scale::px(height)};
-}
 
 // The list position stored under key. A value that is not a whole number of the list counts as the first
 // item, the default of every list: the dialog then shows that item and stores it.
@@ -78,20 +74,14 @@ frmParam::frmParam(QWidget *parent)
 
 void frmParam::createControls()
 {
-    auto named = [](auto *widget, const char *name, const QString &accessibleName) {
-        widget->setObjectName(QString::fromLatin1(name));
-        widget->setAccessibleName(accessibleName);
-        return widget;
-    };
-
     cmdOK = named(new QPushButton(QStringLiteral("OK"), this), "cmdOK", QStringLiteral("OK, fermer"));
-    cmdOK->setGeometry(twipsRect(3180, 2100, 1260, 345));
+    cmdOK->setGeometry(Scale::twipsRect(3180, 2100, 1260, 345));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &frmParam::cmdOK_Click);
 
     Frame1 = named(new QGroupBox(QStringLiteral("Sélectionnez le niveau des exercices"), this), "Frame1",
                    QStringLiteral("Niveau des exercices"));
-    Frame1->setGeometry(twipsRect(90, 120, 4335, 1890));
+    Frame1->setGeometry(Scale::twipsRect(90, 120, 4335, 1890));
 
     // A label and its list, placed in the frame (positions relative to the frame).
     auto row = [&](QLabel *&label, const char *labelName, const QString &text, QRect labelRect,
@@ -100,16 +90,16 @@ void frmParam::createControls()
         label->setGeometry(labelRect);
         label->setAlignment(alignment | Qt::AlignVCenter);
         list = named(new QComboBox(Frame1), listName, withoutColon(text));
-        list->setGeometry(twipsRect(2730, listTop, 1455, 315));
+        list->setGeometry(Scale::twipsRect(2730, listTop, 1455, 315));
         label->setBuddy(list);
     };
-    row(Label1, "Label1", QStringLiteral("Niveau de difficulté :"), twipsRect(240, 360, 2355, 225),
+    row(Label1, "Label1", QStringLiteral("Niveau de difficulté :"), Scale::twipsRect(240, 360, 2355, 225),
         Qt::AlignRight, saisieNiveau, "saisieNiveau", 300);
-    row(Label3, "Label3", QStringLiteral("Nombre d'exercices :"), twipsRect(1110, 690, 1515, 285),
+    row(Label3, "Label3", QStringLiteral("Nombre d'exercices :"), Scale::twipsRect(1110, 690, 1515, 285),
         Qt::AlignLeft, saisieExercice, "saisieExercice", 660);
-    row(Label4, "Label4", QStringLiteral("Activation du son :"), twipsRect(690, 1080, 1905, 255),
+    row(Label4, "Label4", QStringLiteral("Activation du son :"), Scale::twipsRect(690, 1080, 1905, 255),
         Qt::AlignRight, saisieSon, "saisieSon", 1020);
-    row(Label5, "Label5", QStringLiteral("Fichier de référence :"), twipsRect(450, 1410, 2145, 285),
+    row(Label5, "Label5", QStringLiteral("Fichier de référence :"), Scale::twipsRect(450, 1410, 2145, 285),
         Qt::AlignRight, saisieFichier, "saisieFichier", 1380);
     saisieFichier->setPlaceholderText(QStringLiteral("(aucune liste)"));
 

@@ -1,5 +1,6 @@
 #include "words/frmmots.h"
 
+#include "common/controlname.h"
 #include "common/messagebox.h"
 #include "common/owndialog.h"
 #include "common/platform.h"
@@ -24,11 +25,6 @@ constexpr int ClientWidth = 3765;
 constexpr int ClientHeight = 3450;
 
 const QString Title = QStringLiteral("Liste des mots ...");
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return {Scale::px(left), Scale::px(top), Scale::px(width), Scale::px(height)};
-}
 
 QString editedFile()
 {
@@ -60,40 +56,34 @@ frmMots::frmMots(QWidget *parent)
 
 void frmMots::createControls()
 {
-    auto named = [](auto *widget, const char *name, const QString &accessibleName) {
-        widget->setObjectName(QString::fromLatin1(name));
-        widget->setAccessibleName(accessibleName);
-        return widget;
-    };
-
     Label1 = named(new QLabel(QStringLiteral("Liste des mots :"), this), "Label1",
                    QStringLiteral("Liste des mots"));
-    Label1->setGeometry(twipsRect(90, 60, 2295, 225));
+    Label1->setGeometry(Scale::twipsRect(90, 60, 2295, 225));
 
     List1 = named(new QListWidget(this), "List1", QStringLiteral("Liste des mots"));
-    List1->setGeometry(twipsRect(60, 360, 2355, 2595));
+    List1->setGeometry(Scale::twipsRect(60, 360, 2355, 2595));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setSortingEnabled(true);
     Label1->setBuddy(List1);
 
     Text1 = named(new QLineEdit(this), "Text1", QStringLiteral("Mot à ajouter"));
-    Text1->setGeometry(twipsRect(60, 3030, 2355, 315));
+    Text1->setGeometry(Scale::twipsRect(60, 3030, 2355, 315));
 
     btnAjouter = named(new QPushButton(QStringLiteral("&Ajouter"), this), "btnAjouter",
                        QStringLiteral("Ajouter le mot"));
-    btnAjouter->setGeometry(twipsRect(2490, 3030, 1215, 345));
+    btnAjouter->setGeometry(Scale::twipsRect(2490, 3030, 1215, 345));
     // Enter in the box adds the word typed there.
     btnAjouter->setDefault(true);
     connect(btnAjouter, &QPushButton::clicked, this, &frmMots::btnAjouter_Click);
 
     Command2 = named(new QPushButton(QStringLiteral("&Fermer"), this), "Command2",
                      QStringLiteral("Fermer la liste des mots"));
-    Command2->setGeometry(twipsRect(2490, 360, 1215, 345));
+    Command2->setGeometry(Scale::twipsRect(2490, 360, 1215, 345));
     connect(Command2, &QPushButton::clicked, this, &frmMots::Command2_Click);
 
     Command1 = named(new QPushButton(QStringLiteral("&Supprimer"), this), "Command1",
                      QStringLiteral("Supprimer le mot choisi"));
-    Command1->setGeometry(twipsRect(2490, 780, 1215, 345));
+    Command1->setGeometry(Scale::twipsRect(2490, 780, 1215, 345));
     connect(Command1, &QPushButton::clicked, this, &frmMots::Command1_Click);
 
     setTabOrder(List1, Text1);
