@@ -5,8 +5,13 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // A file-size limit set by the administrator must make a write fail, which the program reports, rather
+    // than end the program and lose what the teacher typed.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("frappin"));
     QApplication::setApplicationName(QStringLiteral("Frappin"));

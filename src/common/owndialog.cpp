@@ -21,5 +21,10 @@ void setUpOwnDialog(QDialog *dialog, const QString &objectName, const QString &t
 
 bool isOwnDialog(const QWidget *widget)
 {
-    return widget->property(OwnDialogProperty).toBool();
+    // A message box that one of the dialogs opened (the editor's save question) belongs to that dialog.
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget->property(OwnDialogProperty).toBool())
+            return true;
+    }
+    return false;
 }

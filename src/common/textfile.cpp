@@ -66,9 +66,12 @@ bool fitsWindows1252(QStringView text)
                        [](QChar c) { return windows1252Byte(c.unicode()).has_value(); });
 }
 
-QString decodeTextFile(const QByteArray &bytes)
+namespace {
+
+QString decodeBytes(const QByteArray &bytes, TextEncoding &encoding)
 {
     static const QByteArray bom("\xEF\xBB\xBF");
+    encoding = TextEncoding::Utf8WithMark;
     if (bytes.startsWith(bom)) {
         // Only the first mark belongs to the file: a second one is a character of the text, which
         // QString::fromUtf8 would drop.
@@ -79,13 +82,42 @@ QString decodeTextFile(const QByteArray &bytes)
     if (hasHighBytes(bytes)) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString text = utf8(bytes);
+        encoding = TextEncoding::Utf8;
         if (!utf8.hasError())
             return text;
     }
+    encoding = TextEncoding::Windows1252;
     return decodeWindows1252(bytes);
 }
 
-std::optional<QString> readTextFile(const QString &path, qint64 maxBytes)
+} // namespace
+
+QString decodeTextFile(const QByteArray &bytes, TextEncoding *encoding)
+{
+    TextEncoding found{};
+    QString text = decodeBytes(bytes, found);
+    if (encoding)
+        *encoding = found;
+    // Windows-1252 holds composed letters only: only UTF-8 can bring decomposed ones.
+    if (found != TextEncoding::Windows1252)
+        text = text.normalized(QString::NormalizationForm_C);
+    return text;
+}
+
+std::optional<QByteArray> encodeTextFile(QStringView text, TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Windows1252:
+        return encodeWindows1252(text);
+    case TextEncoding::Utf8:
+        return text.toUtf8();
+    case TextEncoding::Utf8WithMark:
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> readTextFile(const QString &path, qint64 maxBytes, TextEncoding *encoding)
 {
     // Only an ordinary file is read: opening a named pipe waits for a writer, and a device such as /dev/zero
     // never ends, either of which would hold up the program for ever.
@@ -95,7 +127,7 @@ std::optional<QString> readTextFile(const QString &path, qint64 maxBytes)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     if (maxBytes < 0)
-        return decodeTextFile(file.readAll());
+        return decodeTextFile(file.readAll(), encoding);
 
     // Qt would reserve maxBytes whatever the file's size: ask for no more than the file holds.
     QByteArray bytes = file.read(std::min(maxBytes, file.size()));
@@ -105,7 +137,7 @@ std::optional<QString> readTextFile(const QString &path, qint64 maxBytes)
         if (lastEnd >= 0)
             bytes.truncate(lastEnd + 1);
     }
-    return decodeTextFile(bytes);
+    return decodeTextFile(bytes, encoding);
 }
 
 QStringView LineReader::next()

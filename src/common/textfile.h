@@ -7,8 +7,10 @@
 //   - a file that starts with a UTF-8 byte-order mark, or that is valid UTF-8 and holds multi-byte sequences,
 //     is UTF-8; any other file is Windows-1252, in which every byte is one character;
 //   - a line ends at CR LF, at a lone CR or at a lone LF; the end of the file ends the last line, so a file
-//     whose last line has a line end holds no extra empty line.
-// Files are written as Windows-1252 with CR LF.
+//     whose last line has a line end holds no extra empty line;
+//   - letters written decomposed (a base letter and a combining accent, as some Linux and macOS tools write
+//     them) are read composed, so that "école" is the same word whichever way it was written.
+// Files are written as Windows-1252 with CR LF, unless a file is written back in the encoding it was read in.
 
 #include <QByteArray>
 #include <QString>
@@ -16,8 +18,12 @@
 
 #include <optional>
 
-// Decodes the bytes of a text file by the rule above.
-QString decodeTextFile(const QByteArray &bytes);
+enum class TextEncoding { Windows1252, Utf8, Utf8WithMark };
+
+// Decodes the bytes of a text file by the rule above; *encoding, when given, receives the encoding found.
+QString decodeTextFile(const QByteArray &bytes, TextEncoding *encoding = nullptr);
+// The bytes of text in an encoding, or nothing when Windows-1252 cannot hold one of its characters.
+std::optional<QByteArray> encodeTextFile(QStringView text, TextEncoding encoding);
 
 // Windows-1252 decoding and encoding. encodeWindows1252 returns nothing when a character has no byte in the
 // code page, so that a caller can refuse the text instead of writing "?".
@@ -28,7 +34,8 @@ bool fitsWindows1252(QStringView text);
 // The decoded content of a file, or nothing when it is not an ordinary file that can be opened for reading
 // (missing, a folder, a named pipe or a device, no permission). A read error part-way keeps what was read
 // before it. With maxBytes, only that much of a larger file is read, cut back to its last whole line.
-std::optional<QString> readTextFile(const QString &path, qint64 maxBytes = -1);
+std::optional<QString> readTextFile(const QString &path, qint64 maxBytes = -1,
+                                    TextEncoding *encoding = nullptr);
 
 // What the two loaders read of a file at most: far more than 1025 lines of any sensible length, far less
 // than a mistaken multi-gigabyte file would cost in memory and time.

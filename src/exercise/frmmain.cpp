@@ -138,7 +138,7 @@ void frmMain::createControls()
     setColours(Message, QPalette::WindowText, Qt::black);
 
     MainDroite = named(new PictureBox(m_client), "MainDroite", QStringLiteral("Main droite"));
-    MainDroite->setGeometry(Scale::twipsRect(7740, 5910, 480, 705));
+    MainDroite->setGeometry(RestingRightHand);
     MainDroite->setSvg(QStringLiteral(":/pictures/main_droite.svg"));
 
     TaNoteTexte = named(new QLabel(QStringLiteral("Ton texte"), m_client), "TaNoteTexte");

@@ -14,6 +14,7 @@
 // Controls carry their design names as object names, so that tests find them with findChild().
 
 #include "common/owndialog.h"
+#include "common/userscale.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -75,6 +76,9 @@ public:
     // Key marker i in twips of the client area.
     QRect toucheTwips(int index) const { return m_touche.at(static_cast<std::size_t>(index)); }
     IntervalTimer *Timer(int index) const { return m_timers.at(static_cast<std::size_t>(index)); }
+
+    // The right hand's place when no series runs, beside "Commencer".
+    static inline const QRect RestingRightHand = Scale::twipsRect(7740, 5910, 480, 705);
 
     // Moves a hand image, its top-left corner given in user units.
     void moveHand(PictureBox *hand, double leftUnits, double topUnits);

@@ -40,8 +40,12 @@ void frmMain::PlaceMainDroite(const QString &c)
         return;
     }
     const int index = markerOf(c);
-    if (index < 0)
+    // No key to show (nothing left to type, or a character no key of the table gives): no hand is better
+    // than a hand on a key that is not the one to press.
+    if (index < 0) {
+        MainDroite->hide();
         return;
+    }
     const QRectF key = Touche(index);
     moveHand(MainDroite, std::floor(key.left()), std::floor(key.top()) + std::floor(key.height()));
 }
@@ -56,6 +60,7 @@ void frmMain::PlaceMainGauche(const QString &c)
     }
     const int index = markerOf(c);
     if (index < 0) {
+        MainGauche->hide();
         AjusteGuide();
         return;
     }

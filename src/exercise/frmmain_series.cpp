@@ -57,8 +57,11 @@ void frmMain::Form_Load()
     MainDroite->show();
     MainGauche->hide();
     ChargeImage();
-    if (v.EnCours == 0)
+    if (v.EnCours == 0) {
+        // No series: the hand waits beside "Commencer", not on the key of a word that is gone.
+        MainDroite->setGeometry(RestingRightHand);
         return;
+    }
 
     // Every entry is equally likely, the last draw included.
     const int count = std::max<int>(v.NbPhrases, 0);
@@ -83,6 +86,8 @@ void frmMain::Form_Activate()
 void frmMain::BoutonDepart_Click()
 {
     ProgramValues &v = values();
+    // A word completed just before must not be counted in the new series when its pause ends.
+    Timer(0)->stop();
     Message->clear();
     MonTexte->clear();
     BoutonDepart->setEnabled(false);

@@ -1,6 +1,7 @@
 #include "settings/frmparam.h"
 
 #include "common/controlname.h"
+#include "common/messagebox.h"
 #include "common/owndialog.h"
 #include "common/platform.h"
 #include "common/userscale.h"
@@ -14,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <cmath>
@@ -43,10 +45,22 @@ QString withoutColon(QString text)
     return text;
 }
 
-void writePosition(const QString &key, const QComboBox *list)
+// Stores a choice. A choice of the teacher's (tell) that the store cannot take is told, and the list shows
+// again what the next series will really use. What the dialog stores as it opens is not told.
+void storeChoice(QComboBox *list, const QString &key, const QString &value, int storedIndex, bool tell)
 {
-    if (list->currentIndex() >= 0)
-        Store::Write(Store::Frappin, Store::Demarrage, key, QString::number(list->currentIndex()));
+    if (list->currentIndex() < 0 || Store::Write(Store::Frappin, Store::Demarrage, key, value) || !tell)
+        return;
+    showMessage(QStringLiteral("Ce choix n'a pas pu être enregistré : le fichier des réglages de Frappin ne "
+                               "peut pas être écrit.\rLes exercices gardent le réglage précédent."),
+                QStringLiteral("Paramètres"), MsgButtons::Ok, MsgIcon::Exclamation, list->window());
+    const QSignalBlocker blocker(list);
+    list->setCurrentIndex(storedIndex);
+}
+
+void writePosition(const QString &key, QComboBox *list, bool tell)
+{
+    storeChoice(list, key, QString::number(list->currentIndex()), storedPosition(key, list->count()), tell);
 }
 
 // The word-list files of the program's folder: ordinary files named "*.mot" in any letter case (as on the
@@ -138,6 +152,7 @@ void frmParam::Form_Load()
     fitListColumn();
 
     // From here on each selection is the teacher's.
+    m_loaded = true;
     connect(saisieNiveau, &QComboBox::currentIndexChanged, this, &frmParam::saisieNiveau_Click);
     connect(saisieExercice, &QComboBox::currentIndexChanged, this, &frmParam::saisieExercice_Click);
     connect(saisieSon, &QComboBox::currentIndexChanged, this, &frmParam::saisieSon_Click);
@@ -170,25 +185,27 @@ void frmParam::fitListColumn()
 
 void frmParam::saisieNiveau_Click()
 {
-    writePosition(Store::Niveau, saisieNiveau);
+    writePosition(Store::Niveau, saisieNiveau, m_loaded);
 }
 
 void frmParam::saisieExercice_Click()
 {
-    writePosition(Store::Exercice, saisieExercice);
+    writePosition(Store::Exercice, saisieExercice, m_loaded);
 }
 
 void frmParam::saisieSon_Click()
 {
-    writePosition(Store::Son, saisieSon);
+    writePosition(Store::Son, saisieSon, m_loaded);
 }
 
 void frmParam::saisieFichier_Click()
 {
     // The name is stored as the folder lists it: a file whose name begins or ends with a blank must still be
     // found by the word-list loading and by the next opening of this dialog.
-    if (saisieFichier->currentIndex() >= 0)
-        Store::Write(Store::Frappin, Store::Demarrage, Store::Fichier, saisieFichier->currentText());
+    const QString stored =
+        Store::Read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
+    storeChoice(saisieFichier, Store::Fichier, saisieFichier->currentText(),
+                saisieFichier->findText(stored, Qt::MatchExactly | Qt::MatchCaseSensitive), m_loaded);
 }
 
 void frmParam::keyPressEvent(QKeyEvent *event)

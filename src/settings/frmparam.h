@@ -49,4 +49,6 @@ private:
     QComboBox *saisieSon = nullptr;
     QLabel *Label5 = nullptr;
     QComboBox *saisieFichier = nullptr;
+    // Set once the lists are filled: from then on a choice is the teacher's.
+    bool m_loaded = false;
 };

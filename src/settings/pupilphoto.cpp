@@ -13,7 +13,10 @@ QString pupilPhotoPath(const QString &folder, const QString &nom, const QString 
     const QString name = nom + u'-' + prenom + QStringLiteral(".bmp");
     if (name.contains(u'/') || name.contains(QChar(0)))
         return {};
-    return folder + u'/' + name;
+    // The names are read composed; a file named on a system that writes letters decomposed is found too.
+    const QString composed = folder + u'/' + name.normalized(QString::NormalizationForm_C);
+    const QString decomposed = folder + u'/' + name.normalized(QString::NormalizationForm_D);
+    return !isOrdinaryFile(composed) && isOrdinaryFile(decomposed) ? decomposed : composed;
 }
 
 QString pupilPhotoFolder()

@@ -11,7 +11,7 @@
 #include <QString>
 
 // The path of the photograph of a pupil in a folder, or an empty text when the names cannot make a file name
-// of that folder (a name holding "/").
+// of that folder (a name holding "/"). The name is looked for with its letters composed, then decomposed.
 QString pupilPhotoPath(const QString &folder, const QString &nom, const QString &prenom);
 
 // The pictures folder from the store: "Eleves", or the program's folder when it is unset or blank. A relative

@@ -1,10 +1,229 @@
 #include "settings/store.h"
 
+#include "common/textfile.h"
+
+#include <QIODevice>
 #include <QSettings>
 
 #include <cmath>
 
+// The settings files are INI files that readers other than this program can use: section and key names are
+// written in plain UTF-8 ("[Démarrage]", "Nombre de caractères=20"), and values as they stand unless they
+// hold what INI readers take for syntax. Files in Qt's own escaped INI form ("[D%E9marrage]",
+// "Dur%E9e=\"0,5\"") and files edited by hand, in UTF-8 or Windows-1252, are read too. QSettings still
+// does the rest: the file is locked while it is read and written, and written whole or not at all.
+
 namespace {
+
+constexpr char16_t Escape = u'%';
+
+bool isHex(QChar c)
+{
+    return c.isDigit() || (c.unicode() >= u'a' && c.unicode() <= u'f') ||
+           (c.unicode() >= u'A' && c.unicode() <= u'F');
+}
+
+// Undoes "%XX", "%UXXXX" and "\" for "/" in a section or key name.
+QString unescapedName(QStringView name)
+{
+    QString out;
+    out.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        if (c == u'\\') {
+            out += u'/';
+        } else if (c == Escape && i + 5 < name.size() + 0 && name[i + 1] == u'U' && isHex(name[i + 2]) &&
+                   isHex(name[i + 3]) && isHex(name[i + 4]) && isHex(name[i + 5])) {
+            out += QChar(name.sliced(i + 2, 4).toUShort(nullptr, 16));
+            i += 5;
+        } else if (c == Escape && i + 2 < name.size() && isHex(name[i + 1]) && isHex(name[i + 2])) {
+            out += QChar(name.sliced(i + 1, 2).toUShort(nullptr, 16));
+            i += 2;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// A name as written: plain text, with only what an INI reader would misread escaped.
+QString escapedName(QStringView name, bool section)
+{
+    QString out;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        const bool edge = (i == 0 || i == name.size() - 1) && c.isSpace();
+        const bool syntax = c == Escape || c == u'\\' || c == u'=' || c == u'[' || c == u']' ||
+                            (i == 0 && (c == u';' || c == u'#'));
+        if (c == u'/' && !section)
+            out += u'\\';
+        else if (edge || syntax || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            out += Escape + QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0');
+        else
+            out += c;
+    }
+    return out;
+}
+
+// A value as Qt's INI form writes it: quotes, backslash escapes, a comment after ";" outside quotes, and the
+// "@" prefixes of typed values.
+QString unescapedValue(QStringView text)
+{
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'"') {
+            quoted = !quoted;
+        } else if (c == u';' && !quoted) {
+            break;
+        } else if (c == u'\\' && i + 1 < text.size()) {
+            const QChar e = text[++i];
+            switch (e.unicode()) {
+            case u'n':
+                out += u'\n';
+                break;
+            case u'r':
+                out += u'\r';
+                break;
+            case u't':
+                out += u'\t';
+                break;
+            case u'a':
+                out += u'\a';
+                break;
+            case u'b':
+                out += u'\b';
+                break;
+            case u'f':
+                out += u'\f';
+                break;
+            case u'v':
+                out += u'\v';
+                break;
+            case u'0':
+                out += QChar(0);
+                break;
+            case u'x': {
+                qsizetype end = i + 1;
+                while (end < text.size() && end < i + 5 && isHex(text[end]))
+                    ++end;
+                out += QChar(text.sliced(i + 1, end - i - 1).toUShort(nullptr, 16));
+                i = end - 1;
+                break;
+            }
+            default:
+                out += e;
+                break;
+            }
+        } else {
+            out += c;
+        }
+    }
+    if (!text.contains(u'"'))
+        out = out.trimmed();
+    if (out.startsWith(QStringLiteral("@@")))
+        return out.sliced(1);
+    for (const QLatin1StringView prefix : {QLatin1StringView("@String("), QLatin1StringView("@ByteArray(")}) {
+        if (out.startsWith(prefix) && out.endsWith(u')'))
+            return out.sliced(prefix.size(), out.size() - prefix.size() - 1);
+    }
+    return out;
+}
+
+// A value as written: as it stands, or quoted with escapes when it holds what a reader would take apart.
+QString escapedValue(const QString &value)
+{
+    const bool plain =
+        !value.isEmpty() && !value.front().isSpace() && !value.back().isSpace() && !value.startsWith(u'@') &&
+        std::none_of(value.begin(), value.end(), [](QChar c) {
+            return c == u'"' || c == u';' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F;
+        });
+    if (plain || value.isEmpty())
+        return value;
+    QString out = QStringLiteral("\"");
+    for (const QChar c : value) {
+        if (c == u'"' || c == u'\\')
+            out += u'\\' + QString(c);
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else if (c == u'\t')
+            out += QStringLiteral("\\t");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            out += QStringLiteral("\\x") + QString::number(c.unicode(), 16);
+        else
+            out += c;
+    }
+    return out + u'"';
+}
+
+const QString GeneralSection = QStringLiteral("General");
+
+bool readPlainIni(QIODevice &device, QSettings::SettingsMap &map)
+{
+    QString section;
+    // Each line is decoded on its own: a file edited by hand may mix UTF-8 lines with Windows-1252 ones, or
+    // hold garbage between valid lines, and the valid lines must still be read.
+    const QByteArray bytes = device.readAll();
+    for (const QByteArray &bytesOfLine : QByteArray(bytes).replace('\r', '\n').split('\n')) {
+        const QString text = decodeTextFile(bytesOfLine);
+        const QStringView line = QStringView(text).trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[')) {
+            const qsizetype close = line.lastIndexOf(u']');
+            const QStringView name = line.sliced(1, (close > 0 ? close : line.size()) - 1).trimmed();
+            // "General" holds the keys of no section; a section of that name is written "%General".
+            section = name == GeneralSection               ? QString()
+                      : name == QStringLiteral("%General") ? GeneralSection
+                                                           : unescapedName(name);
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals <= 0)
+            continue;
+        const QString key = unescapedName(line.first(equals).trimmed());
+        if (key.isEmpty())
+            continue;
+        map.insert(section.isEmpty() ? key : section + u'/' + key,
+                   unescapedValue(line.sliced(equals + 1).trimmed()));
+    }
+    return true;
+}
+
+bool writePlainIni(QIODevice &device, const QSettings::SettingsMap &map)
+{
+    QString text;
+    QString current;
+    bool first = true;
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const qsizetype slash = it.key().indexOf(u'/');
+        const QString section = slash < 0 ? GeneralSection : it.key().first(slash);
+        const QString key = slash < 0 ? it.key() : it.key().sliced(slash + 1);
+        if (first || section != current) {
+            if (!first)
+                text += u'\n';
+            const QString name = slash < 0                   ? GeneralSection
+                                 : section == GeneralSection ? QStringLiteral("%General")
+                                                             : escapedName(section, true);
+            text += u'[' + name + QStringLiteral("]\n");
+            current = section;
+            first = false;
+        }
+        text += escapedName(key, false) + u'=' + escapedValue(it.value().toString()) + u'\n';
+    }
+    const QByteArray bytes = text.toUtf8();
+    return device.write(bytes) == bytes.size();
+}
+
+QSettings::Format plainIniFormat()
+{
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("ini"), readPlainIni, writePlainIni);
+    return format;
+}
 
 QString settingsKey(const QString &section, const QString &key)
 {
@@ -18,19 +237,16 @@ namespace Store {
 QString Read(const QString &application, const QString &section, const QString &key,
              const QString &defaultValue)
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("frappin"), application);
+    QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
     const QVariant value = settings.value(settingsKey(section, key));
     if (!value.isValid())
         return defaultValue;
-    // A key written by hand as a list ("a, b") comes back as a list; keep its text as it stands.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
     return value.toString();
 }
 
 bool Write(const QString &application, const QString &section, const QString &key, const QString &value)
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("frappin"), application);
+    QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
     settings.setValue(settingsKey(section, key), value);
     settings.sync();
     return settings.status() == QSettings::NoError;
@@ -38,7 +254,7 @@ bool Write(const QString &application, const QString &section, const QString &ke
 
 QStringList Sections(const QString &application)
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("frappin"), application);
+    QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
     return settings.childGroups();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <QSet>
 
 EditorFile readEditorFile(QStringView content)
 {
@@ -32,7 +33,9 @@ std::optional<QByteArray> writeEditorFile(const EditorFile &file, QString *badLi
 
     QByteArray bytes;
     for (const QString &line : lines) {
-        const std::optional<QByteArray> encoded = encodeWindows1252(line);
+        const std::optional<QByteArray> encoded =
+            encodeTextFile(line, file.encoding == TextEncoding::Windows1252 ? TextEncoding::Windows1252
+                                                                            : TextEncoding::Utf8);
         if (!encoded) {
             if (badLine)
                 *badLine = line;
@@ -41,7 +44,7 @@ std::optional<QByteArray> writeEditorFile(const EditorFile &file, QString *badLi
         bytes += *encoded;
         bytes += "\r\n";
     }
-    return bytes;
+    return file.encoding == TextEncoding::Utf8WithMark ? "\xEF\xBB\xBF" + bytes : bytes;
 }
 
 QString firstCharacterOutsideWindows1252(QStringView text)
@@ -64,4 +67,27 @@ bool frenchLessThan(const QString &a, const QString &b)
     // Texts that the collation finds equal still get a fixed order, so that a sorted list never depends on
     // the order of insertion.
     return order != 0 ? order < 0 : a < b;
+}
+
+QStringList mergeWords(const QStringList &base, const QStringList &ours, const QStringList &theirs)
+{
+    const QSet<QString> before(base.begin(), base.end());
+    const QSet<QString> kept(ours.begin(), ours.end());
+    QStringList merged;
+    QSet<QString> seen;
+    const auto add = [&](const QString &word) {
+        if (!seen.contains(word)) {
+            seen.insert(word);
+            merged.append(word);
+        }
+    };
+    for (const QString &word : theirs) {
+        if (!before.contains(word) || kept.contains(word))
+            add(word);
+    }
+    for (const QString &word : ours) {
+        if (!before.contains(word))
+            add(word);
+    }
+    return merged;
 }

@@ -4,6 +4,7 @@
 #include "common/messagebox.h"
 #include "common/owndialog.h"
 #include "common/platform.h"
+#include "common/savefile.h"
 #include "common/text.h"
 #include "common/textfile.h"
 #include "common/userscale.h"
@@ -16,7 +17,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSaveFile>
 
 namespace {
 
@@ -97,13 +97,16 @@ void frmMots::Form_Load()
 {
     Modifie = false;
     const QString path = editedFile();
-    const std::optional<QString> content = readTextFile(path);
+    const std::optional<QString> content = readTextFile(path, -1, &m_read.encoding);
+    m_readText = content.value_or(QString());
     if (content) {
-        const EditorFile file = readEditorFile(*content);
-        m_keptLines = file.keptLines;
-        for (const QString &word : file.words)
+        const TextEncoding encoding = m_read.encoding;
+        m_read = readEditorFile(*content);
+        m_read.encoding = encoding;
+        for (const QString &word : m_read.words)
             List1->addItem(new WordItem(word));
     } else {
+        m_read = {};
         showMessage(QStringLiteral("Impossible de lire la liste des mots.\r"
                                    "Chemin '%1'\r"
                                    "La liste est vide ; enregistrez-la pour créer ce fichier.")
@@ -113,7 +116,7 @@ void frmMots::Form_Load()
     Text1->clear();
 }
 
-QString frmMots::refusal(const QString &word)
+QString frmMots::refusal(const QString &word) const
 {
     if (word.contains(u','))
         return QStringLiteral(
@@ -125,7 +128,8 @@ QString frmMots::refusal(const QString &word)
                    "Le mot '%1' commence par « # » : dans le fichier des mots, une telle ligne est "
                    "un commentaire.\rLe mot n'a pas été ajouté.")
             .arg(word);
-    const QString character = firstCharacterOutsideWindows1252(word);
+    const QString character =
+        m_read.encoding == TextEncoding::Windows1252 ? firstCharacterOutsideWindows1252(word) : QString();
     if (!character.isEmpty())
         return QStringLiteral("Le mot '%1' contient le caractère « %2 », que le fichier des mots ne peut pas "
                               "enregistrer.\rLe mot n'a pas été ajouté.")
@@ -190,28 +194,18 @@ void frmMots::Command2_Click()
 bool frmMots::SauveMots()
 {
     const QString path = editedFile();
+    mergeChangesOnDisk(path);
     QString badLine;
-    const std::optional<QByteArray> bytes = writeEditorFile({words(), m_keptLines}, &badLine);
-    if (!bytes) {
-        showMessage(QStringLiteral("Impossible d'enregistrer la liste des mots : la ligne '%1' contient le "
-                                   "caractère « %2 », que le fichier des mots ne peut pas enregistrer.\r"
-                                   "Le fichier n'a pas été modifié.")
-                        .arg(badLine, firstCharacterOutsideWindows1252(badLine)),
-                    Title, MsgButtons::Ok, MsgIcon::Exclamation, this);
-        return false;
-    }
-
-    // The file is replaced whole or not at all: the old list stays on disk until the new one is complete.
-    // The explicit flush matters: commit() flushes too but does not see a write that fails there (a full
-    // disk), and would put a cut file in place of the old one.
-    // Where the folder cannot take the temporary file but the list itself may be written (an installed
-    // program folder whose list the administrator opened to the teachers), the list is written in place.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.flush() ||
-        !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    const EditorFile edited{words(), m_read.keptLines, m_read.encoding};
+    const std::optional<QByteArray> bytes = writeEditorFile(edited, &badLine);
+    QString reason;
+    if (!bytes)
+        reason = QStringLiteral("la ligne '%1' contient le caractère « %2 », que le fichier des mots ne peut "
+                                "pas enregistrer.")
+                     .arg(badLine, firstCharacterOutsideWindows1252(badLine));
+    else
+        reason = saveWholeFile(path, *bytes);
+    if (!reason.isEmpty()) {
         showMessage(QStringLiteral("Impossible d'enregistrer la liste des mots.\r"
                                    "Chemin '%1'\r"
                                    "Raison : %2\r"
@@ -221,8 +215,32 @@ bool frmMots::SauveMots()
                     Title, MsgButtons::Ok, MsgIcon::Exclamation, this);
         return false;
     }
+    m_read.words = edited.words;
+    m_readText = decodeTextFile(*bytes);
     Modifie = false;
     return true;
+}
+
+void frmMots::mergeChangesOnDisk(const QString &path)
+{
+    TextEncoding encoding{};
+    const std::optional<QString> now = readTextFile(path, -1, &encoding);
+    if (!now || *now == m_readText)
+        return;
+    // Another editor (another teacher, another program) saved the list since it was read here: its words
+    // and this editor's changes are put together, so that neither side loses a word without a word.
+    const EditorFile theirs = readEditorFile(*now);
+    const QStringList merged = mergeWords(m_read.words, words(), theirs.words);
+    List1->clear();
+    for (const QString &word : merged)
+        List1->addItem(new WordItem(word));
+    m_read = {theirs.words, theirs.keptLines, encoding};
+    m_readText = *now;
+    showMessage(
+        QStringLiteral("La liste des mots a été modifiée ailleurs depuis son ouverture.\r"
+                       "Ses mots et les vôtres ont été réunis avant l'enregistrement : aucun mot n'est "
+                       "perdu."),
+        Title, MsgButtons::Ok, MsgIcon::None, this);
 }
 
 QStringList frmMots::words() const

@@ -11,6 +11,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include "words/editorfile.h"
+
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -42,7 +44,9 @@ private:
     void createControls();
     void Form_Load();
     // Says why word cannot be a word of the list, or gives the empty text when it can.
-    static QString refusal(const QString &word);
+    QString refusal(const QString &word) const;
+    // Before a save: puts the words saved meanwhile by another editor together with this one's changes.
+    void mergeChangesOnDisk(const QString &path);
 
     QLabel *Label1 = nullptr;
     QListWidget *List1 = nullptr;
@@ -52,6 +56,8 @@ private:
     QPushButton *Command1 = nullptr;
 
     bool Modifie = false;
-    // The comment lines of the file, written back before the words.
-    QStringList m_keptLines;
+    // The file as read (or last saved): its words, the comment lines written back before the words, its
+    // encoding; and its decoded text, to notice a change made on disk meanwhile.
+    EditorFile m_read;
+    QString m_readText;
 };

@@ -64,6 +64,7 @@ private Q_SLOTS:
         QTest::newRow("1252 accents")           << QByteArray("f\xEAte \xE9t\xE9") << "fête été";
         QTest::newRow("1252 controls")          << QByteArray("\x80\x9C\x85") << "€œ…";
         QTest::newRow("utf-8 accents")          << QByteArray("f\xC3\xAAte") << "fête";
+        QTest::newRow("utf-8 decomposed")       << QByteArray("e\xCC\x81""cole") << "école";
         QTest::newRow("utf-8 byte-order mark")  << QByteArray("\xEF\xBB\xBF\xC3\xA9t\xC3\xA9") << "été";
         QTest::newRow("byte-order mark, ascii") << QByteArray("\xEF\xBB\xBF" "chat") << "chat";
         // One stray Windows-1252 byte makes the whole file invalid UTF-8.

@@ -9,6 +9,7 @@ the build folder (e2e-screenshots/).
     e2e.py INSTALL_PREFIX SCREENSHOT_DIR TEST_NAME
 """
 
+import configparser
 import os
 import shutil
 import subprocess
@@ -74,18 +75,22 @@ class Session:
         with open(os.path.join(self.appdir, name), "wb") as f:
             f.write(text.encode("cp1252"))
 
+    def settings(self):
+        """The settings file as another program reads it: Python's own INI reader, names as they stand."""
+        parser = configparser.ConfigParser(interpolation=None)
+        parser.optionxform = str
+        parser.read(os.path.join(self.env["XDG_CONFIG_HOME"], "frappin", "Frappin.ini"), encoding="utf-8")
+        return parser
+
     def set(self, key, value):
-        """Writes a teacher's setting the way the settings dialog stores it."""
-        config = os.path.join(self.env["XDG_CONFIG_HOME"], "frappin")
-        os.makedirs(config, exist_ok=True)
-        path = os.path.join(config, "Frappin.ini")
-        lines = open(path, encoding="utf-8").read().splitlines() if os.path.exists(path) else []
-        # The store writes the section name with its accented letter escaped.
-        header = "[D%E9marrage]"
-        if header not in lines:
-            lines.append(header)
-        lines.insert(lines.index(header) + 1, f"{key}={value}")
-        open(path, "w", encoding="utf-8").write("\n".join(lines) + "\n")
+        """Writes a teacher's setting with another program's INI writer, as a script of the school would."""
+        parser = self.settings()
+        if not parser.has_section("Démarrage"):
+            parser.add_section("Démarrage")
+        parser["Démarrage"][key] = value
+        os.makedirs(os.path.join(self.env["XDG_CONFIG_HOME"], "frappin"), exist_ok=True)
+        with open(os.path.join(self.env["XDG_CONFIG_HOME"], "frappin", "Frappin.ini"), "w", encoding="utf-8") as f:
+            parser.write(f)
 
     def start(self):
         self.program = subprocess.Popen([os.path.join(self.appdir, "frappin")], env=self.env,
@@ -186,6 +191,10 @@ def test_series_of_five_words(s):
     check(s.result("Léa Martin", "Niveau") == "1", "level")
     days = float(s.result("Léa Martin", "Durée").split("(")[1].split()[0].replace(",", "."))
     check(8 / 86400 < days < 180 / 86400, f"duration {days} days")
+    stored = s.settings()
+    check(stored["Démarrage"]["Dernière"] == "Léa Martin", "pupil read by another program")
+    check(stored["Léa Martin"]["Note"] == "19" and stored["Léa Martin"]["Nombre de caractères"] == "20",
+          f"results read by another program: {dict(stored['Léa Martin'])}")
 
 
 def dead_key_series(s, word):

@@ -116,6 +116,16 @@ private Q_SLOTS:
         QVERIFY(readSetting(key) != value);
         QCOMPARE(readSetting(key),
                  key == Store::Fichier ? combo->currentText() : QString::number(combo->currentIndex()));
+        QVERIFY(sandbox.messages.isEmpty());
+
+        // A choice the store cannot take is told, and the list shows what is still stored.
+        const QString ini = TestSupport::configFolder() + "/Frappin.ini";
+        QVERIFY(QFile::rename(ini, ini + ".old") && QDir().mkdir(ini));
+        combo->setCurrentIndex(position);
+        QCOMPARE(sandbox.messages.size(), 1);
+        QVERIFY(sandbox.messages[0].text.contains(QStringLiteral("n'a pas pu être enregistré")));
+        QVERIFY(combo->currentIndex() != position);
+        QVERIFY(QDir().rmdir(ini) && QFile::rename(ini + ".old", ini));
     }
 
     void closingActsOnTheMainWindow_data()

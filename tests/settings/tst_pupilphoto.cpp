@@ -46,6 +46,7 @@ private Q_SLOTS:
         QTest::newRow("family name first")   << "Martin"        << "Léa" << "Martin-Léa.bmp" << true;
         QTest::newRow("names unset")         << QString()       << QString() << "-.bmp" << true;
         QTest::newRow("trailing blank kept") << "Martin"        << "Léa " << "Martin-Léa .bmp" << true;
+        QTest::newRow("file named decomposed") << "Martin"      << "Léa" << QString("Martin-Le\u0301a.bmp") << true;
         QTest::newRow("case counts")         << "martin"        << "léa" << "Martin-Léa.bmp" << false;
         QTest::newRow("hidden file")         << ".Martin"       << "Léa" << ".Martin-Léa.bmp" << false;
         QTest::newRow("name with a slash")   << "photos/Martin" << "Léa" << "photos/Martin-Léa.bmp" << false;

@@ -26,6 +26,8 @@ private Q_SLOTS:
         QTest::newRow("section General")    << f << "General"             << Store::Note   << "12";
         QTest::newRow("section with slash") << f << "CE1/Léa"             << Store::Note   << "-5";
         QTest::newRow("empty value")        << f << d                     << Store::Prenom << "";
+        QTest::newRow("INI syntax in value") << f << d                    << Store::Nom    << " a;b = [c] \\d\n@e ";
+        QTest::newRow("INI syntax in names") << f << "[%x=y] ; #"         << "=k%20/é"     << "@";
         QTest::newRow("other application")  << c << Store::SectionFichier << Store::Eleves << "/école/photos";
         // clang-format on
     }
@@ -43,6 +45,47 @@ private Q_SLOTS:
         QCOMPARE(Store::Read(application, section, key, "défaut"), value);
         const QString other = application == Store::Frappin ? Store::Configuration : Store::Frappin;
         QCOMPARE(Store::Read(other, section, key, "défaut"), QStringLiteral("défaut"));
+    }
+
+    void filesAreReadInEveryForm_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("read"); // "Dernière" of "Démarrage", then the pupil's "Durée"
+        // clang-format off
+        QTest::newRow("Qt's escaped form")
+            << QByteArray("[D%E9marrage]\nDerni%E8re=CE1 L\xC3\xA9\x61\n[CE1%20L%E9\x61]\nDur%E9\x65=\"0,5\"\n")
+            << "CE1 Léa|0,5";
+        QTest::newRow("plain UTF-8, decomposed")
+            << QString("[Démarrage]\nDernière = Le\u0301a\n\n[Léa]\nDurée=1\n").toUtf8() << "Léa|1";
+        QTest::newRow("Windows-1252 by hand, CR line ends")
+            << QByteArray("[D\xE9marrage]\rDerni\xE8re=L\xE9\x61\r[L\xE9\x61]\rDur\xE9\x65=2 ; note\r") << "Léa|2";
+        // clang-format on
+    }
+    // Files written by an older version, by hand or by another tool are read alike.
+    void filesAreReadInEveryForm()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, read);
+        Sandbox sandbox;
+        QVERIFY(QDir().mkpath(TestSupport::configFolder()));
+        QFile ini(TestSupport::configFolder() + "/Frappin.ini");
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(file) == file.size());
+        ini.close();
+        const QString pupil = readSetting(Store::Derniere);
+        QCOMPARE(pupil + u'|' + readSetting(Store::Duree, pupil), read);
+    }
+
+    // What is written is plain UTF-8 INI that any reader understands, one section per header.
+    void writtenFileIsPlainIni()
+    {
+        Sandbox sandbox;
+        QVERIFY(Store::Write(Store::Frappin, Store::Demarrage, Store::Derniere, "CE1 Léa"));
+        QVERIFY(Store::Write(Store::Frappin, "CE1 Léa", Store::NombreCaracteres, "20"));
+        QVERIFY(Store::Write(Store::Frappin, "CE1 Léa", Store::Duree, "0,000165"));
+        QCOMPARE(
+            fileBytes(TestSupport::configFolder() + "/Frappin.ini"),
+            QString("[CE1 Léa]\nDurée=0,000165\nNombre de caractères=20\n\n[Démarrage]\nDernière=CE1 Léa\n")
+                .toUtf8());
     }
 
     void teachersSettingsAreReadAsNumbers_data()

@@ -8,6 +8,11 @@
 #include <QFile>
 #include <QTest>
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 QTemporaryDir *configDir = nullptr;
@@ -96,4 +101,26 @@ QByteArray fileBytes(const QString &path)
 QString readSetting(const QString &key, const QString &section)
 {
     return Store::Read(Store::Frappin, section, key, QStringLiteral("<absent>"));
+}
+
+// Runs check with the rights of an ordinary user, so that permission bits count: in a child process that
+// becomes "nobody" when the tests run as root (root reads and writes whatever the bits say), directly
+// otherwise. Returns check's result, or -1 when the rights could not be dropped.
+int asOrdinaryUser(const std::function<int()> &check)
+{
+    if (geteuid() != 0)
+        return check();
+    const passwd *nobody = getpwnam("nobody");
+    if (!nobody)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+            _exit(255);
+        _exit(check());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+        return -1;
+    return WEXITSTATUS(status);
 }

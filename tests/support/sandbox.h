@@ -14,6 +14,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
 class Sandbox {
 public:
     // Empties the settings store, points the program's folder at a new temporary folder, resets the
@@ -55,6 +57,11 @@ QDebug operator<<(QDebug debug, const MessageRequest &request);
 QByteArray fileBytes(const QString &path);
 // A value of the "Frappin" store, or "<absent>".
 QString readSetting(const QString &key, const QString &section = Store::Demarrage);
+
+// Runs check with the rights of an ordinary user, so that permission bits count: in a child process that
+// becomes "nobody" when the tests run as root, directly otherwise. Returns check's result (0 to 254), or -1
+// when the rights could not be dropped.
+int asOrdinaryUser(const std::function<int()> &check);
 
 // The open top-level windows of a type.
 template <typename T> QList<T *> topLevels()

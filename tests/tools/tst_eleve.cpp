@@ -54,6 +54,7 @@ private Q_SLOTS:
         QTest::newRow("slash in pupil name") << ab + Args{"--eleve", "a/b"} << "ne peut pas être";
         QTest::newRow("missing photo folder") << ab + Args{"--photos", "/nulle/part"} << "n'existe pas";
         QTest::newRow("no current pupil") << Args{"resultats"} << "aucun élève en cours";
+        QTest::newRow("teacher's settings as results") << Args{"resultats", "Démarrage"} << "pas un élève";
         QTest::newRow("csv with argument") << Args{"csv", "x"} << "argument en trop";
         // clang-format on
     }
@@ -78,7 +79,8 @@ private Q_SLOTS:
         Sandbox sandbox;
         Store::Write(Store::Frappin, Store::Demarrage, Store::Niveau, "2");
         Store::Write(Store::Frappin, Store::Demarrage, Store::Fichier, "ce1.mot");
-        Run run = eleve({"definir", "--prenom", " Léa ", "--nom", "Martin", "--photos", sandbox.folder()});
+        Run run =
+            eleve({"definir", "--prenom", " Léa ", "--nom", "Martin", "--photos", sandbox.folder() + "/"});
         QCOMPARE(run.status, 0);
         QCOMPARE(readSetting(Store::Prenom), QStringLiteral("Léa"));
         QCOMPARE(readSetting(Store::Nom), QStringLiteral("Martin"));
@@ -116,6 +118,7 @@ private Q_SLOTS:
                      "\n\"Tom; le grand\";-5;;;;3\n"};
         QTest::newRow("help") << Args{"--help"} << 0 << -1
             << Shown{"Utilisation", "frappin-eleve csv"};
+        QTest::newRow("help of a command") << Args{"definir", "--help"} << 0 << -1 << Shown{"Utilisation"};
         // clang-format on
     }
     // A pupil's results print in French, and every pupil's as CSV; a pupil without results is told so.

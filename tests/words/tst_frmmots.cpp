@@ -1,6 +1,7 @@
 // The word-list editor: how it reads "frappin.mot" and writes it back, its French order, adding and deleting
 // words, closing with and without saving, and saves that fail without losing the old file or the list.
 
+#include "common/savefile.h"
 #include "common/textfile.h"
 #include "exercise/frmmain.h"
 #include "settings/store.h"
@@ -49,29 +50,36 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("kept"); // the lines saved before the words
+        QTest::addColumn<bool>("utf8");    // written back in UTF-8, as read
         // clang-format off
         QTest::newRow("French order, not character codes")
             << cp1252("fête,,\r\nzèbre,,\r\nécole,,\r\ndiamant,,\r\nÉté,,\r\nAbricot,,\r\nabricot,,\r\n")
-            << QStringList{"abricot", "Abricot", "diamant", "école", "Été", "fête", "zèbre"} << "";
+            << QStringList{"abricot", "Abricot", "diamant", "école", "Été", "fête", "zèbre"} << "" << false;
         QTest::newRow("UTF-8 file with LF line ends")
-            << QString("fête,,\nécole,,\n").toUtf8() << QStringList{"école", "fête"} << "";
+            << QString("fête,,\nécole,,\n").toUtf8() << QStringList{"école", "fête"} << "" << true;
+        QTest::newRow("decomposed letters read composed")
+            << QString("zèbre,,\ne\u0301cole,,\n").toUtf8() << QStringList{"école", "zèbre"} << "" << true;
+        QTest::newRow("UTF-8 comment Windows-1252 cannot hold")
+            << QString("# Mots du CE1 → relus ✓\nchat,,\n").toUtf8() << QStringList{"chat"}
+            << "# Mots du CE1 → relus ✓\r\n" << true;
         QTest::newRow("comment lines kept before the words")
             << cp1252("# Mes mots\r\nvélo,,\r\n  #x,,\r\nauto,,\r\n") << QStringList{"auto", "vélo"}
-            << "# Mes mots\r\n  #x,,\r\n";
+            << "# Mes mots\r\n  #x,,\r\n" << false;
         QTest::newRow("one line, one word: first field, trimmed")
             << QByteArray("chat\r\n  le chien  ,1,2,3\r\n\"un, deux\",,\r\n007,,")
-            << QStringList{"\"un", "007", "chat", "le chien"} << "";
+            << QStringList{"\"un", "007", "chat", "le chien"} << "" << false;
         QTest::newRow("empty words dropped")
-            << QByteArray("\r\n   \r\n,,\r\n , x\rchat,,\r\n") << QStringList{"chat"} << "";
-        QTest::newRow("empty file") << QByteArray() << QStringList() << "";
+            << QByteArray("\r\n   \r\n,,\r\n , x\rchat,,\r\n") << QStringList{"chat"} << "" << false;
+        QTest::newRow("empty file") << QByteArray() << QStringList() << "" << false;
         // clang-format on
     }
-    // The list shows one word per line in French order, and is saved so in Windows-1252 with CR LF.
+    // The list shows one word per line in French order, and is saved so with CR LF, in the file's encoding.
     void fileIsShownSortedAndSavedSorted()
     {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, shown);
         QFETCH(QString, kept);
+        QFETCH(bool, utf8);
         Sandbox sandbox;
         sandbox.writeFile("frappin.mot", content);
         frmMots dialog;
@@ -79,7 +87,7 @@ private Q_SLOTS:
         QVERIFY(dialog.SauveMots());
         for (const QString &word : shown)
             kept += word + ",,\r\n";
-        QCOMPARE(fileBytes(sandbox.path("frappin.mot")), cp1252(kept));
+        QCOMPARE(fileBytes(sandbox.path("frappin.mot")), utf8 ? kept.toUtf8() : cp1252(kept));
         QVERIFY(sandbox.messages.isEmpty());
     }
 
@@ -221,6 +229,71 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(sandbox.path("frappin.mot")), file);
     }
 
+    void savingNeverCutsTheList_data()
+    {
+        QTest::addColumn<bool>(
+            "folderWritable"); // false: only the list may be written, so it is rewritten in place
+        QTest::addColumn<int>("sizeLimit");  // bytes a file may grow to while saving; 0: none
+        QTest::addColumn<QString>("reason"); // empty: saved
+        // clang-format off
+        QTest::newRow("beside, saved")          << true  << 0  << "";
+        QTest::newRow("in place, saved")        << false << 0  << "";
+        QTest::newRow("beside, size limit")     << true  << 20 << "taille permise";
+        QTest::newRow("in place, size limit")   << false << 20 << "taille permise";
+        QTest::newRow("in place, limit at old") << false << 17 << "taille permise";
+        // clang-format on
+    }
+    // Saving as an ordinary user: the list is replaced whole, or left byte for byte and the reason told.
+    void savingNeverCutsTheList()
+    {
+        QFETCH(bool, folderWritable);
+        QFETCH(int, sizeLimit);
+        QFETCH(QString, reason);
+        Sandbox sandbox;
+        const QByteArray before("chien,,\r\nchat,,\r\n"); // 17 bytes
+        const QByteArray after("chien,,\r\nchat,,\r\nune souris verte,,\r\n");
+        sandbox.writeFile("frappin.mot", before);
+        const QString path = sandbox.path("frappin.mot");
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther |
+                                                QFile::WriteOther));
+        QVERIFY(QFile::setPermissions(
+            sandbox.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                  QFile::ExeOther | (folderWritable ? QFile::WriteOther : QFile::ExeOther)));
+        const int told = asOrdinaryUser([&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            if (sizeLimit > 0) {
+                const rlimit limit{static_cast<rlim_t>(sizeLimit), static_cast<rlim_t>(sizeLimit)};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            const QString why = saveWholeFile(path, after);
+            return why.isEmpty() ? 0 : why.contains(reason) ? 1 : 2;
+        });
+        QCOMPARE(told, reason.isEmpty() ? 0 : 1);
+        QCOMPARE(fileBytes(path), reason.isEmpty() ? after : before);
+        QCOMPARE(QDir(sandbox.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"frappin.mot"});
+    }
+
+    // Two editors on one list: the second save puts both sides' changes together and says so.
+    void twoEditorsLoseNoWord()
+    {
+        Sandbox sandbox;
+        sandbox.writeFile("frappin.mot", "chien,,\r\nchat,,\r\n");
+        frmMots first;
+        frmMots second;
+        addWord(first, QStringLiteral("taupe"));
+        first.findChild<QListWidget *>("List1")->setCurrentRow(0); // "chat"
+        click(first, "Command1");
+        addWord(second, QStringLiteral("zèbre"));
+        QVERIFY(second.SauveMots());
+        sandbox.messages.clear();
+        QVERIFY(first.SauveMots());
+        QCOMPARE(sandbox.messages.size(), 1);
+        QVERIFY(sandbox.messages[0].text.contains(QStringLiteral("aucun mot n'est perdu")));
+        QCOMPARE(first.words(), (QStringList{"chien", "taupe", "zèbre"}));
+        QCOMPARE(fileBytes(sandbox.path("frappin.mot")), cp1252("chien,,\r\ntaupe,,\r\nzèbre,,\r\n"));
+    }
+
     void failedSaveKeepsTheOldFileAndTheList_data()
     {
         QTest::addColumn<QString>("failure");
@@ -228,7 +301,6 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("disk full")                      << "full"     << "Raison";
         QTest::newRow("file replaced by a folder")      << "folder"   << "Raison";
-        QTest::newRow("word the code page cannot hold") << "codepage" << "« 😀 »";
         // clang-format on
     }
     // A failed save is told and keeps the old file whole and the dialog open with its list.

@@ -1,6 +1,7 @@
 #include "eleve.h"
 
 #include "common/text.h"
+#include "settings/pupilphoto.h"
 #include "settings/store.h"
 
 #include <QDir>
@@ -126,7 +127,8 @@ int definir(const QStringList &args, QTextStream &out, QTextStream &err)
         if (!folder.isDir())
             return fail(err, QStringLiteral("le dossier des photos « %1 » n'existe pas.")
                                  .arg(options.values.value("photos")));
-        photos = folder.absoluteFilePath();
+        // Stored without a trailing slash, as a folder chosen in a dialog would be.
+        photos = QDir::cleanPath(folder.absoluteFilePath());
     }
 
     bool written = Store::Write(Store::Frappin, Store::Demarrage, Store::Prenom, prenom) &&
@@ -139,8 +141,7 @@ int definir(const QStringList &args, QTextStream &out, QTextStream &err)
 
     out << "Élève en cours : " << prenom << " " << nom << " (résultats sous « " << eleve << " »)\n";
     if (!photos.isEmpty())
-        out << "Photo attendue : " << QDir(photos).filePath(nom + u'-' + prenom + QStringLiteral(".bmp"))
-            << "\n";
+        out << "Photo attendue : " << pupilPhotoPath(photos, nom, prenom) << "\n";
     return 0;
 }
 
@@ -154,6 +155,9 @@ int resultats(const QStringList &args, QTextStream &out, QTextStream &err)
     if (eleve.isEmpty())
         return fail(err,
                     QStringLiteral("aucun élève en cours ; donnez son nom : frappin-eleve resultats NOM."));
+    if (eleve == Store::Demarrage)
+        return fail(err, QStringLiteral("« %1 » est la section des réglages de l'enseignant, pas un élève.")
+                             .arg(Store::Demarrage));
     if (!hasResults(eleve)) {
         err << "frappin-eleve : pas encore de résultats pour « " << eleve << " ».\n";
         return 1;
@@ -191,8 +195,12 @@ int runEleve(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return fail(err, QStringLiteral("dites ce qu'il faut faire : definir, resultats ou csv."));
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
-    if (command == QStringLiteral("--help") || command == QStringLiteral("-h") ||
-        command == QStringLiteral("aide")) {
+    // Help is asked for anywhere: "frappin-eleve definir --help" too.
+    const auto isHelp = [](const QString &arg) {
+        return arg == QStringLiteral("--help") || arg == QStringLiteral("-h") ||
+               arg == QStringLiteral("aide");
+    };
+    if (isHelp(command) || rest.contains(QStringLiteral("--help"))) {
         out << Usage;
         return 0;
     }
