@@ -13,7 +13,6 @@ struct Value {
 };
 
 struct Key {
-    quint32 allowedAccess = Registry::AllAccess;
     QHash<QString, Value> values; // by lower-case value name
 };
 
@@ -38,7 +37,7 @@ QString keyId(quint32 root, const QString &keyName)
 
 namespace Registry {
 
-long openKey(quint32 root, const QString &keyName, quint32 access, Handle &key)
+long openKey(quint32 root, const QString &keyName, quint32 /*access*/, Handle &key)
 {
     key = 0;
     Contents &c = contents();
@@ -46,8 +45,6 @@ long openKey(quint32 root, const QString &keyName, quint32 access, Handle &key)
     const auto found = c.keys.constFind(id);
     if (found == c.keys.constEnd())
         return NotFound;
-    if ((access & ~found->allowedAccess) != 0)
-        return AccessDenied;
     key = c.nextHandle++;
     c.open.insert(key, id);
     return Success;
@@ -91,11 +88,6 @@ void setValueForTests(quint32 root, const QString &keyName, const QString &value
                       const QByteArray &data)
 {
     contents().keys[keyId(root, keyName)].values.insert(valueName.toLower(), Value{type, data});
-}
-
-void setKeyAccessForTests(quint32 root, const QString &keyName, quint32 allowedAccess)
-{
-    contents().keys[keyId(root, keyName)].allowedAccess = allowedAccess;
 }
 
 void clearForTests()

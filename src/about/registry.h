@@ -23,7 +23,6 @@ using Handle = quint32;
 
 inline constexpr quint32 LocalMachine = 0x80000002; // HKEY_LOCAL_MACHINE
 inline constexpr quint32 AllAccess = 0x2003F;       // KEY_ALL_ACCESS
-inline constexpr quint32 ReadAccess = 0x20019;      // KEY_READ
 
 // Value types.
 inline constexpr quint32 TypeText = 1;   // REG_SZ
@@ -33,11 +32,11 @@ inline constexpr quint32 TypeNumber = 4; // REG_DWORD
 // Error codes.
 inline constexpr long Success = 0;
 inline constexpr long NotFound = 2;
-inline constexpr long AccessDenied = 5;
 inline constexpr long InvalidHandle = 6;
 inline constexpr long MoreData = 234;
 
-// Opens keyName (a path with "\" between its parts, letter case ignored) under root. On failure key is 0.
+// Opens keyName (a path with "\" between its parts, letter case ignored) under root. Every key opens with any
+// access asked for. On failure key is 0.
 long openKey(quint32 root, const QString &keyName, quint32 access, Handle &key);
 // Reads the value valueName of an open key: its type, its bytes copied to the start of buffer, and in size
 // the number of bytes used. size holds the room of the buffer on entry; a value that does not fit gives
@@ -57,11 +56,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Seams for tests: values put here are what openKey and queryValue find. allowedAccess limits the access
-// masks with which a key opens (a key opened with more rights than allowed gives AccessDenied).
+// Seam for tests: values put here are what openKey and queryValue find.
 void setValueForTests(quint32 root, const QString &keyName, const QString &valueName, quint32 type,
                       const QByteArray &data);
-void setKeyAccessForTests(quint32 root, const QString &keyName, quint32 allowedAccess);
 // Empties the registry and forgets the open handles.
 void clearForTests();
 // Keys opened and not yet closed.

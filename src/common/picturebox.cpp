@@ -25,11 +25,6 @@ void PictureBox::setImage(const QImage &image)
     update();
 }
 
-void PictureBox::clearPicture()
-{
-    setImage(QImage());
-}
-
 bool PictureBox::hasPicture() const
 {
     return !m_image.isNull() || (m_svg && m_svg->isValid());

@@ -16,7 +16,6 @@ public:
     // A picture of the program's resources, such as ":/pictures/bravo.svg".
     void setSvg(const QString &resource);
     void setImage(const QImage &image);
-    void clearPicture();
     bool hasPicture() const;
 
     void setBorder(bool on);

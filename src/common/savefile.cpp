@@ -144,7 +144,7 @@ QString saveWholeFile(const QString &path, const QByteArray &bytes)
     bool folderRefused = false;
     int error = replaceThroughTemporary(target, bytes, &folderRefused);
     if (error != 0 && folderRefused && (error == EACCES || error == EPERM || error == EROFS) &&
-        ::access(target.constData(), W_OK) == 0)
+        ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) == 0)
         error = rewriteInPlace(target, bytes);
     return error == 0 ? QString() : systemErrorText(error);
 }

@@ -17,12 +17,3 @@ QString charAt(QStringView text, qsizetype n)
         return {};
     return QString(text[n - 1]);
 }
-
-QString midText(QStringView text, qsizetype start, qsizetype end)
-{
-    start = std::max<qsizetype>(start, 1);
-    end = std::min(end, text.size());
-    if (end < start)
-        return {};
-    return text.sliced(start - 1, end - start + 1).toString();
-}

@@ -11,7 +11,3 @@ QString trimBlanks(QStringView text);
 
 // Character n (1-based) of text as a one-character text, or the empty text past either end.
 QString charAt(QStringView text, qsizetype n);
-
-// The characters of text from position start (1-based) to position end, both included; the empty text when
-// the range is empty or lies outside the text.
-QString midText(QStringView text, qsizetype start, qsizetype end);

@@ -3,14 +3,20 @@
 #include "common/afterfirstpaint.h"
 #include "common/controlname.h"
 #include "common/intervaltimer.h"
+#include "common/messagebox.h"
+#include "common/owndialog.h"
 #include "common/picturebox.h"
+#include "common/strings.h"
+#include "common/text.h"
 #include "common/userscale.h"
 #include "exercise/clientarea.h"
 #include "keyboard/keyboardpicture.h"
 #include "keyboard/keycaps.h"
 #include "settings/pupilphoto.h"
+#include "settings/store.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHash>
@@ -114,8 +120,6 @@ void frmMain::createControls()
     ImageClavier->setGeometry(Scale::twipsRect(150, 3060, 8040, 2295));
     ImageClavier->setAccessibleDescription(
         QStringLiteral("Clavier français ; une main montre la touche à taper."));
-    for (int i = 0; i < MarkerCount; ++i)
-        m_touche.at(static_cast<std::size_t>(i)) = KeyCaps::markerTwips(i);
 
     Consigne = named(new QLabel(QStringLiteral("Tape le mot suivant :"), m_client), "Consigne");
     Consigne->setGeometry(Scale::twipsRect(2460, 480, 2385, 255));
@@ -225,18 +229,6 @@ void frmMain::createTimers()
     }
 }
 
-QRectF frmMain::Touche(int index) const
-{
-    const QRect twips = toucheTwips(index);
-    return {Scale::unitsX(twips.x()), Scale::unitsY(twips.y()), Scale::unitsX(twips.width()),
-            Scale::unitsY(twips.height())};
-}
-
-void frmMain::moveHand(PictureBox *hand, double leftUnits, double topUnits)
-{
-    hand->move(Scale::pxFromUnitsX(leftUnits), Scale::pxFromUnitsY(topUnits));
-}
-
 void frmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
@@ -251,4 +243,46 @@ void frmMain::ChargeImage()
     const QImage photo = loadPupilPhoto(currentPupilPhotoPath());
     FrappinPhoto->setImage(photo);
     FrappinPhoto->setBorder(!photo.isNull());
+}
+
+void frmMain::Form_Activate()
+{
+    if (Store::seriesLength() != m_series.MotsRestants)
+        return;
+    MonTexte->setText(trimBlanks(Store::prenom()));
+    ChargeImage();
+}
+
+// Quitting: the menu entry asks first; the "?" menu's entry and the close box do not.
+void frmMain::mnuQuitter_Click()
+{
+    if (showMessage(Texts::QuitQuestion, Texts::ApplicationTitle, MsgButtons::YesNo, MsgIcon::Exclamation,
+                    this) == MsgAnswer::Yes)
+        exit_Click();
+}
+
+void frmMain::exit_Click()
+{
+    QApplication::closeAllWindows();
+    QApplication::quit();
+}
+
+// Focus: the greeting (Form_Activate) runs when the window takes the focus back from one of the program's own
+// dialogs, not when the pupil comes back from another program: a focus change that leaves the program (no
+// focus window) keeps what had the focus last.
+void frmMain::onFocusWindowChanged(QWindow *focused)
+{
+    if (!focused)
+        return;
+    if (focused == windowHandle() && m_ownDialogHadFocus)
+        Form_Activate();
+    m_ownDialogHadFocus = isOwnDialog(focused);
+}
+
+bool frmMain::isOwnDialog(const QWindow *window)
+{
+    const auto widgets = QApplication::topLevelWidgets();
+    return std::any_of(widgets.begin(), widgets.end(), [window](const QWidget *widget) {
+        return widget->windowHandle() == window && ::isOwnDialog(widget);
+    });
 }

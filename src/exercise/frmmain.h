@@ -2,24 +2,27 @@
 
 // The pupil's exercise window, the program's only top-level window.
 //
-// How a series flows through it:
-//   BoutonDepart_Click / mnuNouveau_Click reset the counters and call Form_Load, which draws a word, shows it
-//   in MotATaper and points the right hand at its first key. Each change of MonTexte runs MonTexte_Change:
-//   the first wrong character is selected and counted, the hand guide (PlaceMainDroite, PlaceMainGauche,
-//   AjusteGuide) points at the next key, and a completed word shows Bravo and starts Timer(0). Its tick
-//   (Timer_Timer) counts the word and either calls Form_Load for the next word or ends the series: the time
-//   is taken, AfficheNote shows the grade and the results go to the pupil's section of the store.
+// How a series flows through it, and where each rule lives:
+//   BoutonDepart_Click / mnuNouveau_Click start the series (Series::start, exercise/series.h) and call
+//   Form_Load, which draws a word from the loaded list (common/values.h), shows it in MotATaper and points
+//   the right hand at its first key. Each change of MonTexte runs MonTexte_Change (frmmain_check.cpp):
+//   Series::check finds the first wrong character and counts the mistake, nextKeystroke (keyboard/guide.h)
+//   says which key or keys come next, and PlaceMainDroite / PlaceMainGauche / AjusteGuide (frmmain_guide.cpp)
+//   move the hands where handPlace says, as the guide level allows. A completed word shows Bravo and starts
+//   Timer(0); its tick (Timer_Timer, frmmain_series.cpp) counts the word (Series::wordDone) and either draws
+//   the next one or ends the series: AfficheNote shows the grade and the results (Series::results) go to the
+//   pupil's section of the store (settings/store.h).
 //
-// The state of a series lives in the program-wide values (common/values.h); this class holds the controls.
-// Controls carry their design names as object names, so that tests find them with findChild().
+// This class holds the controls and applies the rules to them. Controls carry their design names as object
+// names, so that tests find them with findChild().
 
 #include "common/owndialog.h"
 #include "common/userscale.h"
+#include "exercise/series.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QRect>
-#include <QRectF>
 
 #include <array>
 
@@ -35,7 +38,6 @@ class QWindow;
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int MarkerCount = 102;
     // The mark of the program's own dialogs, whose closing greets the pupil again.
     static constexpr const char *OwnDialogProperty = ::OwnDialogProperty;
 
@@ -71,17 +73,13 @@ public:
     // The pupil's photograph.
     void ChargeImage();
 
-    // Key marker i (0 to 101) in the window's user units: left, top, width and height.
-    QRectF Touche(int index) const;
-    // Key marker i in twips of the client area.
-    QRect toucheTwips(int index) const { return m_touche.at(static_cast<std::size_t>(index)); }
     IntervalTimer *Timer(int index) const { return m_timers.at(static_cast<std::size_t>(index)); }
+    const Series &series() const { return m_series; }
+    // The settings dialog abandons the running series: no further word is drawn.
+    void abandonSeries() { m_series.EnCours = 0; }
 
     // The right hand's place when no series runs, beside "Commencer".
     static inline const QRect RestingRightHand = Scale::twipsRect(7740, 5910, 480, 705);
-
-    // Moves a hand image, its top-left corner given in user units.
-    void moveHand(PictureBox *hand, double leftUnits, double topUnits);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -98,8 +96,6 @@ private:
     // The end of a series, after the pause of its last word.
     void endSeries();
     void setWordAreaVisible(bool visible);
-    // Marker of the key that gives c, or -1 when no key of the table gives it.
-    int markerOf(const QString &c) const;
 
     // Controls (see the layout of the window for each).
     QWidget *m_client = nullptr;
@@ -116,8 +112,8 @@ private:
     PictureBox *MainDroite = nullptr;
     QLabel *Message = nullptr;
     QPushButton *BoutonDepart = nullptr;
-    std::array<QRect, MarkerCount> m_touche{};
     std::array<IntervalTimer *, 3> m_timers{};
+    Series m_series;
 
     // Menu entries.
     QAction *mnuNouveau = nullptr;

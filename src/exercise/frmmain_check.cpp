@@ -1,53 +1,46 @@
-// The typed-text check, run on every change of the typing box, the program's own changes included.
+// The typed-text check, run on every change of the typing box, the program's own changes included. The rules
+// are Series::check and nextKeystroke; this handler shows what they found.
 
 #include "exercise/frmmain.h"
 
 #include "common/intervaltimer.h"
 #include "common/picturebox.h"
-#include "common/text.h"
-#include "common/values.h"
-#include "exercise/typing.h"
 
 #include <QLineEdit>
 
 void frmMain::MonTexte_Change()
 {
-    ProgramValues &v = values();
-    if (v.MotsRestants == 0)
-        return;
-
     const QString typed = MonTexte->text();
     const QString word = MotATaper->text();
+    const std::optional<TypedCheck> check = m_series.check(typed, word);
+    if (!check)
+        return;
 
-    // Select the first wrong character so that the next keystroke replaces it; one change, one mistake.
-    if (const auto wrong = firstWrongOffset(typed, word)) {
-        MonTexte->setSelection(static_cast<int>(*wrong), static_cast<int>(word.size() - *wrong));
-        ++v.FautesMot;
-    }
+    // Select the first wrong character so that the next keystroke replaces it.
+    if (check->wrongFrom)
+        MonTexte->setSelection(static_cast<int>(*check->wrongFrom),
+                               static_cast<int>(word.size() - *check->wrongFrom));
 
-    const QString next = charAt(word, typed.size() + 1);
-    if (const auto strokes = deadKeyStrokes(next)) {
+    const qsizetype caret =
+        MonTexte->hasSelectedText() ? MonTexte->selectionStart() : MonTexte->cursorPosition();
+    const Keystroke next = nextKeystroke(typed, word, caret);
+    if (next.deadKey) {
         MainDroite->show();
-        PlaceMainDroite(strokes->deadKey);
+        PlaceMainDroite(next.deadKey->deadKey);
         MainGauche->show();
-        PlaceMainGauche(strokes->baseLetter);
+        PlaceMainGauche(next.deadKey->baseLetter);
     } else {
         MainGauche->hide();
-        // With a wrong character selected, show the key that should have been typed in its place.
-        const qsizetype caret =
-            MonTexte->hasSelectedText() ? MonTexte->selectionStart() : MonTexte->cursorPosition();
-        const qsizetype position = caret < typed.size() ? typed.size() : typed.size() + 1;
         AjusteGuide();
         MainDroite->show();
-        PlaceMainDroite(charAt(word, position));
+        PlaceMainDroite(next.key);
     }
 
-    if (!typed.isEmpty() && typed == word) {
+    if (check->completed) {
         Bravo->show();
         MainGauche->hide();
         MainDroite->hide();
-        Timer(0)->setInterval(2000);
+        Timer(0)->setInterval(PauseMilliseconds);
         Timer(0)->setEnabled(true);
-        v.FautesSerie += v.FautesMot;
     }
 }

@@ -8,7 +8,6 @@
 
 #include "about/frmapropos.h"
 #include "common/strings.h"
-#include "common/values.h"
 #include "settings/frmparam.h"
 #include "words/frmmots.h"
 
@@ -39,7 +38,7 @@ void frmMain::mnuParam_Click()
     }
     bringToFront(m_frmParam);
     // Opening the settings abandons the running series: no further word is drawn.
-    values().EnCours = 0;
+    abandonSeries();
 }
 
 void frmMain::mnuMots_Click()

@@ -221,15 +221,6 @@ QList<QRect> capParts(int index)
             QRect(EnterLowerLeft, bounds.top(), bounds.right() + 1 - EnterLowerLeft, bounds.height())};
 }
 
-QPainterPath capShape(int index)
-{
-    QPainterPath path;
-    path.setFillRule(Qt::WindingFill);
-    for (const QRect &part : capParts(index))
-        path.addRect(QRectF(part));
-    return path.simplified();
-}
-
 QRect markerPixels(int index)
 {
     const KeyCap &k = cap(index);

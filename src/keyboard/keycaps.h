@@ -73,10 +73,8 @@ struct KeyCap {
 
 const KeyCap &cap(int index);
 
-// The cap of key i in picture pixels: its bounding rectangle, and its exact outline (the Entrée key is an
-// upside-down L, wider in its upper row).
+// The cap of key i in picture pixels: its bounding rectangle.
 QRect capRect(int index);
-QPainterPath capShape(int index);
 // The rectangles that make up the cap: one, or two for the Entrée key (its upper row, and its full-height
 // right part).
 QList<QRect> capParts(int index);

@@ -31,7 +31,7 @@ constexpr int ClientHeight = 2550;
 // item, the default of every list: the dialog then shows that item and stores it.
 int storedPosition(const QString &key, int count)
 {
-    const double stored = Store::ReadNumber(Store::Frappin, Store::Demarrage, key, 0);
+    const double stored = Store::readNumber(Store::Frappin, Store::Demarrage, key, 0);
     if (stored != std::floor(stored) || stored < 0 || stored >= count)
         return 0;
     return static_cast<int>(stored);
@@ -49,7 +49,7 @@ QString withoutColon(QString text)
 // again what the next series will really use. What the dialog stores as it opens is not told.
 void storeChoice(QComboBox *list, const QString &key, const QString &value, int storedIndex, bool tell)
 {
-    if (list->currentIndex() < 0 || Store::Write(Store::Frappin, Store::Demarrage, key, value) || !tell)
+    if (list->currentIndex() < 0 || Store::write(Store::Frappin, Store::Demarrage, key, value) || !tell)
         return;
     showMessage(QStringLiteral("Ce choix n'a pas pu être enregistré : le fichier des réglages de Frappin ne "
                                "peut pas être écrit.\rLes exercices gardent le réglage précédent."),
@@ -142,7 +142,7 @@ void frmParam::Form_Load()
     saisieSon_Click();
 
     const QString fichier =
-        Store::Read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
+        Store::read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
     saisieFichier->addItems(wordListFiles());
     // Exact comparison, letter case included; no match selects the first file, and no file selects nothing.
     const int match = saisieFichier->findText(fichier, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -203,7 +203,7 @@ void frmParam::saisieFichier_Click()
     // The name is stored as the folder lists it: a file whose name begins or ends with a blank must still be
     // found by the word-list loading and by the next opening of this dialog.
     const QString stored =
-        Store::Read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
+        Store::read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
     storeChoice(saisieFichier, Store::Fichier, saisieFichier->currentText(),
                 saisieFichier->findText(stored, Qt::MatchExactly | Qt::MatchCaseSensitive), m_loaded);
 }

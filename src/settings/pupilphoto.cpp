@@ -21,7 +21,7 @@ QString pupilPhotoPath(const QString &folder, const QString &nom, const QString 
 
 QString pupilPhotoFolder()
 {
-    const QString folder = Store::Read(Store::Configuration, Store::SectionFichier, Store::Eleves, QString());
+    const QString folder = Store::read(Store::Configuration, Store::SectionFichier, Store::Eleves, QString());
     if (folder.trimmed().isEmpty())
         return programFolder();
     if (QDir::isRelativePath(folder))
@@ -31,8 +31,8 @@ QString pupilPhotoFolder()
 
 QString currentPupilPhotoPath()
 {
-    const QString nom = Store::Read(Store::Frappin, Store::Demarrage, Store::Nom, QString());
-    const QString prenom = Store::Read(Store::Frappin, Store::Demarrage, Store::Prenom, QString());
+    const QString nom = Store::read(Store::Frappin, Store::Demarrage, Store::Nom, QString());
+    const QString prenom = Store::read(Store::Frappin, Store::Demarrage, Store::Prenom, QString());
     return pupilPhotoPath(pupilPhotoFolder(), nom, prenom);
 }
 

@@ -1,5 +1,6 @@
 #include "settings/store.h"
 
+#include "common/text.h"
 #include "common/textfile.h"
 
 #include <QIODevice>
@@ -234,7 +235,7 @@ QString settingsKey(const QString &section, const QString &key)
 
 namespace Store {
 
-QString Read(const QString &application, const QString &section, const QString &key,
+QString read(const QString &application, const QString &section, const QString &key,
              const QString &defaultValue)
 {
     QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
@@ -244,7 +245,7 @@ QString Read(const QString &application, const QString &section, const QString &
     return value.toString();
 }
 
-bool Write(const QString &application, const QString &section, const QString &key, const QString &value)
+bool write(const QString &application, const QString &section, const QString &key, const QString &value)
 {
     QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
     settings.setValue(settingsKey(section, key), value);
@@ -252,22 +253,22 @@ bool Write(const QString &application, const QString &section, const QString &ke
     return settings.status() == QSettings::NoError;
 }
 
-QStringList Sections(const QString &application)
+QStringList sections(const QString &application)
 {
     QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
     return settings.childGroups();
 }
 
-double ReadNumber(const QString &application, const QString &section, const QString &key, double defaultValue)
+double readNumber(const QString &application, const QString &section, const QString &key, double defaultValue)
 {
     bool ok = false;
-    const double number = Read(application, section, key, QString()).trimmed().toDouble(&ok);
+    const double number = read(application, section, key, QString()).trimmed().toDouble(&ok);
     return ok && std::isfinite(number) ? number : defaultValue;
 }
 
 int exerciceSetting()
 {
-    const double stored = ReadNumber(Frappin, Demarrage, Exercice, 0);
+    const double stored = readNumber(Frappin, Demarrage, Exercice, 0);
     if (stored != std::floor(stored) || stored < 0 || stored > 3)
         return 0;
     return static_cast<int>(stored);
@@ -278,12 +279,25 @@ int seriesLength()
     return (exerciceSetting() + 1) * 5;
 }
 
-QString niveauSetting()
+QString derniere(const QString &absent)
 {
-    const QString stored = Read(Frappin, Demarrage, Niveau, QStringLiteral("0"));
-    bool ok = false;
-    const double number = stored.trimmed().toDouble(&ok);
-    return ok && std::isfinite(number) ? stored : QStringLiteral("0");
+    return read(Frappin, Demarrage, Derniere, absent);
+}
+
+QString prenom()
+{
+    return read(Frappin, Demarrage, Prenom, QString());
+}
+
+QString nom()
+{
+    return read(Frappin, Demarrage, Nom, QString());
+}
+
+bool writePupilResult(const QString &key, const QString &value)
+{
+    const QString section = trimBlanks(derniere());
+    return section.isEmpty() || write(Frappin, section, key, value);
 }
 
 } // namespace Store

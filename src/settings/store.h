@@ -39,16 +39,16 @@ inline const QString Eleves = QStringLiteral("Eleves");
 inline const QString DefaultWordList = QStringLiteral("frappin.mot");
 
 // The stored text, or defaultValue when the key is absent or the store cannot be read.
-QString Read(const QString &application, const QString &section, const QString &key,
+QString read(const QString &application, const QString &section, const QString &key,
              const QString &defaultValue);
 // Creates or replaces the value. Returns false when the store could not be written.
-bool Write(const QString &application, const QString &section, const QString &key, const QString &value);
+bool write(const QString &application, const QString &section, const QString &key, const QString &value);
 
 // The sections of an application, in the store's order; for the companion tool that lists the pupils.
-QStringList Sections(const QString &application);
+QStringList sections(const QString &application);
 
 // The stored text read as a decimal number, or defaultValue when it is absent or not a number.
-double ReadNumber(const QString &application, const QString &section, const QString &key,
+double readNumber(const QString &application, const QString &section, const QString &key,
                   double defaultValue);
 
 // The teacher's settings of "Démarrage", read as the exercises use them.
@@ -56,7 +56,15 @@ double ReadNumber(const QString &application, const QString &section, const QStr
 int exerciceSetting();
 // Words in a series: (Exercice + 1) x 5.
 int seriesLength();
-// The guide level as stored, or "0" when the stored text is not a number.
-QString niveauSetting();
+
+// The pupil's identity, written by another program and only read here: "Dernière" (the name the results are
+// stored under) as stored, or absent when it is not set; "Prenom" and "Nom" as stored.
+QString derniere(const QString &absent = QString());
+QString prenom();
+QString nom();
+// Writes one result of the last series in the pupil's section: the section named by "Dernière", read again
+// for each result as another program may name a new pupil meanwhile. A name made only of blanks names no
+// section: nothing is written and that is no failure. Returns false when the store could not be written.
+bool writePupilResult(const QString &key, const QString &value);
 
 } // namespace Store

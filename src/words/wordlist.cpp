@@ -29,7 +29,7 @@ void parseWordList(QStringView content, TextTable &phrases, qint16 &count)
 
 QString wordListPath()
 {
-    return programFile(Store::Read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList));
+    return programFile(Store::read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList));
 }
 
 int ChargePhrases()

@@ -13,6 +13,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// In a build with --coverage, writes the counters of a child process that ends with _exit().
+extern "C" void __gcov_dump() __attribute__((weak));
+
 namespace {
 
 QTemporaryDir *configDir = nullptr;
@@ -100,7 +103,7 @@ QByteArray fileBytes(const QString &path)
 
 QString readSetting(const QString &key, const QString &section)
 {
-    return Store::Read(Store::Frappin, section, key, QStringLiteral("<absent>"));
+    return Store::read(Store::Frappin, section, key, QStringLiteral("<absent>"));
 }
 
 // Runs check with the rights of an ordinary user, so that permission bits count: in a child process that
@@ -115,9 +118,14 @@ int asOrdinaryUser(const std::function<int()> &check)
         return -1;
     const pid_t child = fork();
     if (child == 0) {
-        if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+        // Only the effective ids change, so that the child can take root's rights back to write its coverage
+        // counters into the build folder; every permission check uses the effective ids.
+        if (setgroups(0, nullptr) != 0 || setegid(nobody->pw_gid) != 0 || seteuid(nobody->pw_uid) != 0)
             _exit(255);
-        _exit(check());
+        const int result = check();
+        if (__gcov_dump && seteuid(0) == 0)
+            __gcov_dump();
+        _exit(result);
     }
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)

@@ -1,0 +1,192 @@
+// The rules of a series and of the hand guide, without a window: the check of a typed text, the grade, the
+// words of a series and what is stored, the guide level, the next keystroke and where a hand goes.
+
+#include "exercise/series.h"
+#include "keyboard/guide.h"
+#include "keyboard/keycaps.h"
+#include "keyboard/keytable.h"
+
+#include <QTest>
+
+class TestRules : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void typedTextIsChecked_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QStringList>("changes"); // the typing box's text after each change
+        QTest::addColumn<QString>("found"); // mistakes, first wrong offset of the last change, completed
+        // clang-format off
+        QTest::newRow("typed right")           << "chat" << QStringList{"c", "ch", "cha", "chat"} << "0 - done";
+        QTest::newRow("one mistake, mended")   << "chat" << QStringList{"c", "cx", "ch", "chat"}  << "1 - done";
+        QTest::newRow("each wrong change")     << "chat" << QStringList{"x", "xy", "xyz"}         << "3 0 -";
+        QTest::newRow("letter too many")       << "chat" << QStringList{"chatx"}                  << "1 4 -";
+        QTest::newRow("capital differs")       << "chat" << QStringList{"Chat"}                   << "1 0 -";
+        QTest::newRow("accent missing")        << "été"  << QStringList{"e"}                      << "1 0 -";
+        QTest::newRow("blank is a character")  << " la"  << QStringList{"l"}                      << "1 0 -";
+        QTest::newRow("empty word never done") << ""     << QStringList{"", "a"}                  << "1 0 -";
+        // clang-format on
+    }
+    // One wrong change is one mistake; a completed word adds the word's mistakes to the series'.
+    void typedTextIsChecked()
+    {
+        QFETCH(QString, word);
+        QFETCH(QStringList, changes);
+        QFETCH(QString, found);
+        Series series;
+        series.start(5, {}, {});
+        series.FautesSerie = 2;
+        std::optional<TypedCheck> check;
+        for (const QString &typed : changes)
+            check = series.check(typed, word);
+        QCOMPARE(QStringLiteral("%1 %2 %3")
+                     .arg(series.FautesMot)
+                     .arg(check->wrongFrom ? QString::number(*check->wrongFrom) : "-")
+                     .arg(check->completed ? "done" : "-"),
+                 found);
+        QCOMPARE(series.FautesSerie, 2 + (check->completed ? series.FautesMot : 0));
+    }
+
+    void gradeLosesAPointPerFivePercent_data()
+    {
+        QTest::addColumn<qint64>("mistakes");
+        QTest::addColumn<qint64>("characters");
+        QTest::addColumn<qint64>("grade");
+        // clang-format off
+        QTest::newRow("none")           << qint64(0)  << qint64(20) << qint64(20);
+        QTest::newRow("just under 5 %") << qint64(1)  << qint64(21) << qint64(20);
+        QTest::newRow("5 %")            << qint64(1)  << qint64(20) << qint64(19);
+        QTest::newRow("below zero")     << qint64(40) << qint64(20) << qint64(-20);
+        QTest::newRow("no character")   << qint64(1)  << qint64(0)  << qint64(0);
+        QTest::newRow("huge")           << Q_INT64_C(4000000000000) << qint64(1) << qint64(20) - 2147483647;
+        // clang-format on
+    }
+    void gradeLosesAPointPerFivePercent()
+    {
+        QFETCH(qint64, mistakes);
+        QFETCH(qint64, characters);
+        QFETCH(qint64, grade);
+        QCOMPARE(gradeOutOf20(mistakes, characters), grade);
+    }
+
+    void seriesEndsWithItsResults_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("niveau"); // as stored
+        QTest::addColumn<QString>("stored"); // note | duree | caracteres | niveau
+        // clang-format off
+        QTest::newRow("five words, level 1") << 5  << "0"    << "19|0,00347222222222222|20|1";
+        QTest::newRow("ten words, level 3")  << 10 << " 2 "  << "20|0,00347222222222222|40|3";
+        QTest::newRow("level not a number")  << 5  << "deux" << "19|0,00347222222222222|20|1";
+        QTest::newRow("level as stored")     << 5  << "2.5"  << "19|0,00347222222222222|20|3.5";
+        // clang-format on
+    }
+    // Each finished pause counts its word; the last one ends the series and takes its time.
+    void seriesEndsWithItsResults()
+    {
+        QFETCH(int, length);
+        QFETCH(QString, niveau);
+        QFETCH(QString, stored);
+        const QDateTime start(QDate(2026, 12, 7), QTime(10, 0));
+        Series series;
+        series.start(length, GuideLevel::parse(niveau), start);
+        for (int word = 1; word <= length; ++word) {
+            series.newWord();
+            if (word == 1 && length == 5)
+                series.check(u"x", u"chat");
+            QVERIFY(series.check(u"chat", u"chat")->completed);
+            QCOMPARE(series.wordDone(4, start.addSecs(300)), word == length);
+        }
+        QVERIFY(!series.check(u"c", u"chat"));
+        const SeriesResults r = series.results(QLocale(QLocale::French));
+        QCOMPARE(QStringList({r.note, r.duree, r.caracteres, r.niveau}).join(u'|'), stored);
+    }
+
+    void guideLevelSaysWhatTheHandsDo_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("adjustment");
+        QTest::addColumn<bool>("hidden");
+        using A = GuideLevel::Adjustment;
+        // clang-format off
+        QTest::newRow("1 - pas à pas")    << "0"    << int(A::HideLeftHand)  << false;
+        QTest::newRow("2 - guide limité") << "1"    << int(A::StartTimeOut)  << false;
+        QTest::newRow("3 - pas de guide") << "2"    << int(A::HideBothHands) << true;
+        QTest::newRow("above the list")   << "7"    << int(A::Nothing)       << true;
+        QTest::newRow("below the list")   << "-1"   << int(A::Nothing)       << false;
+        QTest::newRow("not a number")     << "inf"  << int(A::HideLeftHand)  << false;
+        // clang-format on
+    }
+    void guideLevelSaysWhatTheHandsDo()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, adjustment);
+        QFETCH(bool, hidden);
+        QCOMPARE(int(GuideLevel::parse(stored).adjustment()), adjustment);
+        QCOMPARE(GuideLevel::parse(stored).hidesHands(), hidden);
+    }
+
+    void nextKeystrokeIsGuided_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<int>("caret"); // the selection's start, or the cursor
+        QTest::addColumn<QString>("keys");
+        // clang-format off
+        QTest::newRow("first letter")           << ""     << "chat"  << 0 << "c";
+        QTest::newRow("wrong letter selected")  << "chx"  << "chat"  << 2 << "a";
+        QTest::newRow("early mistake selected") << "xha"  << "chat"  << 0 << "a";
+        QTest::newRow("nothing left")           << "chat" << "chat"  << 4 << "";
+        QTest::newRow("circumflex")             << "f"    << "fête"  << 1 << "^+e";
+        QTest::newRow("diaeresis")              << "No"   << "Noël"  << 2 << "¨+e";
+        QTest::newRow("not a dead-key letter")  << ""     << "ü"     << 0 << "ü";
+        // clang-format on
+    }
+    void nextKeystrokeIsGuided()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, word);
+        QFETCH(int, caret);
+        QFETCH(QString, keys);
+        const Keystroke next = nextKeystroke(typed, word, caret);
+        QCOMPARE(next.deadKey ? next.deadKey->deadKey + u'+' + next.deadKey->baseLetter : next.key, keys);
+        // Only ê â î ô (with ^) and ë ä ï (with ¨) are made with a dead key.
+        QString made;
+        for (char16_t c = 0x20; c < 0x250; ++c) {
+            if (const auto strokes = deadKeyStrokes(QStringView(&c, 1)))
+                made += QChar(c) + strokes->deadKey + strokes->baseLetter + u' ';
+        }
+        QCOMPARE(made, QStringLiteral("â^a ä¨a ê^e ë¨e î^i ï¨i ô^o "));
+    }
+
+    // The shipped key table names the key of a character, none for nothing to type or an unknown character;
+    // each hand's fingertip (right: top row, columns 8 to 11; left: second row, columns 20 to 22) lands on
+    // the cap of its key, for every key; marker 38 ("a") to the pixel, after the whole-unit truncation.
+    void handsPointAtTheKeys()
+    {
+        TextTable table;
+        qint16 last = -1;
+        QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), table, last));
+        const QString keys[] = {"a", "^", "é", " ", "", "A", "œ", "ab"};
+        const int markers[] = {38, 48, 18, 94, -1, -1, -1, -1};
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(markerOf(table, last, keys[i]), markers[i]);
+        table[KeyCaps::Count] = QStringLiteral("ÿ"); // beyond the keyboard
+        QCOMPARE(markerOf(table, KeyCaps::Count, QStringLiteral("ÿ")), -1);
+
+        QCOMPARE(handPlace(Hand::Right, 38), QPoint(50, 280));
+        QCOMPARE(handPlace(Hand::Left, 38), QPoint(39, 280));
+        const QPoint picture = KeyCaps::PictureOriginTwips / KeyCaps::TwipsPerPixel;
+        for (int i = 0; i < KeyCaps::Count; ++i) {
+            const QRect cap = KeyCaps::capRect(i).translated(picture);
+            const QPoint right = handPlace(Hand::Right, i);
+            const QPoint left = handPlace(Hand::Left, i);
+            QVERIFY2(cap.contains(right + QPoint(8, 0)) && cap.contains(right + QPoint(11, 0)) &&
+                         cap.contains(left + QPoint(20, 1)) && cap.contains(left + QPoint(22, 1)),
+                     qPrintable(QString::number(i)));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRules)
+#include "tst_rules.moc"

@@ -1,0 +1,295 @@
+// The exercise window: what only the window does with the rules' answers. Controls shown, hidden, selected,
+// placed and focused during a series; its end with the grade and the results in the store; the greeting; an
+// abandoned series; the keyboard's way through the window.
+
+#include "common/intervaltimer.h"
+#include "common/picturebox.h"
+#include "common/platform.h"
+#include "common/strings.h"
+#include "common/values.h"
+#include "exercise/frmmain.h"
+#include "keyboard/guide.h"
+#include "settings/store.h"
+#include "support/sandbox.h"
+
+#include <QAccessible>
+#include <QDialog>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// A started program with a word list of its own, the shipped keyboard file, a fixed clock and draw.
+class Program {
+public:
+    explicit Program(const QString &words, const QString &niveau = QString())
+    {
+        sandbox.copyShippedFile("clavier.dat");
+        sandbox.writeFile("frappin.mot", words.toUtf8());
+        if (!niveau.isNull())
+            Store::write(Store::Frappin, Store::Demarrage, Store::Niveau, niveau);
+        setClockForTests([this] { return now; });
+        window = std::make_unique<frmMain>();
+        window->show();
+    }
+    template <typename T = QWidget> T *control(const char *name) const
+    {
+        return window->findChild<T *>(name);
+    }
+    QLineEdit *typing() const { return control<QLineEdit>("MonTexte"); }
+    QString word() const { return control<QLineEdit>("MotATaper")->text(); }
+    bool shown(const char *name) const { return control(name)->isVisible(); }
+    QPoint at(const char *name) const { return control(name)->pos(); }
+    void start() const { control<QPushButton>("BoutonDepart")->click(); }
+    // Types as the keyboard gives it: ASCII as key presses, anything else as an input-method commit.
+    void type(const QString &text) const
+    {
+        for (QChar c : text) {
+            if (c.unicode() < 128) {
+                QTest::keyClick(typing(), c.toLatin1());
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(typing(), &commit);
+            }
+        }
+    }
+    void completeWord()
+    {
+        type(word());
+        QVERIFY(window->Timer(0)->isTicking());
+        window->Timer_Timer(0);
+    }
+
+    Sandbox sandbox;
+    QDateTime now{QDate(2026, 12, 7), QTime(10, 0, 0)};
+    std::unique_ptr<frmMain> window;
+};
+
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startupWaitsForTheFirstSeries_data()
+    {
+        QTest::addColumn<bool>("dataFiles");
+        QTest::addColumn<QString>("prenom");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("fresh store") << true << QString() << "";
+        QTest::newRow("first name trimmed") << true << "  Léa "
+                                            << "Léa";
+        QTest::newRow("no data files") << false << "Tom"
+                                       << "Tom";
+    }
+    // At start-up the typing box greets the pupil, the word area is hidden, missing data files are told.
+    void startupWaitsForTheFirstSeries()
+    {
+        QFETCH(bool, dataFiles);
+        QFETCH(QString, prenom);
+        QFETCH(QString, shown);
+        Sandbox sandbox;
+        if (dataFiles)
+            sandbox.copyShippedData();
+        if (!prenom.isNull())
+            Store::write(Store::Frappin, Store::Demarrage, Store::Prenom, prenom);
+        frmMain window;
+        QCOMPARE(window.findChild<QLineEdit *>("MonTexte")->text(), QStringLiteral("<inconnue>"));
+        window.show();
+        QCOMPARE(window.findChild<QLineEdit *>("MonTexte")->text(), shown);
+        QCOMPARE(sandbox.messages.size(), dataFiles ? 0 : 2);
+        QVERIFY(!window.findChild<QLineEdit *>("MotATaper")->isVisible());
+        QCOMPARE(window.findChild<QLabel *>("Message")->text(), Texts::Invitation);
+        QCOMPARE(window.findChild<PictureBox *>("MainDroite")->geometry(), frmMain::RestingRightHand);
+    }
+
+    void typingShowsTheMistakeAndTheHands_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("niveau");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown"); // selection | right hand's key | left hand's key | time-out
+        // clang-format off
+        QTest::newRow("right so far")    << "chat" << "0" << "ch"    << "|a||";
+        QTest::newRow("wrong selected")  << "chat" << "0" << "chx"   << "x|a||";
+        QTest::newRow("letter too many") << "chat" << "0" << "chatx" << "|||";
+        QTest::newRow("dead-key letter") << "fête" << "0" << "f"     << "|^|e|";
+        QTest::newRow("capital: no key") << "Léa"  << "0" << ""      << "|||";
+        QTest::newRow("guide limité")    << "chat" << "1" << "c"     << "|h||1 s";
+        QTest::newRow("pas de guide")    << "chat" << "2" << "c"     << "|||";
+        QTest::newRow("pas de guide, ê") << "fête" << "2" << "f"     << "|||";
+        // clang-format on
+    }
+    void typingShowsTheMistakeAndTheHands()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, niveau);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        Program p(word + ",,\r\n", niveau);
+        p.start();
+        QCOMPARE(p.window->focusWidget(), p.typing());
+        p.type(typed);
+        const auto key = [&](const char *hand, Hand which) {
+            for (const QString c : {"a", "h", "e", "^"}) {
+                if (p.shown(hand) && p.at(hand) == handPlace(which, markerOf(values().ToucheCaractere,
+                                                                             values().DerniereTouche, c)))
+                    return c;
+            }
+            return QString(p.shown(hand) ? "?" : "");
+        };
+        QCOMPARE(QStringList({p.typing()->selectedText(), key("MainDroite", Hand::Right),
+                              key("MainGauche", Hand::Left), p.window->Timer(1)->isTicking() ? "1 s" : ""})
+                     .join(u'|'),
+                 shown);
+        QCOMPARE(p.shown("Bravo"), typed.startsWith(word)); // "chatx": the pause of "chat" runs
+    }
+
+    void seriesEndsWithTheGradeStored_data()
+    {
+        QTest::addColumn<QString>("derniere"); // null: absent
+        QTest::addColumn<bool>("gradeShown");
+        QTest::addColumn<QByteArray>("section"); // as written in the file; empty: none
+        QTest::newRow("Léa") << "Léa" << true
+                             << QByteArray("[Léa]\nDurée=0,00347222222222222\nNiveau=1\n"
+                                           "Nombre de caractères=20\nNote=19\n");
+        QTest::newRow("blanks around") << "  Tom  " << true << QByteArray("[Tom]\n");
+        QTest::newRow("absent") << QString() << false << QByteArray();
+        QTest::newRow("only blanks") << "   " << true << QByteArray();
+    }
+    // The last pause ends the series: the grade replaces the word and the results go to the pupil's section.
+    void seriesEndsWithTheGradeStored()
+    {
+        QFETCH(QString, derniere);
+        QFETCH(bool, gradeShown);
+        QFETCH(QByteArray, section);
+        Program p("chat,,\r\n");
+        if (!derniere.isNull())
+            Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, derniere);
+        QLocale::setDefault(QLocale(QLocale::French));
+        p.start();
+        p.type("x");
+        for (int word = 1; word <= 5; ++word) {
+            if (word == 5)
+                p.now = p.now.addSecs(300);
+            p.completeWord();
+        }
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(p.typing()->text(), gradeShown ? QStringLiteral("19/20") : QStringLiteral("chat"));
+        QCOMPARE(p.shown("MotATaper"), !gradeShown);
+        QCOMPARE(p.control<QLabel>("Message")->text(), Texts::Invitation);
+        QVERIFY(p.control<QPushButton>("BoutonDepart")->isEnabled());
+        const QByteArray file = fileBytes(TestSupport::configFolder() + "/Frappin.ini");
+        QVERIFY2(section.isEmpty() ? file.count('[') <= 1 : file.contains(section), file.constData());
+        QVERIFY(p.sandbox.messages.isEmpty());
+
+        // Results the store cannot take are told; the grade stays shown.
+        if (derniere == "Léa") {
+            const QString ini = TestSupport::configFolder() + "/Frappin.ini";
+            QVERIFY(QFile::remove(ini) && QDir().mkdir(ini));
+            Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, "Léa");
+            p.start();
+            for (int word = 1; word <= 5; ++word)
+                p.completeWord();
+            QCOMPARE(p.sandbox.messages.size(), 1);
+            QCOMPARE(p.typing()->text(), QStringLiteral("20/20"));
+        }
+    }
+
+    // "&Nouveau" starts afresh, even during the pause of a completed word, which then never counts.
+    void nouveauStartsAfresh()
+    {
+        Program p("chat,,\r\n");
+        p.start();
+        p.type("cx");
+        p.type("hat");
+        p.window->findChild<QAction *>("mnuNouveau")->trigger();
+        QVERIFY(!p.window->Timer(0)->isTicking() && !p.shown("Bravo"));
+        QCOMPARE(p.window->series().FautesSerie, 0);
+        QCOMPARE(p.window->series().NbCaracteres, 0);
+        QCOMPARE(p.window->series().MotsRestants, 5);
+        QCOMPARE(p.word(), QStringLiteral("chat"));
+        QCOMPARE(p.typing()->text(), QString());
+    }
+
+    // A series abandoned by the settings dialog draws no further word and leaves no hand on a stale key.
+    void abandonedSeriesDrawsNoFurtherWord()
+    {
+        Program p("chat,,\r\n");
+        p.start();
+        p.window->abandonSeries();
+        p.completeWord();
+        QCOMPARE(p.word(), QString());
+        QCOMPARE(p.window->series().MotsRestants, 4);
+        QCOMPARE(p.control<PictureBox>("MainDroite")->geometry(), frmMain::RestingRightHand);
+        p.type("a");
+        QVERIFY(!p.shown("Bravo") && !p.window->Timer(0)->isTicking());
+    }
+
+    // Back from one of the program's own dialogs (or a question box it opened) during the first word, and
+    // only then, the pupil is greeted again.
+    void greetingReturnsFromOwnDialogs()
+    {
+        Program p("chat,,\r\n");
+        Store::write(Store::Frappin, Store::Demarrage, Store::Prenom, " Zoé ");
+        QDialog own;
+        own.setProperty(frmMain::OwnDialogProperty, true);
+        QDialog question(&own);
+        QDialog other;
+        const auto visit = [&](QDialog &dialog) {
+            p.typing()->setText("ch");
+            dialog.show();
+            dialog.activateWindow();
+            const bool active = QTest::qWaitForWindowActive(&dialog);
+            dialog.hide();
+            p.window->activateWindow();
+            return active && QTest::qWaitForWindowActive(p.window.get()) ? p.typing()->text()
+                                                                         : QStringLiteral("<not active>");
+        };
+        p.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        p.start();
+        QCOMPARE(visit(own), QStringLiteral("Zoé"));
+        QCOMPARE(visit(other), QStringLiteral("ch"));
+        QCOMPARE(visit(question), QStringLiteral("Zoé"));
+        p.completeWord();
+        QCOMPARE(visit(own), QStringLiteral("ch"));
+    }
+
+    // Enter and Alt+C start a series while the button is enabled; Tab runs word, button, typing box; every
+    // control has a French name; "Quitter" answered "Non" keeps the series.
+    void keyboardWayThroughTheWindow()
+    {
+        Program p("chat,,\r\n");
+        for (QWidget *widget : p.window->centralWidget()->findChildren<QWidget *>()) {
+            if (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_"))
+                continue;
+            QAccessibleInterface *item = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY2(item && !item->text(QAccessible::Name).trimmed().isEmpty(),
+                     qPrintable(widget->objectName()));
+        }
+        auto *button = p.control<QPushButton>("BoutonDepart");
+        QSignalSpy clicks(button, &QPushButton::clicked);
+        QTest::keyClick(p.typing(), Qt::Key_Return);
+        QCOMPARE(clicks.count(), 1);
+        QTest::keyClick(p.typing(), Qt::Key_Return);
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(p.control("MotATaper")->nextInFocusChain(), button);
+        QCOMPARE(button->nextInFocusChain(), p.typing());
+        QCOMPARE(button->text(), QStringLiteral("&Commencer"));
+        p.sandbox.answers = {MsgAnswer::No};
+        p.window->findChild<QAction *>("mnuQuitter")->trigger();
+        QCOMPARE(p.sandbox.messages.value(0).text, Texts::QuitQuestion);
+        QVERIFY(p.window->isVisible() && p.shown("MotATaper"));
+    }
+};
+
+FRAPPIN_TEST_MAIN(TestWindow)
+#include "tst_window.moc"
