@@ -6,9 +6,9 @@
 //   BoutonDepart_Click / mnuNouveau_Click start the series (Series::start, exercise/series.h) and call
 //   Form_Load, which draws a word from the loaded list (common/values.h), shows it in MotATaper and points
 //   the right hand at its first key. Each change of MonTexte runs MonTexte_Change (frmmain_check.cpp):
-//   Series::check finds the first wrong character and counts the mistake, nextKeystroke (keyboard/guide.h)
-//   says which key or keys come next, and PlaceMainDroite / PlaceMainGauche / AjusteGuide (frmmain_guide.cpp)
-//   move the hands where handPlace says, as the guide level allows. A completed word shows Bravo and starts
+//   Series::check finds the first wrong character and counts the mistake, nextCharacter and keystrokeFor
+//   (keyboard/guide.h) say which keys come next, and showGuide (frmmain_guide.cpp) moves the hands where
+//   handPlace says and lights the keys, as the guide level allows. A completed word shows Bravo and starts
 //   Timer(0); its tick (Timer_Timer, frmmain_series.cpp) counts the word (Series::wordDone) and either draws
 //   the next one or ends the series: AfficheNote shows the grade and the results (Series::results) go to the
 //   pupil's section of the store (settings/store.h).
@@ -66,8 +66,11 @@ public:
     QString AfficheNote();
 
     // Hand guide.
-    void PlaceMainDroite(const QString &c);
-    void PlaceMainGauche(const QString &c);
+    // Shows the keystroke of c: the hands (PlaceMainDroite, PlaceMainGauche, AjusteGuide) and the lit keys.
+    void showGuide(const QString &c);
+    void hideGuide();
+    void PlaceMainDroite(int marker);
+    void PlaceMainGauche(int marker);
     void AjusteGuide();
 
     // The pupil's photograph.
@@ -93,6 +96,9 @@ private:
     void onFocusWindowChanged(QWindow *focused);
     static bool isOwnDialog(const QWindow *window);
 
+    // The entries of the loaded list that can be drawn; the list chosen in the settings, loaded again.
+    void findTypableWords();
+    void reloadWordList();
     // The end of a series, after the pause of its last word.
     void endSeries();
     void setWordAreaVisible(bool visible);
@@ -114,6 +120,9 @@ private:
     QPushButton *BoutonDepart = nullptr;
     std::array<IntervalTimer *, 3> m_timers{};
     Series m_series;
+    Keystroke m_keystroke;
+    // The entries of the word list that the keyboard can type, the only ones drawn.
+    QList<int> m_typable;
 
     // Menu entries.
     QAction *mnuNouveau = nullptr;

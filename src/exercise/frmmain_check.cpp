@@ -1,5 +1,5 @@
 // The typed-text check, run on every change of the typing box, the program's own changes included. The rules
-// are Series::check and nextKeystroke; this handler shows what they found.
+// are Series::check and nextCharacter; this handler shows what they found.
 
 #include "exercise/frmmain.h"
 
@@ -23,23 +23,11 @@ void frmMain::MonTexte_Change()
 
     const qsizetype caret =
         MonTexte->hasSelectedText() ? MonTexte->selectionStart() : MonTexte->cursorPosition();
-    const Keystroke next = nextKeystroke(typed, word, caret);
-    if (next.deadKey) {
-        MainDroite->show();
-        PlaceMainDroite(next.deadKey->deadKey);
-        MainGauche->show();
-        PlaceMainGauche(next.deadKey->baseLetter);
-    } else {
-        MainGauche->hide();
-        AjusteGuide();
-        MainDroite->show();
-        PlaceMainDroite(next.key);
-    }
+    showGuide(nextCharacter(typed, word, caret));
 
     if (check->completed) {
         Bravo->show();
-        MainGauche->hide();
-        MainDroite->hide();
+        hideGuide();
         Timer(0)->setInterval(PauseMilliseconds);
         Timer(0)->setEnabled(true);
     }

@@ -33,6 +33,8 @@ void frmMain::mnuParam_Click()
             BoutonDepart->setEnabled(true);
             Message->setText(Texts::Invitation);
         });
+        // A list chosen is the next series' list, not only the next start's.
+        connect(dialog, &frmParam::wordListChosen, this, &frmMain::reloadWordList);
         connect(this, &QObject::destroyed, dialog, &QObject::deleteLater);
         m_frmParam = dialog;
     }

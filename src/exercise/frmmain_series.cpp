@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "common/values.h"
 #include "keyboard/expandword.h"
+#include "keyboard/keyboardpicture.h"
 #include "keyboard/keytable.h"
 #include "settings/store.h"
 #include "words/wordlist.h"
@@ -22,11 +23,23 @@
 
 #include <cmath>
 
+namespace {
+
+// The word of a word-list entry: its first field. An entry too long or with too many commas to be split
+// still shows its word.
+QString shownWord(const QString &entry)
+{
+    return ExpandWord(entry, values().Champs) ? values().Champs[0] : wordOfEntry(entry);
+}
+
+} // namespace
+
 void frmMain::Form_Initialize()
 {
     seedRandom();
     ChargePhrases();
     ChargeIndications();
+    findTypableWords();
     Form_Load();
     MonTexte->setText(trimBlanks(Store::derniere(QStringLiteral("<inconnue>"))));
     // Before the first series the typed text is checked too (a mistake counts), but no word can be completed.
@@ -48,23 +61,49 @@ void frmMain::Form_Load()
     MainDroite->show();
     MainGauche->hide();
     ChargeImage();
+    ImageClavier->setLitKeys({}, {});
     if (m_series.EnCours == 0) {
         // No series: the hand waits beside "Commencer", not on the key of a word that is gone.
         MainDroite->setGeometry(RestingRightHand);
         return;
     }
 
-    // Every entry is equally likely, the last draw included.
-    const int count = std::max<int>(v.NbPhrases, 0);
+    // Every entry the keyboard can type is equally likely, the last draw included.
+    const auto count = static_cast<int>(m_typable.size());
     const int drawn =
         std::clamp(static_cast<int>(std::floor(nextRandom() * count)), 0, std::max(count - 1, 0));
-    const QString &entry = v.Phrases[static_cast<std::size_t>(drawn)];
-    // An entry too long or with too many commas to be split still shows its word.
-    MotATaper->setText(ExpandWord(entry, v.Champs) ? v.Champs[0] : wordOfEntry(entry));
-    PlaceMainDroite(charAt(MotATaper->text(), 1));
+    const QString &entry = v.Phrases[static_cast<std::size_t>(m_typable.value(drawn))];
+    MotATaper->setText(shownWord(entry));
+    showGuide(charAt(MotATaper->text(), 1));
     m_series.newWord();
     setWordAreaVisible(true);
     AjusteGuide();
+}
+
+void frmMain::findTypableWords()
+{
+    // A word the French keyboard cannot type (œ, an accented capital) could never be completed.
+    const ProgramValues &v = values();
+    m_typable.clear();
+    for (int i = 0; i < v.NbPhrases; ++i) {
+        const QString word = shownWord(v.Phrases[static_cast<std::size_t>(i)]);
+        if (untypableCharacters(word, v.ToucheCaractere, v.DerniereTouche).isEmpty())
+            m_typable.append(i);
+    }
+}
+
+void frmMain::reloadWordList()
+{
+    ProgramValues &v = values();
+    const QString path = wordListPath();
+    if (!loadWordList(path, v.Phrases, v.NbPhrases)) {
+        showMessage(QStringLiteral("Impossible de charger la liste de mots choisie.\rChemin '%1'\r"
+                                   "Les exercices gardent la liste précédente.")
+                        .arg(path),
+                    QStringLiteral("Fichier des mots"), MsgButtons::Ok, MsgIcon::Exclamation, this);
+        return;
+    }
+    findTypableWords();
 }
 
 void frmMain::BoutonDepart_Click()
@@ -96,8 +135,7 @@ void frmMain::Timer_Timer(int index)
         else
             Form_Load();
     } else if (index == 1) {
-        MainGauche->hide();
-        MainDroite->hide();
+        hideGuide();
         Timer(1)->stop();
     }
 }

@@ -5,7 +5,6 @@
 #include "keyboard/keycaps.h"
 #include "keyboard/keytable.h"
 
-#include <array>
 #include <cmath>
 
 GuideLevel GuideLevel::parse(const QString &stored)
@@ -30,35 +29,16 @@ GuideLevel::Adjustment GuideLevel::adjustment() const
 
 std::optional<DeadKeyStrokes> deadKeyStrokes(QStringView letter)
 {
-    struct Row {
-        char16_t letter;
-        char16_t deadKey;
-        char16_t base;
-    };
-    static constexpr std::array<Row, 7> table{{
-        {u'ê', u'^', u'e'},
-        {u'â', u'^', u'a'},
-        {u'î', u'^', u'i'},
-        {u'ô', u'^', u'o'},
-        {u'ë', u'¨', u'e'},
-        {u'ä', u'¨', u'a'},
-        {u'ï', u'¨', u'i'},
-    }};
+    static const QString circumflex = QStringLiteral("âêîôû");
+    static const QString diaeresis = QStringLiteral("äëïöüÿ");
+    static const QString bases = QStringLiteral("aeiouy");
     if (letter.size() != 1)
         return std::nullopt;
-    for (const Row &row : table) {
-        if (letter[0] == row.letter)
-            return DeadKeyStrokes{QString(QChar(row.deadKey)), QString(QChar(row.base))};
-    }
+    if (const qsizetype i = circumflex.indexOf(letter[0]); i >= 0)
+        return DeadKeyStrokes{QStringLiteral("^"), bases.at(i)};
+    if (const qsizetype i = diaeresis.indexOf(letter[0]); i >= 0)
+        return DeadKeyStrokes{QStringLiteral("¨"), bases.at(i)};
     return std::nullopt;
-}
-
-Keystroke nextKeystroke(QStringView typed, QStringView word, qsizetype caret)
-{
-    if (auto strokes = deadKeyStrokes(charAt(word, typed.size() + 1)))
-        return {std::move(strokes), {}};
-    const qsizetype position = caret < typed.size() ? typed.size() : typed.size() + 1;
-    return {std::nullopt, charAt(word, position)};
 }
 
 int markerOf(const TextTable &table, qint16 last, const QString &c)
@@ -68,6 +48,90 @@ int markerOf(const TextTable &table, qint16 last, const QString &c)
         return -1;
     const int index = findKey(table, last, c);
     return index < KeyCaps::Count ? index : -1;
+}
+
+namespace {
+
+// The Maj key that the other hand holds for key.
+int otherShift(int key)
+{
+    return KeyCaps::onLeftHand(key) ? KeyCaps::RightShift : KeyCaps::LeftShift;
+}
+
+// A key pressed with the Maj key of the other hand: one hand on each.
+Keystroke shifted(int key)
+{
+    const int shift = otherShift(key);
+    return KeyCaps::onLeftHand(key) ? Keystroke{{shift, key}, {}, shift, key}
+                                    : Keystroke{{shift, key}, {}, key, shift};
+}
+
+} // namespace
+
+std::optional<Keystroke> keystrokeFor(const QString &c, const TextTable &table, qint16 last)
+{
+    if (c.isEmpty())
+        return Keystroke{};
+    if (const int key = markerOf(table, last, c); key >= 0)
+        return Keystroke{{key}, {}, key, -1};
+    if (const auto strokes = deadKeyStrokes(c)) {
+        const int dead = markerOf(table, last, QStringLiteral("^"));
+        const int base = markerOf(table, last, strokes->baseLetter);
+        if (dead < 0 || base < 0)
+            return std::nullopt;
+        QList<int> first{dead};
+        if (strokes->deadKey != u"^")
+            first.prepend(otherShift(dead));
+        return Keystroke{first, {base}, dead, base};
+    }
+    // A capital: its small letter with Maj. Accented capitals have no key of their own.
+    if (c.size() == 1 && c[0] >= u'A' && c[0] <= u'Z') {
+        const int key = markerOf(table, last, c.toLower());
+        return key >= 0 ? std::optional(shifted(key)) : std::nullopt;
+    }
+    // A character printed at the top of a key: that key with Maj.
+    if (const int key = KeyCaps::shiftedKey(c); key >= 0)
+        return shifted(key);
+    return std::nullopt;
+}
+
+QString nextCharacter(QStringView typed, QStringView word, qsizetype caret)
+{
+    const QString next = charAt(word, typed.size() + 1);
+    if (deadKeyStrokes(next))
+        return next;
+    return charAt(word, caret < typed.size() ? typed.size() : typed.size() + 1);
+}
+
+QString untypableCharacters(QStringView text, const TextTable &table, qint16 last)
+{
+    QString found;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A character outside the basic plane is two UTF-16 units: one character all the same.
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString c = text.sliced(i, length).toString();
+        if (!keystrokeFor(c, table, last) && !found.contains(c))
+            found += c;
+        i += length - 1;
+    }
+    return found;
+}
+
+QString usualSpelling(QString word)
+{
+    static const std::pair<const char16_t *, const char16_t *> spellings[] = {
+        {u"œ", u"oe"}, {u"Œ", u"OE"}, {u"æ", u"ae"}, {u"Æ", u"AE"}, {u"’", u"'"},   {u"‘", u"'"},
+        {u"«", u"\""}, {u"»", u"\""}, {u"–", u"-"},  {u"—", u"-"},  {u"…", u"..."}, {u"\u00A0", u" "},
+    };
+    for (const auto &[from, to] : spellings)
+        word.replace(QString::fromUtf16(from), QString::fromUtf16(to));
+    // A capital keeps its letter and loses its accent: É, È, Ê, À, Ç, Ô...
+    QString plain;
+    for (const QChar c : word) {
+        const QString base = QString(c).normalized(QString::NormalizationForm_D).left(1);
+        plain += c.isUpper() && base[0].unicode() < 0x80 ? base : QString(c);
+    }
+    return plain;
 }
 
 QRectF markerUnits(int index)

@@ -6,6 +6,7 @@
 
 #include "common/values.h"
 
+#include <QList>
 #include <QPoint>
 #include <QRectF>
 #include <QString>
@@ -35,22 +36,39 @@ private:
     double m_value = 0;
 };
 
-// The keys of a letter made with a dead key: the dead key for the right hand, the base letter for the left.
-// Only ê â î ô (with "^") and ë ä ï (with "¨") are made so.
+// The keys of a letter made with a dead key: ê â î ô û with "^", ë ä ï ö ü ÿ with "¨" (Maj and the same key).
 struct DeadKeyStrokes {
     QString deadKey;
     QString baseLetter;
 };
 std::optional<DeadKeyStrokes> deadKeyStrokes(QStringView letter);
 
-// What to guide after a change of the typed text: the two keys of a dead-key letter when the next letter of
-// the word is one, otherwise the one key of the character due. With a wrong character selected (caret is
-// the selection's start, else the cursor), that is the character that should have been typed in its place.
+// How the keyboard types one character, as markers of the on-screen keyboard: the keys pressed together
+// first (the letter with the Maj key of the other hand for a capital or a shifted character, the dead key,
+// with Maj for "¨"), then the base letter after a dead key; and the key each hand points at (-1: the hand
+// is not needed). One key: the right hand points at it, as it always has. A capital or shifted character:
+// one hand on the key, the other on the Maj key of the other side. A dead-key letter: the right hand on the
+// dead key, the left hand on the base letter.
 struct Keystroke {
-    std::optional<DeadKeyStrokes> deadKey;
-    QString key;
+    QList<int> first;
+    QList<int> second;
+    int right = -1;
+    int left = -1;
 };
-Keystroke nextKeystroke(QStringView typed, QStringView word, qsizetype caret);
+// The keystroke of c, an empty one for nothing to type, or nothing when the French keyboard cannot type c
+// with the key table and the dead keys (œ, æ, accented capitals, other alphabets, line ends).
+std::optional<Keystroke> keystrokeFor(const QString &c, const TextTable &table, qint16 last);
+
+// The character to guide after a change of the typed text: the next letter of the word when it is made with
+// a dead key; otherwise, with a wrong character selected (caret is the selection's start, else the cursor),
+// the character that should have been typed in its place, or else the next one.
+QString nextCharacter(QStringView typed, QStringView word, qsizetype caret);
+
+// The characters of text that the keyboard cannot type, each once, in their order.
+QString untypableCharacters(QStringView text, const TextTable &table, qint16 last);
+// The usual spelling of a word with characters the keyboard cannot type: oe for œ, ae for æ, a capital
+// without its accent, straight quotes and hyphens. The word itself when there is nothing to change.
+QString usualSpelling(QString word);
 
 // The marker of the key that gives c in the key table, or -1: nothing to type (the empty text), a character
 // no key gives, or an entry beyond the keyboard's markers.

@@ -332,8 +332,36 @@ KeyboardPicture::KeyboardPicture(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void KeyboardPicture::setLitKeys(const QList<int> &first, const QList<int> &second)
+{
+    if (first == m_first && second == m_second)
+        return;
+    // Only the caps that change are painted again.
+    for (const QList<int> *keys : {&std::as_const(m_first), &std::as_const(m_second), &first, &second}) {
+        for (int key : *keys)
+            update(KeyCaps::capRect(key).adjusted(-2, -2, 2, 2));
+    }
+    m_first = first;
+    m_second = second;
+}
+
 void KeyboardPicture::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     drawKeyboard(painter);
+    // The keys to press: a tinted face, so the label stays readable, and a thick rim of the same colour.
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const auto &[keys, colour] : {std::pair{&m_first, KeyboardColours::FirstStep},
+                                       std::pair{&m_second, KeyboardColours::SecondStep}}) {
+        for (int key : *keys) {
+            for (const QRect &part : KeyCaps::capParts(key)) {
+                QColor tint = colour;
+                tint.setAlpha(110);
+                painter.fillRect(part, tint);
+            }
+            painter.setPen(QPen(colour, 2.5));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(QRectF(KeyCaps::capRect(key)).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+        }
+    }
 }

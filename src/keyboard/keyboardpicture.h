@@ -5,6 +5,7 @@
 // markers.
 
 #include <QColor>
+#include <QList>
 #include <QWidget>
 
 class QPainter;
@@ -12,6 +13,10 @@ class QPainter;
 namespace KeyboardColours {
 // The plate the keys sit on; no key face has this colour.
 inline const QColor Plate{0xd3, 0xdc, 0xe7};
+// The keys to press: the first step (the key, or Maj with it, or the dead key) in orange, the second step
+// (the letter after a dead key) in blue; colours a child who sees red and green alike still tells apart.
+inline const QColor FirstStep{0xf0, 0x8c, 0x00};
+inline const QColor SecondStep{0x1c, 0x64, 0xd8};
 } // namespace KeyboardColours
 
 // Paints the whole keyboard with the painter's origin at the picture's top-left corner.
@@ -22,6 +27,15 @@ class KeyboardPicture : public QWidget {
 public:
     explicit KeyboardPicture(QWidget *parent = nullptr);
 
+    // Lights the keys of the next keystroke (key-cap indexes), the first step and the second in their
+    // colours.
+    void setLitKeys(const QList<int> &first, const QList<int> &second);
+    QList<int> litKeys(int step) const { return step == 1 ? m_first : m_second; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    QList<int> m_first;
+    QList<int> m_second;
 };

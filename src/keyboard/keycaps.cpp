@@ -221,6 +221,24 @@ QList<QRect> capParts(int index)
             QRect(EnterLowerLeft, bounds.top(), bounds.right() + 1 - EnterLowerLeft, bounds.height())};
 }
 
+bool onLeftHand(int index)
+{
+    // Where the right hand's keys begin in each row of the main block: 7, Y, H and N.
+    static constexpr std::array<int, 7> rightHandFrom{0, 0, 163, 153, 165, 170, 0};
+    const KeyCap &k = cap(index);
+    return k.left < rightHandFrom.at(static_cast<std::size_t>(k.row));
+}
+
+int shiftedKey(const QString &c)
+{
+    for (int i = 0; i < Count; ++i) {
+        const KeyCap &k = cap(i);
+        if (k.kind == Kind::Character && k.shifted && c == QString::fromUtf16(k.shifted))
+            return i;
+    }
+    return -1;
+}
+
 QRect markerPixels(int index)
 {
     const KeyCap &k = cap(index);

@@ -83,6 +83,16 @@ QList<QRect> capParts(int index);
 QRect markerPixels(int index);
 QRect markerTwips(int index);
 
+// The keys the guide names besides the characters of the key table.
+inline constexpr int CapsLock = 58;
+inline constexpr int LeftShift = 74;
+inline constexpr int RightShift = 86;
+// Whether key i is struck by the left hand: the main block's keys left of 7, Y, H and N.
+bool onLeftHand(int index);
+// The key whose shifted character (printed at its top left) is c, or -1. Letters are not: their capital is
+// their own label.
+int shiftedKey(const QString &c);
+
 // Height of a cap of one row, in picture pixels.
 inline constexpr int CapHeight = 20;
 

@@ -47,15 +47,20 @@ QString withoutColon(QString text)
 
 // Stores a choice. A choice of the teacher's (tell) that the store cannot take is told, and the list shows
 // again what the next series will really use. What the dialog stores as it opens is not told.
-void storeChoice(QComboBox *list, const QString &key, const QString &value, int storedIndex, bool tell)
+bool storeChoice(QComboBox *list, const QString &key, const QString &value, int storedIndex, bool tell)
 {
-    if (list->currentIndex() < 0 || Store::write(Store::Frappin, Store::Demarrage, key, value) || !tell)
-        return;
+    if (list->currentIndex() < 0)
+        return false;
+    if (Store::write(Store::Frappin, Store::Demarrage, key, value))
+        return true;
+    if (!tell)
+        return false;
     showMessage(QStringLiteral("Ce choix n'a pas pu être enregistré : le fichier des réglages de Frappin ne "
                                "peut pas être écrit.\rLes exercices gardent le réglage précédent."),
                 QStringLiteral("Paramètres"), MsgButtons::Ok, MsgIcon::Exclamation, list->window());
     const QSignalBlocker blocker(list);
     list->setCurrentIndex(storedIndex);
+    return false;
 }
 
 void writePosition(const QString &key, QComboBox *list, bool tell)
@@ -204,8 +209,10 @@ void frmParam::saisieFichier_Click()
     // found by the word-list loading and by the next opening of this dialog.
     const QString stored =
         Store::read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
-    storeChoice(saisieFichier, Store::Fichier, saisieFichier->currentText(),
-                saisieFichier->findText(stored, Qt::MatchExactly | Qt::MatchCaseSensitive), m_loaded);
+    if (storeChoice(saisieFichier, Store::Fichier, saisieFichier->currentText(),
+                    saisieFichier->findText(stored, Qt::MatchExactly | Qt::MatchCaseSensitive), m_loaded) &&
+        m_loaded && saisieFichier->currentText() != stored)
+        Q_EMIT wordListChosen();
 }
 
 void frmParam::keyPressEvent(QKeyEvent *event)

@@ -30,6 +30,8 @@ public:
 Q_SIGNALS:
     // OK (or Enter, or Escape) was pressed; the close box does not emit it.
     void okPressed();
+    // The teacher chose another word list, and it is stored.
+    void wordListChosen();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

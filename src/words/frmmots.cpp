@@ -8,6 +8,8 @@
 #include "common/text.h"
 #include "common/textfile.h"
 #include "common/userscale.h"
+#include "common/values.h"
+#include "keyboard/guide.h"
 #include "settings/store.h"
 #include "words/editorfile.h"
 
@@ -114,6 +116,52 @@ void frmMots::Form_Load()
                     Title);
     }
     Text1->clear();
+    offerUsualSpellings();
+}
+
+QString frmMots::untypable(const QString &word)
+{
+    const ProgramValues &v = values();
+    // Without a key table (no keyboard file) nothing can be said of a word.
+    const bool loaded = std::any_of(v.ToucheCaractere.begin(), v.ToucheCaractere.end(),
+                                    [](const QString &c) { return !c.isEmpty(); });
+    return loaded ? untypableCharacters(word, v.ToucheCaractere, v.DerniereTouche) : QString();
+}
+
+void frmMots::offerUsualSpellings()
+{
+    QStringList lines;
+    QList<QListWidgetItem *> items;
+    for (int i = 0; i < List1->count(); ++i) {
+        QListWidgetItem *item = List1->item(i);
+        const QString characters = untypable(item->text());
+        if (characters.isEmpty())
+            continue;
+        items.append(item);
+        const QString usual = usualSpelling(item->text());
+        lines.append(QStringLiteral("• %1 (%2)%3")
+                         .arg(item->text(),
+                              QStringList(QList<QString>(characters.begin(), characters.end())).join(u' '),
+                              untypable(usual).isEmpty() ? QStringLiteral(" → ") + usual : QString()));
+    }
+    if (items.isEmpty())
+        return;
+    const QString question =
+        QStringLiteral(
+            "Ces mots ont des caractères que le clavier français ne peut pas taper ; ils ne seront "
+            "jamais proposés aux élèves :\r%1\rVoulez-vous les écrire comme indiqué après la flèche ?")
+            .arg(lines.mid(0, 20).join(u'\r') + (lines.size() > 20 ? QStringLiteral("\r…") : QString()));
+    if (showMessage(question, Title, MsgButtons::YesNo, MsgIcon::Exclamation, this) != MsgAnswer::Yes)
+        return;
+    for (QListWidgetItem *item : items) {
+        const QString usual = usualSpelling(item->text());
+        if (!untypable(usual).isEmpty())
+            continue;
+        if (List1->findItems(usual, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty())
+            List1->addItem(new WordItem(usual));
+        delete item;
+        Modifie = true;
+    }
 }
 
 QString frmMots::refusal(const QString &word) const
@@ -156,6 +204,25 @@ void frmMots::btnAjouter_Click()
     const QString why = refusal(word);
     if (!why.isEmpty()) {
         showMessage(why, Title, MsgButtons::Ok, MsgIcon::Exclamation, this);
+        return;
+    }
+    // A word the keyboard cannot type would never be drawn: the usual spelling is offered instead.
+    if (const QString characters = untypable(word); !characters.isEmpty()) {
+        const QString usual = usualSpelling(word);
+        const QString problem =
+            QStringLiteral("Le mot '%1' contient « %2 », que le clavier français ne peut pas "
+                           "taper : il ne serait jamais proposé aux élèves.\r")
+                .arg(word, QStringList(QList<QString>(characters.begin(), characters.end())).join(u' '));
+        if (!untypable(usual).isEmpty()) {
+            showMessage(problem + QStringLiteral("Le mot n'a pas été ajouté."), Title, MsgButtons::Ok,
+                        MsgIcon::Exclamation, this);
+            return;
+        }
+        if (showMessage(problem + QStringLiteral("Voulez-vous ajouter « %1 » à la place ?").arg(usual), Title,
+                        MsgButtons::YesNo, MsgIcon::Exclamation, this) != MsgAnswer::Yes)
+            return;
+        Text1->setText(usual);
+        btnAjouter_Click();
         return;
     }
 

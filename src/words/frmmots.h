@@ -45,6 +45,10 @@ private:
     void Form_Load();
     // Says why word cannot be a word of the list, or gives the empty text when it can.
     QString refusal(const QString &word) const;
+    // The characters of word that the keyboard cannot type (none when no key table is loaded).
+    static QString untypable(const QString &word);
+    // Tells the teacher of the words that can never be drawn and offers their usual spelling.
+    void offerUsualSpellings();
     // Before a save: puts the words saved meanwhile by another editor together with this one's changes.
     void mergeChangesOnDisk(const QString &path);
 

@@ -126,37 +126,77 @@ private Q_SLOTS:
         QCOMPARE(GuideLevel::parse(stored).hidesHands(), hidden);
     }
 
-    void nextKeystrokeIsGuided_data()
+    void everyFrenchLetterIsGuided_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("word");
-        QTest::addColumn<int>("caret"); // the selection's start, or the cursor
-        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("caret");    // the selection's start, or the cursor
+        QTest::addColumn<QString>("keys"); // first step / second step : right hand, left hand; "-": untypable
         // clang-format off
-        QTest::newRow("first letter")           << ""     << "chat"  << 0 << "c";
-        QTest::newRow("wrong letter selected")  << "chx"  << "chat"  << 2 << "a";
-        QTest::newRow("early mistake selected") << "xha"  << "chat"  << 0 << "a";
-        QTest::newRow("nothing left")           << "chat" << "chat"  << 4 << "";
-        QTest::newRow("circumflex")             << "f"    << "fête"  << 1 << "^+e";
-        QTest::newRow("diaeresis")              << "No"   << "Noël"  << 2 << "¨+e";
-        QTest::newRow("not a dead-key letter")  << ""     << "ü"     << 0 << "ü";
+        QTest::newRow("first letter")           << ""     << "chat"  << 0 << "78/:78,-1";
+        QTest::newRow("wrong letter selected")  << "chx"  << "chat"  << 2 << "38/:38,-1";
+        QTest::newRow("early mistake selected") << "xha"  << "chat"  << 0 << "38/:38,-1";
+        QTest::newRow("nothing left")           << "chat" << "chat"  << 4 << "/:-1,-1";
+        QTest::newRow("capital on the right")   << ""     << "Léa"   << 0 << "74 67/:67,74";
+        QTest::newRow("capital on the left")    << ""     << "Zoé"   << 0 << "86 39/:86,39";
+        QTest::newRow("circumflex")             << "f"    << "fête"  << 1 << "48/40:48,40";
+        QTest::newRow("u circumflex")           << "s"    << "sûr"   << 1 << "48/44:48,44";
+        QTest::newRow("diaeresis")              << "No"   << "Noël"  << 2 << "74 48/40:48,40";
+        QTest::newRow("y diaeresis")            << "L"    << "Lÿ"    << 1 << "74 48/43:48,43";
+        QTest::newRow("shifted character")      << ""     << "?"     << 0 << "74 82/:82,74";
+        QTest::newRow("digit on the pad")       << ""     << "7"     << 0 << "54/:54,-1";
+        QTest::newRow("oe cannot be typed")     << "c"    << "cœur"  << 1 << "-";
+        QTest::newRow("accented capital")       << ""     << "École" << 0 << "-";
         // clang-format on
     }
-    void nextKeystrokeIsGuided()
+    void everyFrenchLetterIsGuided()
     {
         QFETCH(QString, typed);
         QFETCH(QString, word);
         QFETCH(int, caret);
         QFETCH(QString, keys);
-        const Keystroke next = nextKeystroke(typed, word, caret);
-        QCOMPARE(next.deadKey ? next.deadKey->deadKey + u'+' + next.deadKey->baseLetter : next.key, keys);
-        // Only ê â î ô (with ^) and ë ä ï (with ¨) are made with a dead key.
-        QString made;
-        for (char16_t c = 0x20; c < 0x250; ++c) {
-            if (const auto strokes = deadKeyStrokes(QStringView(&c, 1)))
-                made += QChar(c) + strokes->deadKey + strokes->baseLetter + u' ';
-        }
-        QCOMPARE(made, QStringLiteral("â^a ä¨a ê^e ë¨e î^i ï¨i ô^o "));
+        TextTable table;
+        qint16 last = -1;
+        QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), table, last));
+        const QString c = nextCharacter(typed, word, caret);
+        const std::optional<Keystroke> k = keystrokeFor(c, table, last);
+        const auto list = [](const QList<int> &keys) {
+            QStringList text;
+            for (int key : keys)
+                text.append(QString::number(key));
+            return text.join(u' ');
+        };
+        QCOMPARE(
+            k ? QStringLiteral("%1/%2:%3,%4").arg(list(k->first), list(k->second)).arg(k->right).arg(k->left)
+              : "-",
+            keys);
+        QCOMPARE(untypableCharacters(word, table, last), k ? QString() : c);
+    }
+
+    void usualSpellingCanBeTyped_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("usual");
+        QTest::newRow("oe") << "cœur de Œdipe"
+                            << "coeur de OEdipe";
+        QTest::newRow("ae") << "ex æquo"
+                            << "ex aequo";
+        QTest::newRow("accented capitals") << "École Ça À Ève"
+                                           << "Ecole Ca A Eve";
+        QTest::newRow("typographic quotes") << "l’île « là »"
+                                            << "l'île \" là \"";
+        QTest::newRow("nothing to change") << "fête"
+                                           << "fête";
+    }
+    void usualSpellingCanBeTyped()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, usual);
+        QCOMPARE(usualSpelling(word), usual);
+        TextTable table;
+        qint16 last = -1;
+        QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), table, last));
+        QCOMPARE(untypableCharacters(usual, table, last), QString());
     }
 
     // The shipped key table names the key of a character, none for nothing to type or an unknown character;

@@ -9,10 +9,13 @@
 #include "common/values.h"
 #include "exercise/frmmain.h"
 #include "keyboard/guide.h"
+#include "keyboard/keyboardpicture.h"
+#include "keyboard/keycaps.h"
 #include "settings/store.h"
 #include "support/sandbox.h"
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QDialog>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -115,16 +118,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("niveau");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown"); // selection | right hand's key | left hand's key | time-out
+        QTest::addColumn<QString>(
+            "shown"); // selection | right hand's key | left hand's | lit keys | time-out
         // clang-format off
-        QTest::newRow("right so far")    << "chat" << "0" << "ch"    << "|a||";
-        QTest::newRow("wrong selected")  << "chat" << "0" << "chx"   << "x|a||";
-        QTest::newRow("letter too many") << "chat" << "0" << "chatx" << "|||";
-        QTest::newRow("dead-key letter") << "fête" << "0" << "f"     << "|^|e|";
-        QTest::newRow("capital: no key") << "Léa"  << "0" << ""      << "|||";
-        QTest::newRow("guide limité")    << "chat" << "1" << "c"     << "|h||1 s";
-        QTest::newRow("pas de guide")    << "chat" << "2" << "c"     << "|||";
-        QTest::newRow("pas de guide, ê") << "fête" << "2" << "f"     << "|||";
+        QTest::newRow("right so far")    << "chat" << "0" << "ch"    << "|38||38/|";
+        QTest::newRow("wrong selected")  << "chat" << "0" << "chx"   << "x|38||38/|";
+        QTest::newRow("letter too many") << "chat" << "0" << "chatx" << "||||";
+        QTest::newRow("capital")         << "Léa"  << "0" << ""      << "|67|74|74 67/|";
+        QTest::newRow("dead-key letter") << "Noël" << "0" << "No"    << "|48|40|74 48/40|";
+        QTest::newRow("guide limité")    << "chat" << "1" << "c"     << "|64||64/|1 s";
+        QTest::newRow("pas de guide")    << "chat" << "2" << "c"     << "||||";
+        QTest::newRow("pas de guide, ê") << "fête" << "2" << "f"     << "||||";
         // clang-format on
     }
     void typingShowsTheMistakeAndTheHands()
@@ -138,15 +142,22 @@ private Q_SLOTS:
         QCOMPARE(p.window->focusWidget(), p.typing());
         p.type(typed);
         const auto key = [&](const char *hand, Hand which) {
-            for (const QString c : {"a", "h", "e", "^"}) {
-                if (p.shown(hand) && p.at(hand) == handPlace(which, markerOf(values().ToucheCaractere,
-                                                                             values().DerniereTouche, c)))
-                    return c;
+            for (int i = 0; i < KeyCaps::Count && p.shown(hand); ++i) {
+                if (p.at(hand) == handPlace(which, i))
+                    return QString::number(i);
             }
             return QString(p.shown(hand) ? "?" : "");
         };
+        const auto lit = [&](int step) {
+            QStringList keys;
+            for (int k : p.control<KeyboardPicture>("ImageClavier")->litKeys(step))
+                keys.append(QString::number(k));
+            return keys.join(u' ');
+        };
+        const QString litKeys = lit(1) + u'/' + lit(2);
         QCOMPARE(QStringList({p.typing()->selectedText(), key("MainDroite", Hand::Right),
-                              key("MainGauche", Hand::Left), p.window->Timer(1)->isTicking() ? "1 s" : ""})
+                              key("MainGauche", Hand::Left), litKeys == u"/" ? QString() : litKeys,
+                              p.window->Timer(1)->isTicking() ? "1 s" : ""})
                      .join(u'|'),
                  shown);
         QCOMPARE(p.shown("Bravo"), typed.startsWith(word)); // "chatx": the pause of "chat" runs
@@ -231,6 +242,23 @@ private Q_SLOTS:
         QCOMPARE(p.control<PictureBox>("MainDroite")->geometry(), frmMain::RestingRightHand);
         p.type("a");
         QVERIFY(!p.shown("Bravo") && !p.window->Timer(0)->isTicking());
+    }
+
+    // A word list chosen in the settings is the next series' list; one that cannot be read keeps the old one.
+    void chosenListIsTheNextSeriesList()
+    {
+        Program p("chat,,\r\n");
+        p.sandbox.writeFile("autre.mot", "lune,,\r\n");
+        p.sandbox.writeFile("perdue.mot", "soleil,,\r\n");
+        p.window->mnuParam_Click();
+        auto *files = topLevels<QDialog>().value(0)->findChild<QComboBox *>("saisieFichier");
+        files->setCurrentIndex(files->findText("autre.mot"));
+        QVERIFY(QFile::remove(p.sandbox.path("perdue.mot")));
+        files->setCurrentIndex(files->findText("perdue.mot"));
+        QCOMPARE(p.sandbox.messages.size(), 1);
+        p.start();
+        QCOMPARE(p.word(), QStringLiteral("lune"));
+        qDeleteAll(topLevels<QDialog>());
     }
 
     // Back from one of the program's own dialogs (or a question box it opened) during the first word, and

@@ -1,8 +1,13 @@
 #include "eleve.h"
 
 #include "common/text.h"
+#include "keyboard/guide.h"
+#include "keyboard/keytable.h"
 #include "settings/pupilphoto.h"
 #include "settings/store.h"
+#include "words/wordlist.h"
+
+#include <QCoreApplication>
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +28,9 @@ const QString Usage = QStringLiteral(
     "  frappin-eleve csv\n"
     "      Affiche les derniers résultats de tous les élèves au format CSV (séparateur « ; »),\n"
     "      à ouvrir dans un tableur : frappin-eleve csv > resultats.csv\n"
+    "  frappin-eleve verifier LISTE.mot [--clavier clavier.dat]\n"
+    "      Dit quels mots de la liste le clavier français ne peut pas taper (œ, majuscules accentuées...)\n"
+    "      et propose leur orthographe usuelle. Code de sortie : 0 si tous les mots peuvent être tapés.\n"
     "  frappin-eleve --help\n"
     "      Affiche cette aide.\n");
 
@@ -31,7 +39,7 @@ const QStringList ResultKeys = {Store::Note, Store::Duree, Store::NombreCaracter
 
 QString result(const QString &pupil, const QString &key)
 {
-    return Store::Read(Store::Frappin, pupil, key, QString());
+    return Store::read(Store::Frappin, pupil, key, QString());
 }
 
 bool hasResults(const QString &pupil)
@@ -131,11 +139,11 @@ int definir(const QStringList &args, QTextStream &out, QTextStream &err)
         photos = QDir::cleanPath(folder.absoluteFilePath());
     }
 
-    bool written = Store::Write(Store::Frappin, Store::Demarrage, Store::Prenom, prenom) &&
-                   Store::Write(Store::Frappin, Store::Demarrage, Store::Nom, nom) &&
-                   Store::Write(Store::Frappin, Store::Demarrage, Store::Derniere, eleve);
+    bool written = Store::write(Store::Frappin, Store::Demarrage, Store::Prenom, prenom) &&
+                   Store::write(Store::Frappin, Store::Demarrage, Store::Nom, nom) &&
+                   Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, eleve);
     if (written && !photos.isEmpty())
-        written = Store::Write(Store::Configuration, Store::SectionFichier, Store::Eleves, photos);
+        written = Store::write(Store::Configuration, Store::SectionFichier, Store::Eleves, photos);
     if (!written)
         return fail(err, QStringLiteral("impossible d'écrire les réglages de Frappin."));
 
@@ -150,7 +158,7 @@ int resultats(const QStringList &args, QTextStream &out, QTextStream &err)
     if (args.size() > 1)
         return fail(err, QStringLiteral("un seul nom d'élève à la fois."));
     const QString eleve =
-        trimBlanks(args.isEmpty() ? Store::Read(Store::Frappin, Store::Demarrage, Store::Derniere, QString())
+        trimBlanks(args.isEmpty() ? Store::read(Store::Frappin, Store::Demarrage, Store::Derniere, QString())
                                   : args.first());
     if (eleve.isEmpty())
         return fail(err,
@@ -176,7 +184,7 @@ int csv(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!args.isEmpty())
         return fail(err, QStringLiteral("argument en trop : « %1 ».").arg(args.first()));
     out << "Élève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\n";
-    for (const QString &pupil : Store::Sections(Store::Frappin)) {
+    for (const QString &pupil : Store::sections(Store::Frappin)) {
         if (pupil == Store::Demarrage || !hasResults(pupil))
             continue;
         out << csvField(pupil) << ';' << csvField(result(pupil, Store::Note)) << ';'
@@ -187,12 +195,61 @@ int csv(const QStringList &args, QTextStream &out, QTextStream &err)
     return 0;
 }
 
+// The keyboard file beside the program, or in the installed program folder when this command is on the PATH.
+QString keyboardFile()
+{
+    const QDir here(QCoreApplication::applicationDirPath());
+    for (const QString &path : {here.filePath(KeyboardFileName),
+                                here.filePath(QStringLiteral("../lib/frappin/") + KeyboardFileName)}) {
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return here.filePath(KeyboardFileName);
+}
+
+int verifier(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const Options options = parseOptions(args, {"clavier"});
+    if (!options.error.isEmpty())
+        return fail(err, options.error);
+    if (options.positional.size() != 1)
+        return fail(err, QStringLiteral("donnez une liste de mots : frappin-eleve verifier LISTE.mot."));
+    const QString keys = options.values.value("clavier", keyboardFile());
+    TextTable table;
+    qint16 last = -1;
+    if (!loadKeyTable(keys, table, last))
+        return fail(err, QStringLiteral("impossible de lire le fichier du clavier « %1 ».").arg(keys));
+    TextTable phrases;
+    qint16 count = 0;
+    if (!loadWordList(options.positional.first(), phrases, count))
+        return fail(err,
+                    QStringLiteral("impossible de lire la liste « %1 ».").arg(options.positional.first()));
+    int bad = 0;
+    for (int i = 0; i < count; ++i) {
+        const QString word = wordOfEntry(phrases[static_cast<std::size_t>(i)]);
+        const QString characters = untypableCharacters(word, table, last);
+        if (characters.isEmpty())
+            continue;
+        ++bad;
+        const QString usual = usualSpelling(word);
+        out << "« " << word << " » : " << characters
+            << (untypableCharacters(usual, table, last).isEmpty() ? QStringLiteral(" → ") + usual : QString())
+            << "\n";
+    }
+    if (bad == 0)
+        out << "Tous les mots peuvent être tapés au clavier français.\n";
+    else
+        out << bad << (bad == 1 ? " mot ne peut pas être tapé" : " mots ne peuvent pas être tapés")
+            << " : ils ne seront jamais proposés aux élèves.\n";
+    return bad == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int runEleve(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.isEmpty())
-        return fail(err, QStringLiteral("dites ce qu'il faut faire : definir, resultats ou csv."));
+        return fail(err, QStringLiteral("dites ce qu'il faut faire : definir, resultats, csv ou verifier."));
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
     // Help is asked for anywhere: "frappin-eleve definir --help" too.
@@ -210,5 +267,7 @@ int runEleve(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return resultats(rest, out, err);
     if (command == QStringLiteral("csv"))
         return csv(rest, out, err);
+    if (command == QStringLiteral("verifier"))
+        return verifier(rest, out, err);
     return fail(err, QStringLiteral("commande inconnue : « %1 ».").arg(command));
 }
