@@ -268,7 +268,7 @@ void drawBump(QPainter &painter, int index)
 }
 
 // The panel of the three lock lights above the numeric pad: Num (lit), capitals (a padlock) and Défil.
-void drawLockLights(QPainter &painter)
+void drawLockLights(QPainter &painter, bool capsLockLit)
 {
     const QRectF panel(448.5, 3.5, 85, KeyCaps::CapHeight - 1);
     painter.setPen(QPen(QColor(0x8c, 0x99, 0xaa), 1.0));
@@ -277,7 +277,7 @@ void drawLockLights(QPainter &painter)
 
     const double columns[] = {panel.left() + 14, panel.center().x(), panel.right() - 14};
     for (int i = 0; i < 3; ++i) {
-        const bool lit = i == 0;
+        const bool lit = i == 0 || (i == 1 && capsLockLit);
         const QPointF light(columns[i], panel.top() + 5.5);
         if (lit) {
             QRadialGradient glow(light, 5);
@@ -303,13 +303,13 @@ void drawLockLights(QPainter &painter)
 
 } // namespace
 
-void drawKeyboard(QPainter &painter)
+void drawKeyboard(QPainter &painter, bool capsLockLit)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     drawPlate(painter);
-    drawLockLights(painter);
+    drawLockLights(painter, capsLockLit);
     for (int i = 0; i < KeyCaps::Count; ++i) {
         const KeyCaps::KeyCap &k = KeyCaps::cap(i);
         drawCap(painter, i, coloursOf(k.kind));
@@ -345,10 +345,18 @@ void KeyboardPicture::setLitKeys(const QList<int> &first, const QList<int> &seco
     m_second = second;
 }
 
+void KeyboardPicture::setCapsLockLit(bool lit)
+{
+    if (lit == m_capsLock)
+        return;
+    m_capsLock = lit;
+    update(QRect(440, 0, KeyCaps::PictureSize.width() - 440, KeyCaps::CapHeight + 4));
+}
+
 void KeyboardPicture::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    drawKeyboard(painter);
+    drawKeyboard(painter, m_capsLock);
     // The keys to press: a tinted face, so the label stays readable, and a thick rim of the same colour.
     painter.setRenderHint(QPainter::Antialiasing);
     for (const auto &[keys, colour] : {std::pair{&m_first, KeyboardColours::FirstStep},

@@ -19,8 +19,9 @@ inline const QColor FirstStep{0xf0, 0x8c, 0x00};
 inline const QColor SecondStep{0x1c, 0x64, 0xd8};
 } // namespace KeyboardColours
 
-// Paints the whole keyboard with the painter's origin at the picture's top-left corner.
-void drawKeyboard(QPainter &painter);
+// Paints the whole keyboard with the painter's origin at the picture's top-left corner; the capitals light
+// (Verr. Maj) lit or not.
+void drawKeyboard(QPainter &painter, bool capsLockLit = false);
 
 class KeyboardPicture : public QWidget {
     Q_OBJECT
@@ -31,6 +32,9 @@ public:
     // colours.
     void setLitKeys(const QList<int> &first, const QList<int> &second);
     QList<int> litKeys(int step) const { return step == 1 ? m_first : m_second; }
+    // The middle light of the lock panel: Caps Lock (Verr. Maj) is on.
+    void setCapsLockLit(bool lit);
+    bool capsLockLit() const { return m_capsLock; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -38,4 +42,5 @@ protected:
 private:
     QList<int> m_first;
     QList<int> m_second;
+    bool m_capsLock = false;
 };
