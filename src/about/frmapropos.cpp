@@ -3,6 +3,7 @@
 #include "about/registry.h"
 #include "about/sysinfo.h"
 #include "common/controlname.h"
+#include "common/focusring.h"
 #include "common/messagebox.h"
 #include "common/owndialog.h"
 #include "common/picturebox.h"
@@ -52,18 +53,21 @@ void frmApropos::createControls()
     picIcon->setGeometry(Scale::twipsRect(90, 135, 1410, 1200));
     picIcon->setSvg(QStringLiteral(":/pictures/apropos_image.svg"));
 
-    lblTitle = named(new QLabel(QStringLiteral("Application Title"), this), "lblTitle",
-                     QStringLiteral("Nom du programme et version"));
+    // The labels have no accessible name of their own: a screen reader reads their texts, and their
+    // descriptions say what each one is.
+    lblTitle = named(new QLabel(QStringLiteral("Application Title"), this), "lblTitle");
+    lblTitle->setAccessibleDescription(QStringLiteral("Nom du programme et version"));
     lblTitle->setGeometry(Scale::twipsRect(1560, 135, 2850, 255));
     QPalette black = lblTitle->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     lblTitle->setPalette(black);
 
-    lblVersion = named(new QLabel(QStringLiteral("Version"), this), "lblVersion", QStringLiteral("Auteur"));
+    lblVersion = named(new QLabel(QStringLiteral("Version"), this), "lblVersion");
+    lblVersion->setAccessibleDescription(QStringLiteral("Auteur"));
     lblVersion->setGeometry(Scale::twipsRect(1575, 360, 2850, 225));
 
-    lblDescription =
-        named(new QLabel(this), "lblDescription", QStringLiteral("Description du programme et contact"));
+    lblDescription = named(new QLabel(this), "lblDescription");
+    lblDescription->setAccessibleDescription(QStringLiteral("Description du programme et contact"));
     lblDescription->setGeometry(Scale::twipsRect(1530, 675, 2895, 1830));
     lblDescription->setFrameShape(QFrame::Box);
     lblDescription->setLineWidth(1);
@@ -77,11 +81,13 @@ void frmApropos::createControls()
                        QStringLiteral("Informations système"));
     cmdSysInfo->setGeometry(Scale::twipsRect(1890, 2610, 1245, 345));
     cmdSysInfo->setAutoDefault(false);
+    showFocusClearly(cmdSysInfo);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmApropos::cmdSysInfo_Click);
 
     cmdOK = named(new QPushButton(QStringLiteral("OK"), this), "cmdOK", QStringLiteral("OK, fermer"));
     cmdOK->setGeometry(Scale::twipsRect(3180, 2610, 1260, 345));
     cmdOK->setDefault(true);
+    showFocusClearly(cmdOK);
     connect(cmdOK, &QPushButton::clicked, this, &frmApropos::cmdOK_Click);
 
     // Tab order: cmdOK, then cmdSysInfo; the picture and the labels take no focus.
