@@ -5,8 +5,12 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QSvgRenderer>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -162,4 +166,47 @@ void FilledBox::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(rect(), m_fill);
     outline(painter, rect(), palette().color(QPalette::WindowText));
+}
+
+StarRow::StarRow(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void StarRow::setProgress(int done, int total)
+{
+    total = std::max(total, 0);
+    done = std::clamp(done, 0, total);
+    if (done == m_done && total == m_total)
+        return;
+    m_done = done;
+    m_total = total;
+    setAccessibleDescription(QStringLiteral("%1 mots faits sur %2").arg(done).arg(total));
+    update();
+}
+
+void StarRow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // The row is centred; the stars of a long series are closer together when the row would not fit.
+    const double pitch = m_total > 0 ? std::min<double>(Pitch, double(width()) / m_total) : Pitch;
+    const double radius = pitch * 0.45;
+    const double left = (width() - pitch * m_total) / 2.0;
+    QPainterPath star;
+    for (int point = 0; point < 10; ++point) {
+        const double angle = -M_PI / 2 + point * M_PI / 5;
+        const double r = point % 2 == 0 ? radius : radius * 0.45;
+        const QPointF corner(r * std::cos(angle), r * std::sin(angle));
+        point == 0 ? star.moveTo(corner) : star.lineTo(corner);
+    }
+    star.closeSubpath();
+    for (int i = 0; i < m_total; ++i) {
+        const QPointF centre(left + pitch * (i + 0.5), height() / 2.0 + radius * 0.1);
+        const bool filled = i < m_done;
+        painter.setPen(QPen(filled ? QColor(0xc8, 0x7a, 0x00) : QColor(0x9a, 0x8c, 0x6c), 1.3, Qt::SolidLine,
+                            Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(filled ? QColor(0xff, 0xc8, 0x2e) : QColor(255, 255, 255, 170));
+        painter.drawPath(star.translated(centre));
+    }
 }

@@ -76,3 +76,25 @@ protected:
 private:
     QColor m_fill;
 };
+
+// The progress of a series: one small star per word, filled for each word done, outlined for each word left.
+// Drawn, not taken from a font, so that it looks the same on every machine.
+class StarRow : public QWidget {
+    Q_OBJECT
+public:
+    explicit StarRow(QWidget *parent = nullptr);
+
+    void setProgress(int done, int total);
+    int done() const { return m_done; }
+    int total() const { return m_total; }
+
+    // The width of one star's place, in pixels.
+    static constexpr int Pitch = 17;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    int m_done = 0;
+    int m_total = 0;
+};

@@ -2,6 +2,7 @@
 
 #include "common/afterfirstpaint.h"
 #include "common/controlname.h"
+#include "common/focusring.h"
 #include "common/intervaltimer.h"
 #include "common/messagebox.h"
 #include "common/owndialog.h"
@@ -25,7 +26,12 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QWindow>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -68,6 +74,54 @@ void setColours(QWidget *widget, QPalette::ColorRole textRole, const QColor &tex
     if (background.isValid())
         palette.setColor(QPalette::Base, background);
     widget->setPalette(palette);
+}
+
+// The width a one-line box gives its text without scrolling it: its contents less the box's own margins and
+// the cursor (QLineEdit scrolls once the text and a one-pixel cursor no longer fit).
+int textRoom(const QLineEdit *box)
+{
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.rect = box->rect();
+    option.lineWidth =
+        box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
+    const QRect contents = box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box);
+    const QMargins margins = box->textMargins();
+    constexpr int LineEditMargin = 2; // QLineEdit's fixed inner margin on each side
+    return contents.width() - margins.left() - margins.right() - 2 * LineEditMargin - 1;
+}
+
+// The box keeps the layout's font while its text fits, and takes the largest smaller size that fits when it
+// does not: the start of the text never scrolls away and no letter is cut. Cheap enough for every change.
+void fitFont(QLineEdit *box, int layoutPixels)
+{
+    constexpr int SmallestPixels = 8;
+    // Nothing fits at the smallest size beyond this (100,000 characters may be pasted): not measured.
+    constexpr qsizetype LongestMeasured = 400;
+    const QString text = box->text();
+    const int room = textRoom(box);
+    QFont font = box->font();
+    const auto width = [&](int pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetricsF metrics(font);
+        return std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right());
+    };
+    const auto fits = [&](int pixels) { return std::ceil(width(pixels)) <= room; };
+    int pixels = layoutPixels;
+    if (text.size() > LongestMeasured) {
+        pixels = SmallestPixels;
+    } else if (!fits(pixels)) {
+        pixels = std::clamp(static_cast<int>(layoutPixels * room / std::max(width(layoutPixels), 1.0)),
+                            SmallestPixels, layoutPixels - 1);
+        while (pixels > SmallestPixels && !fits(pixels))
+            --pixels;
+        while (pixels + 1 < layoutPixels && fits(pixels + 1))
+            ++pixels;
+    }
+    if (box->font().pixelSize() != pixels) {
+        font.setPixelSize(pixels);
+        box->setFont(font);
+    }
 }
 
 } // namespace
@@ -125,7 +179,9 @@ void frmMain::createControls()
     Consigne->setGeometry(Scale::twipsRect(2460, 480, 2385, 255));
     Consigne->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Consigne->setFont(layoutFont(QStringLiteral("Arial"), 12, true));
-    setColours(Consigne, QPalette::WindowText, QColor(255, 128, 128));
+    // The layout's salmon, darkened in its own hue to be read on the light wall (5.4:1 against white, 4.8:1
+    // on the wall).
+    setColours(Consigne, QPalette::WindowText, QColor(0xc0, 0x39, 0x39));
 
     MainGauche = named(new PictureBox(m_client), "MainGauche", QStringLiteral("Main gauche"));
     MainGauche->setGeometry(Scale::twipsRect(7170, 5910, 480, 675));
@@ -153,6 +209,18 @@ void frmMain::createControls()
     TaNoteTexte->setBackgroundRole(QPalette::Base);
     TaNoteTexte->setForegroundRole(QPalette::Text);
 
+    // Under the word box, clear of the logo, the grade label and "Bravo !".
+    Etoiles = named(new StarRow(m_client), "Etoiles", QStringLiteral("Mots de la série"));
+    Etoiles->setGeometry(StarsArea);
+    Etoiles->hide();
+
+    VerrMaj = named(new QLabel(QStringLiteral("La touche Verr. Maj est allumée."), m_client), "VerrMaj");
+    VerrMaj->setGeometry(Scale::twipsRect(150, 5910, 6705, 285));
+    VerrMaj->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    VerrMaj->setFont(layoutFont(QStringLiteral("Arial"), 9.75, true));
+    setColours(VerrMaj, QPalette::WindowText, QColor(0x8b, 0, 0));
+    VerrMaj->hide();
+
     FrappinPhoto = named(new PictureBox(m_client), "FrappinPhoto", QStringLiteral("Photo de l'élève"));
     FrappinPhoto->setGeometry(Scale::twipsRect(8250, 1080, 1305, 1575));
 
@@ -165,12 +233,17 @@ void frmMain::createControls()
     MotATaper->setFrame(false);
     MotATaper->setFont(layoutFont(QStringLiteral("Arial"), 12, true));
     setColours(MotATaper, QPalette::Text, QColor(128, 0, 0), QColor(224, 224, 224));
+    // Only the program sets the word: a click or Tab must never take the focus (and the pupil's typing)
+    // there.
+    MotATaper->setFocusPolicy(Qt::NoFocus);
+    connect(MotATaper, &QLineEdit::textChanged, this, [this] { fitFont(MotATaper, WordPixels); });
 
     BoutonDepart = named(new QPushButton(QStringLiteral("&Commencer"), m_client), "BoutonDepart",
                          QStringLiteral("Commencer"));
     BoutonDepart->setGeometry(Scale::twipsRect(6900, 5550, 1335, 345));
     BoutonDepart->setFont(layoutFont(QStringLiteral("Arial"), 9.75, true));
     BoutonDepart->setDefault(true);
+    showFocusClearly(BoutonDepart);
     client->setDefaultButton(BoutonDepart);
     connect(BoutonDepart, &QPushButton::clicked, this, &frmMain::BoutonDepart_Click);
 
@@ -179,8 +252,16 @@ void frmMain::createControls()
     MonTexte->setGeometry(Scale::twipsRect(150, 1080, 8025, 1740));
     MonTexte->setFont(layoutFont(QStringLiteral("Times New Roman"), 63.75, true));
     setColours(MonTexte, QPalette::Text, QColor(0, 0, 255));
+    // A mistake is selected: a soft red with dark red letters, not the system's blue.
+    QPalette mistake = MonTexte->palette();
+    mistake.setColor(QPalette::Highlight, MistakeColour);
+    mistake.setColor(QPalette::HighlightedText, MistakeTextColour);
+    MonTexte->setPalette(mistake);
     MonTexte->setAccessibleDescription(QStringLiteral("Tape ici le mot affiché."));
+    showFocusClearly(MonTexte);
+    MonTexte->installEventFilter(this);
 
+    connect(MonTexte, &QLineEdit::textChanged, this, [this] { fitFont(MonTexte, TypingPixels); });
     connect(MonTexte, &QLineEdit::textChanged, this, &frmMain::MonTexte_Change);
 }
 

@@ -20,6 +20,7 @@
 #include "common/userscale.h"
 #include "exercise/series.h"
 
+#include <QColor>
 #include <QMainWindow>
 #include <QPointer>
 #include <QRect>
@@ -34,6 +35,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWindow;
+class StarRow;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -83,9 +85,22 @@ public:
 
     // The right hand's place when no series runs, beside "Commencer".
     static inline const QRect RestingRightHand = Scale::twipsRect(7740, 5910, 480, 705);
+    // The layout's font sizes of the word box and the typing box, in pixels: kept while the text fits.
+    static constexpr int WordPixels = 16;
+    static constexpr int TypingPixels = 85;
+    // The selected mistake in the typing box.
+    static inline const QColor MistakeColour{0xff, 0xb3, 0xb3};
+    static inline const QColor MistakeTextColour{0x8b, 0x00, 0x00};
+    // Where the row of stars may lie: under the word box, between the logo and "Bravo !".
+    static inline const QRect StarsArea{160, 54, 325, 16};
+
+    // The hint shown, and the Caps Lock light lit, while typed letters come out in capitals without Maj.
+    void setCapsLockHint(bool on);
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Watches the typing box's key presses for Caps Lock.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Building the window, in this order.
@@ -102,6 +117,10 @@ private:
     // The end of a series, after the pause of its last word.
     void endSeries();
     void setWordAreaVisible(bool visible);
+    // One star per word of the series, filled for each word done (the word in its pause included).
+    void updateStars();
+    // Tells a screen reader what MotATaper now shows (a new word or the grade).
+    void announce(const QString &spoken);
 
     // Controls (see the layout of the window for each).
     QWidget *m_client = nullptr;
@@ -118,8 +137,11 @@ private:
     PictureBox *MainDroite = nullptr;
     QLabel *Message = nullptr;
     QPushButton *BoutonDepart = nullptr;
+    StarRow *Etoiles = nullptr;
+    QLabel *VerrMaj = nullptr;
     std::array<IntervalTimer *, 3> m_timers{};
     Series m_series;
+    int m_seriesWords = 0; // the length of the running or last series, for the stars
     Keystroke m_keystroke;
     // The entries of the word list that the keyboard can type, the only ones drawn.
     QList<int> m_typable;

@@ -6,6 +6,10 @@
 #include "common/intervaltimer.h"
 #include "common/picturebox.h"
 
+#include "keyboard/keyboardpicture.h"
+
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 
 void frmMain::MonTexte_Change()
@@ -30,5 +34,26 @@ void frmMain::MonTexte_Change()
         hideGuide();
         Timer(0)->setInterval(PauseMilliseconds);
         Timer(0)->setEnabled(true);
+        updateStars();
     }
+}
+
+// Caps Lock: a letter that comes out as a capital without Maj held, or as a small letter with Maj held.
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == MonTexte && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        const QString text = key->text();
+        if (text.size() == 1 && text[0].isLetter() && text[0].isUpper() != text[0].isLower()) {
+            const bool shift = key->modifiers().testFlag(Qt::ShiftModifier);
+            setCapsLockHint(text[0].isUpper() != shift);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::setCapsLockHint(bool on)
+{
+    VerrMaj->setVisible(on);
+    ImageClavier->setCapsLockLit(on);
 }

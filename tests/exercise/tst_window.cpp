@@ -7,6 +7,7 @@
 #include "common/platform.h"
 #include "common/strings.h"
 #include "common/values.h"
+#include "exercise/clientarea.h"
 #include "exercise/frmmain.h"
 #include "keyboard/guide.h"
 #include "keyboard/keyboardpicture.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -32,8 +34,10 @@ namespace {
 // A started program with a word list of its own, the shipped keyboard file, a fixed clock and draw.
 class Program {
 public:
-    explicit Program(const QString &words, const QString &niveau = QString())
+    explicit Program(const QString &words, const QString &niveau = QString(), const QString &prenom = {})
     {
+        if (!prenom.isNull())
+            Store::write(Store::Frappin, Store::Demarrage, Store::Prenom, prenom);
         sandbox.copyShippedFile("clavier.dat");
         sandbox.writeFile("frappin.mot", words.toUtf8());
         if (!niveau.isNull())
@@ -161,6 +165,73 @@ private Q_SLOTS:
                      .join(u'|'),
                  shown);
         QCOMPARE(p.shown("Bravo"), typed.startsWith(word)); // "chatx": the pause of "chat" runs
+        // A mistake is painted in the soft red, nothing else is.
+        const QImage image = p.typing()->grab().toImage();
+        bool red = false;
+        for (int y = 0; y < image.height() && !red; ++y) {
+            for (int x = 0; x < image.width() && !red; ++x)
+                red = image.pixelColor(x, y) == frmMain::MistakeColour;
+        }
+        QCOMPARE(red, p.typing()->hasSelectedText());
+    }
+
+    void wholeTextInView_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("prenom");
+        QTest::addColumn<bool>("shrinks");
+        QTest::newRow("short") << "chat"
+                               << "Léa" << false;
+        QTest::newRow("long phrase") << "une boîte de crayons"
+                                     << "Marie-Bernadette" << true;
+    }
+    // The greeting, the word and the typed text keep the layout's fonts while they fit and shrink as much as
+    // needed when they do not: nothing scrolls, the first letter stays in view.
+    void wholeTextInView()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, prenom);
+        QFETCH(bool, shrinks);
+        Program p(word + ",,\r\n", QString(), prenom);
+        const auto inView = [](QLineEdit *box, int layoutPixels) {
+            box->setCursorPosition(static_cast<int>(box->text().size()));
+            box->grab(); // lays the text out as a paint does: the end of the text unscrolled
+            const QFontMetricsF metrics(box->font());
+            const double width = metrics.horizontalAdvance(box->text());
+            return width <= box->contentsRect().width() &&
+                   box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x() >= width &&
+                   box->font().pixelSize() <= layoutPixels;
+        };
+        QCOMPARE(p.typing()->text(), prenom);
+        QVERIFY(inView(p.typing(), frmMain::TypingPixels));
+        QCOMPARE(p.typing()->font().pixelSize() < frmMain::TypingPixels, shrinks);
+        p.start();
+        auto *wordBox = p.control<QLineEdit>("MotATaper");
+        QVERIFY(inView(wordBox, frmMain::WordPixels));
+        QCOMPARE(wordBox->font().pixelSize() < frmMain::WordPixels, shrinks);
+        p.type(word.chopped(1));
+        QVERIFY(inView(p.typing(), frmMain::TypingPixels));
+        p.type("x");
+        QVERIFY(inView(p.typing(), frmMain::TypingPixels));
+        QCOMPARE(p.typing()->font().pixelSize() < frmMain::TypingPixels, shrinks);
+    }
+
+    // Letters that come out in capitals without Maj (or small with it) tell that Caps Lock is on.
+    void capsLockIsTold()
+    {
+        Program p("chat,,\r\n");
+        p.start();
+        const auto press = [&](const QString &text, Qt::KeyboardModifiers modifiers) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_C, modifiers, text);
+            QApplication::sendEvent(p.typing(), &key);
+            return p.shown("VerrMaj") && p.control<KeyboardPicture>("ImageClavier")->capsLockLit();
+        };
+        QVERIFY(!p.shown("VerrMaj"));
+        QVERIFY(press("C", Qt::NoModifier));
+        QVERIFY(press("1", Qt::NoModifier)); // not a letter: no change
+        QVERIFY(!press("c", Qt::NoModifier));
+        QVERIFY(press("c", Qt::ShiftModifier));
+        QVERIFY(!press("C", Qt::ShiftModifier));
     }
 
     void seriesEndsWithTheGradeStored_data()
@@ -185,16 +256,24 @@ private Q_SLOTS:
         if (!derniere.isNull())
             Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, derniere);
         QLocale::setDefault(QLocale(QLocale::French));
+        QVERIFY(!p.shown("Etoiles"));
         p.start();
         p.type("x");
+        auto *stars = p.control<StarRow>("Etoiles");
         for (int word = 1; word <= 5; ++word) {
             if (word == 5)
                 p.now = p.now.addSecs(300);
-            p.completeWord();
+            QCOMPARE(stars->done(), word - 1);
+            p.type(p.word());
+            QCOMPARE(stars->done(), word); // filled at "Bravo !"
+            p.window->Timer_Timer(0);
         }
+        QVERIFY(stars->isVisible() && stars->done() == 5 && stars->total() == 5);
         QLocale::setDefault(QLocale::c());
         QCOMPARE(p.typing()->text(), gradeShown ? QStringLiteral("19/20") : QStringLiteral("chat"));
         QCOMPARE(p.shown("MotATaper"), !gradeShown);
+        if (gradeShown)
+            QCOMPARE(p.control("MotATaper")->accessibleName(), QStringLiteral("Ta note est 19 sur 20"));
         QCOMPARE(p.control<QLabel>("Message")->text(), Texts::Invitation);
         QVERIFY(p.control<QPushButton>("BoutonDepart")->isEnabled());
         const QByteArray file = fileBytes(TestSupport::configFolder() + "/Frappin.ini");
@@ -227,6 +306,7 @@ private Q_SLOTS:
         QCOMPARE(p.window->series().NbCaracteres, 0);
         QCOMPARE(p.window->series().MotsRestants, 5);
         QCOMPARE(p.word(), QStringLiteral("chat"));
+        QCOMPARE(p.control("MotATaper")->accessibleName(), QStringLiteral("Mot à taper : chat"));
         QCOMPARE(p.typing()->text(), QString());
     }
 
@@ -291,8 +371,9 @@ private Q_SLOTS:
         QCOMPARE(visit(own), QStringLiteral("ch"));
     }
 
-    // Enter and Alt+C start a series while the button is enabled; Tab runs word, button, typing box; every
-    // control has a French name; "Quitter" answered "Non" keeps the series.
+    // Enter and Alt+C start a series while the button is enabled; Tab runs between the button and the typing
+    // box, and during a series never leaves the typing box; every control has a French name; "Quitter"
+    // answered "Non" keeps the series.
     void keyboardWayThroughTheWindow()
     {
         Program p("chat,,\r\n");
@@ -304,13 +385,22 @@ private Q_SLOTS:
                      qPrintable(widget->objectName()));
         }
         auto *button = p.control<QPushButton>("BoutonDepart");
+        p.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        p.typing()->setFocus();
+        const auto tab = [&](Qt::Key key) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            return QApplication::focusWidget();
+        };
+        QCOMPARE(tab(Qt::Key_Tab), button);
+        QCOMPARE(tab(Qt::Key_Tab), p.typing());
         QSignalSpy clicks(button, &QPushButton::clicked);
         QTest::keyClick(p.typing(), Qt::Key_Return);
         QCOMPARE(clicks.count(), 1);
         QTest::keyClick(p.typing(), Qt::Key_Return);
         QCOMPARE(clicks.count(), 1);
-        QCOMPARE(p.control("MotATaper")->nextInFocusChain(), button);
-        QCOMPARE(button->nextInFocusChain(), p.typing());
+        QCOMPARE(tab(Qt::Key_Tab), p.typing());
+        QCOMPARE(tab(Qt::Key_Backtab), p.typing());
         QCOMPARE(button->text(), QStringLiteral("&Commencer"));
         p.sandbox.answers = {MsgAnswer::No};
         p.window->findChild<QAction *>("mnuQuitter")->trigger();
