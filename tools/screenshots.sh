@@ -4,6 +4,9 @@
 #   photo.png   the window at start-up for a pupil who has a photograph
 #   photo-200.png  the same at 200 % scaling, where every picture must stay sharp
 #   parametres.png, mots.png, apropos.png   the three dialogs, opened from the menus with the keyboard
+#   phrase-longue.png  a series of "une boîte de crayons": one word done (a star), the second typed with a
+#                      mistake, the whole phrase in view in both boxes
+#   verr-maj.png  the same series typed with Caps Lock on: the hint and the lit Verr. Maj light
 #
 #   tools/screenshots.sh [BUILD_FOLDER] [OUTPUT_FOLDER]
 #
@@ -121,3 +124,31 @@ shoot_dialog() {
 shoot_dialog "$out/parametres.png" "Paramètres" alt+f p
 shoot_dialog "$out/mots.png" "Edition" alt+e l
 shoot_dialog "$out/apropos.png" "Divod Ivodedod - Frappin" alt+f Right Right a
+
+# A series typed with the keyboard, from a program folder whose word list holds one long phrase.
+#   shoot_series OUTPUT_FILE KEYS...
+long_program="$work/programme-longue"
+mkdir -p "$long_program"
+cp "$build/frappin" "$build/clavier.dat" "$long_program/"
+printf 'une bo\xeete de crayons,,\r\n' >"$long_program/frappin.mot"
+phrase=(u n e space b o dead_circumflex i t e space d e space c r a y o n s)
+shoot_series() {
+    local file=$1
+    shift
+    XDG_CONFIG_HOME="$work/config-photo" QT_QPA_PLATFORM=xcb "$long_program/frappin" >"$work/frappin.log" 2>&1 &
+    app_pid=$!
+    sleep 2
+    xdotool search --onlyvisible --name "Divod Ivodedod - Frappin" windowfocus --sync
+    xdotool key --delay 120 Return "${phrase[@]}"
+    sleep 2.5
+    xdotool key --delay 120 "$@"
+    sleep 1
+    import -window root -crop "660x490+0+0" +repage "$file"
+    kill "$app_pid"
+    wait "$app_pid" 2>/dev/null || true
+    app_pid=""
+    echo "$file"
+}
+shoot_series "$out/phrase-longue.png" "${phrase[@]:0:19}" x
+shoot_series "$out/verr-maj.png" Caps_Lock u n e
+xdotool key Caps_Lock
