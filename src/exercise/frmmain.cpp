@@ -101,10 +101,14 @@ void fitFont(QLineEdit *box, int layoutPixels)
     const QString text = box->text();
     const int room = textRoom(box);
     QFont font = box->font();
+    // The advance, or the ink where a letter reaches past it; the ink is measured only near the limit.
     const auto width = [&](int pixels) {
         font.setPixelSize(pixels);
         const QFontMetricsF metrics(font);
-        return std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right());
+        const qreal advance = metrics.horizontalAdvance(text);
+        if (advance > room || advance + pixels / 4.0 <= room)
+            return advance;
+        return std::max(advance, metrics.boundingRect(text).right());
     };
     const auto fits = [&](int pixels) { return std::ceil(width(pixels)) <= room; };
     int pixels = layoutPixels;
