@@ -11,7 +11,8 @@
 //   handPlace says and lights the keys, as the guide level allows. A completed word shows Bravo and starts
 //   Timer(0); its tick (Timer_Timer, frmmain_series.cpp) counts the word (Series::wordDone) and either draws
 //   the next one or ends the series: AfficheNote shows the grade and the results (Series::results) go to the
-//   pupil's section of the store (settings/store.h).
+//   pupil's section of the store (settings/store.h). With "Son" on, each of these steps is also heard
+//   (sound/sound.h).
 //
 // This class holds the controls and applies the rules to them. Controls carry their design names as object
 // names, so that tests find them with findChild().
@@ -120,6 +121,8 @@ private:
     QPushButton *BoutonDepart = nullptr;
     std::array<IntervalTimer *, 3> m_timers{};
     Series m_series;
+    // "Son" as the teacher set it when the series started: the word, "Bravo !", the grade and mistakes heard.
+    bool m_soundOn = false;
     Keystroke m_keystroke;
     // The entries of the word list that the keyboard can type, the only ones drawn.
     QList<int> m_typable;

@@ -14,6 +14,7 @@
 #include "keyboard/keyboardpicture.h"
 #include "keyboard/keytable.h"
 #include "settings/store.h"
+#include "sound/sound.h"
 #include "words/wordlist.h"
 
 #include <QLabel>
@@ -74,6 +75,8 @@ void frmMain::Form_Load()
         std::clamp(static_cast<int>(std::floor(nextRandom() * count)), 0, std::max(count - 1, 0));
     const QString &entry = v.Phrases[static_cast<std::size_t>(m_typable.value(drawn))];
     MotATaper->setText(shownWord(entry));
+    if (m_soundOn && !MotATaper->text().isEmpty())
+        Sound::say(MotATaper->text());
     showGuide(charAt(MotATaper->text(), 1));
     m_series.newWord();
     setWordAreaVisible(true);
@@ -116,6 +119,8 @@ void frmMain::BoutonDepart_Click()
     m_series.start(Store::seriesLength(),
                    GuideLevel::parse(Store::read(Store::Frappin, Store::Demarrage, Store::Niveau, QString())),
                    currentDateTime());
+    // Only "1" turns the sound on; with it off the speech engine is never started.
+    m_soundOn = Store::read(Store::Frappin, Store::Demarrage, Store::Son, QString()).trimmed() == u"1";
     Form_Load();
     MonTexte->setFocus();
 }
@@ -166,6 +171,8 @@ QString frmMain::AfficheNote()
     TaNoteTexte->setText(QStringLiteral("Ta note est"));
     MotATaper->setText(QString::number(m_series.grade()) + QStringLiteral("/20"));
     MonTexte->setText(MotATaper->text());
+    if (m_soundOn)
+        Sound::say(QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade()));
     return QString::number(m_series.grade());
 }
 
