@@ -50,6 +50,9 @@ bool engineReady()
 // Lives in the sound thread: renders speech and plays it, and plays the short sounds.
 class Player : public QObject {
 public:
+    // The output reads from the buffer until it goes: it goes first.
+    ~Player() override { delete m_sink; }
+
     void speak(const QString &text)
     {
         const Sound::Speech speech = Sound::render(text);
@@ -100,10 +103,15 @@ Player *player = nullptr;
 // The latest text asked for: a text still waiting when a newer one comes is not read.
 std::atomic<int> latestText = 0;
 
-void stopSoundThread()
+} // namespace
+
+void Sound::shutDown()
 {
     if (!soundThread)
         return;
+    // The audio output goes while the thread still runs its event loop, as Qt Multimedia needs.
+    QMetaObject::invokeMethod(
+        player, [] { delete player; }, Qt::BlockingQueuedConnection);
     soundThread->quit();
     soundThread->wait();
     delete soundThread;
@@ -115,6 +123,8 @@ void stopSoundThread()
     engineSampleRate = 0;
 }
 
+namespace {
+
 Player *startedPlayer()
 {
     if (!player) {
@@ -122,9 +132,13 @@ Player *startedPlayer()
         soundThread->setObjectName(QStringLiteral("sound"));
         player = new Player();
         player->moveToThread(soundThread);
-        QObject::connect(soundThread, &QThread::finished, player, &QObject::deleteLater);
         soundThread->start(QThread::LowPriority);
-        qAddPostRoutine(stopSoundThread);
+        // With the event loop, or else with the application object (tests run no event loop).
+        static const bool stopsWithTheProgram = [] {
+            qAddPostRoutine(Sound::shutDown);
+            return QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, &Sound::shutDown);
+        }();
+        Q_UNUSED(stopsWithTheProgram)
     }
     return player;
 }

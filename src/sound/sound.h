@@ -21,6 +21,10 @@ void say(const QString &text);
 // Plays one of the program's short sounds, over any speech.
 void play(Effect effect);
 
+// Stops the sound, its thread and the engine; the next sound starts them again. Runs by itself when the
+// program's event loop ends; a program that never runs one calls it before its QCoreApplication goes.
+void shutDown();
+
 // Text as the French voice speaks it: 16-bit signed mono samples at sampleRate. Empty when the engine or
 // its French voice is missing. Runs the engine in the calling thread; the program calls it from the sound
 // thread only.

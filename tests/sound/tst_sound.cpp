@@ -49,6 +49,7 @@ private Q_SLOTS:
         Sound::play(Sound::Effect::Mistake);
         Sound::say(QStringLiteral("Ta note est 19 sur 20"));
         QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
+        Sound::shutDown();
     }
 };
 
