@@ -79,8 +79,12 @@ public:
 
     IntervalTimer *Timer(int index) const { return m_timers.at(static_cast<std::size_t>(index)); }
     const Series &series() const { return m_series; }
-    // The settings dialog abandons the running series: no further word is drawn.
-    void abandonSeries() { m_series.EnCours = 0; }
+    // The settings dialog abandons the running series: no further word is drawn, nothing more is heard.
+    void abandonSeries()
+    {
+        m_series.EnCours = 0;
+        m_soundOn = false;
+    }
 
     // The right hand's place when no series runs, beside "Commencer".
     static inline const QRect RestingRightHand = Scale::twipsRect(7740, 5910, 480, 705);
