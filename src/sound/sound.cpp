@@ -1,15 +1,10 @@
 #include "sound/sound.h"
 
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QBuffer>
-#include <QCoreApplication>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QThread>
-#include <QUrl>
+#include "sound/backend.h"
 
-#include <espeak-ng/speak_lib.h>
+#include <QCoreApplication>
+#include <QLibrary>
+#include <QThread>
 
 #include <atomic>
 #include <mutex>
@@ -17,121 +12,41 @@
 namespace {
 
 std::function<void(const QString &)> recorder;
+QString moduleOverride;
 
-// espeak-ng keeps one engine for the whole process: it is used under this lock only.
-std::mutex engineLock;
-int engineSampleRate = 0; // 0: not started yet; -1: no engine or no French voice
-QByteArray *rendered = nullptr;
+std::mutex moduleLock;
+QLibrary *module = nullptr;
+const Sound::Backend *loadedBackend = nullptr;
 
-int collectSamples(short *samples, int count, espeak_EVENT *)
+// The sound module, loaded on first use; null when it is missing or cannot be loaded.
+const Sound::Backend *backend()
 {
-    if (samples && count > 0 && rendered)
-        rendered->append(reinterpret_cast<const char *>(samples),
-                         static_cast<qsizetype>(count) * static_cast<qsizetype>(sizeof(short)));
-    return 0;
+    const std::lock_guard lock(moduleLock);
+    if (!module) {
+        module = new QLibrary(moduleOverride.isEmpty()
+                                  ? QCoreApplication::applicationDirPath() + QStringLiteral("/frappin-sound")
+                                  : moduleOverride);
+        if (auto entry =
+                reinterpret_cast<decltype(&frappinSoundBackend)>(module->resolve("frappinSoundBackend")))
+            loadedBackend = entry();
+    }
+    return loadedBackend;
 }
-
-// Starts the engine once. Without espeakINITIALIZE_DONT_EXIT the library ends the process when its data
-// files are missing.
-bool engineReady()
-{
-    if (engineSampleRate == 0) {
-        const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
-        engineSampleRate = rate > 0 && espeak_SetVoiceByName(Sound::VoiceName) == EE_OK ? rate : -1;
-        if (engineSampleRate > 0) {
-            espeak_SetSynthCallback(collectSamples);
-            // A little slower than the engine's 175 words a minute, for young pupils.
-            espeak_SetParameter(espeakRATE, 145, 0);
-        }
-    }
-    return engineSampleRate > 0;
-}
-
-// Lives in the sound thread: renders speech and plays it, and plays the short sounds.
-class Player : public QObject {
-public:
-    // The output reads from the buffer until it goes: it goes first.
-    ~Player() override { delete m_sink; }
-
-    void speak(const QString &text)
-    {
-        const Sound::Speech speech = Sound::render(text);
-        if (speech.samples.isEmpty() || !outputReady(speech.sampleRate))
-            return;
-        m_sink->stop();
-        m_buffer->close();
-        m_buffer->setData(speech.samples);
-        m_buffer->open(QIODevice::ReadOnly);
-        m_sink->start(m_buffer);
-    }
-
-    void playMistake()
-    {
-        if (!m_mistake) {
-            m_mistake = new QSoundEffect(this);
-            m_mistake->setSource(QUrl(QStringLiteral("qrc:/sounds/faute.wav")));
-        }
-        m_mistake->play();
-    }
-
-private:
-    bool outputReady(int sampleRate)
-    {
-        if (m_sink && m_sink->format().sampleRate() == sampleRate)
-            return true;
-        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-        if (device.isNull())
-            return false;
-        QAudioFormat format;
-        format.setSampleRate(sampleRate);
-        format.setChannelCount(1);
-        format.setSampleFormat(QAudioFormat::Int16);
-        if (!device.isFormatSupported(format))
-            return false;
-        delete m_sink;
-        m_sink = new QAudioSink(device, format, this);
-        return true;
-    }
-
-    QBuffer *m_buffer = new QBuffer(this);
-    QAudioSink *m_sink = nullptr;
-    QSoundEffect *m_mistake = nullptr;
-};
 
 QThread *soundThread = nullptr;
-Player *player = nullptr;
+QObject *soundContext = nullptr; // lives in the sound thread: the work posted there runs in its name
+Sound::Output *output = nullptr; // in the sound thread; null while the module is not loaded there
 // The latest text asked for: a text still waiting when a newer one comes is not read.
 std::atomic<int> latestText = 0;
 
-} // namespace
-
-void Sound::shutDown()
+// Runs work in the sound thread, started on first use. The module is loaded there, not in the caller's.
+void inSoundThread(std::function<void()> work)
 {
-    if (!soundThread)
-        return;
-    // The audio output goes while the thread still runs its event loop, as Qt Multimedia needs.
-    QMetaObject::invokeMethod(
-        player, [] { delete player; }, Qt::BlockingQueuedConnection);
-    soundThread->quit();
-    soundThread->wait();
-    delete soundThread;
-    soundThread = nullptr;
-    player = nullptr;
-    const std::lock_guard lock(engineLock);
-    if (engineSampleRate > 0)
-        espeak_Terminate();
-    engineSampleRate = 0;
-}
-
-namespace {
-
-Player *startedPlayer()
-{
-    if (!player) {
+    if (!soundThread) {
         soundThread = new QThread();
         soundThread->setObjectName(QStringLiteral("sound"));
-        player = new Player();
-        player->moveToThread(soundThread);
+        soundContext = new QObject();
+        soundContext->moveToThread(soundThread);
         soundThread->start(QThread::LowPriority);
         // With the event loop, or else with the application object (tests run no event loop).
         static const bool stopsWithTheProgram = [] {
@@ -140,7 +55,16 @@ Player *startedPlayer()
         }();
         Q_UNUSED(stopsWithTheProgram)
     }
-    return player;
+    QMetaObject::invokeMethod(soundContext, std::move(work), Qt::QueuedConnection);
+}
+
+Sound::Output *soundOutput()
+{
+    if (!output) {
+        if (const Sound::Backend *found = backend())
+            output = found->createOutput();
+    }
+    return output;
 }
 
 } // namespace
@@ -154,14 +78,12 @@ void say(const QString &text)
         return;
     }
     const int id = ++latestText;
-    Player *target = startedPlayer();
-    QMetaObject::invokeMethod(
-        target,
-        [target, text, id] {
-            if (id == latestText)
-                target->speak(text);
-        },
-        Qt::QueuedConnection);
+    inSoundThread([text, id] {
+        if (id != latestText)
+            return;
+        if (Output *out = soundOutput())
+            out->speak(text);
+    });
 }
 
 void play(Effect effect)
@@ -172,31 +94,51 @@ void play(Effect effect)
             recorder(QStringLiteral("<faute>"));
             return;
         }
-        Player *target = startedPlayer();
-        QMetaObject::invokeMethod(
-            target, [target] { target->playMistake(); }, Qt::QueuedConnection);
+        inSoundThread([] {
+            if (Output *out = soundOutput())
+                out->playMistake();
+        });
         break;
     }
 }
 
+void shutDown()
+{
+    if (!soundThread)
+        return;
+    // The audio output goes while the thread still runs its event loop, as Qt Multimedia needs.
+    QMetaObject::invokeMethod(
+        soundContext,
+        [] {
+            delete output;
+            output = nullptr;
+        },
+        Qt::BlockingQueuedConnection);
+    soundThread->quit();
+    soundThread->wait();
+    delete soundThread;
+    soundThread = nullptr;
+    delete soundContext;
+    soundContext = nullptr;
+    const std::lock_guard lock(moduleLock);
+    if (loadedBackend)
+        loadedBackend->terminate();
+}
+
 Speech render(const QString &text)
 {
-    const std::lock_guard lock(engineLock);
-    Speech speech;
-    if (text.isEmpty() || !engineReady())
-        return speech;
-    const QByteArray utf8 = text.toUtf8();
-    rendered = &speech.samples;
-    espeak_Synth(utf8.constData(), static_cast<size_t>(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                 espeakCHARS_UTF8, nullptr, nullptr);
-    rendered = nullptr;
-    speech.sampleRate = engineSampleRate;
-    return speech;
+    const Backend *found = backend();
+    return found ? found->render(text) : Speech();
 }
 
 void setSoundForTests(std::function<void(const QString &heard)> record)
 {
     recorder = std::move(record);
+}
+
+void setModuleForTests(const QString &path)
+{
+    moduleOverride = path;
 }
 
 } // namespace Sound

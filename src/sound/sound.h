@@ -4,8 +4,9 @@
 // read aloud in French, and a short soft sound for a mistake.
 //
 // Nothing here makes the window wait or shows a message. The speech engine (the espeak-ng library with its
-// French voice) and the audio output (Qt Multimedia) are started on the first sound asked for, in a thread of
-// their own; a machine without an audio device, or without the engine's French voice, stays silent.
+// French voice) and the audio output (Qt Multimedia) are loaded and started on the first sound asked for, in
+// a thread of their own (sound/backend.h); a machine without an audio device, without the engine's French
+// voice or without the sound module stays silent.
 
 #include <QByteArray>
 #include <QString>
@@ -36,6 +37,10 @@ Speech render(const QString &text);
 
 // The espeak-ng voice the program speaks with.
 inline constexpr const char *VoiceName = "fr";
+
+// The sound module (see sound/backend.h) for tests, whose programs are not beside it; empty: beside the
+// program.
+void setModuleForTests(const QString &path);
 
 // Seam for tests: what would be heard goes to record instead, spoken text as it is and the mistake sound as
 // "<faute>"; no engine and no audio output are started. An empty function brings back the real sound.

@@ -13,6 +13,8 @@
 class TestSound : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { Sound::setModuleForTests(QStringLiteral(FRAPPIN_SOUND_MODULE)); }
+
     void frenchWordIsNotSilence()
     {
         const Sound::Speech speech = Sound::render(QStringLiteral("chat"));
