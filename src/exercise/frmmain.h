@@ -11,7 +11,8 @@
 //   handPlace says and lights the keys, as the guide level allows. A completed word shows Bravo and starts
 //   Timer(0); its tick (Timer_Timer, frmmain_series.cpp) counts the word (Series::wordDone) and either draws
 //   the next one or ends the series: AfficheNote shows the grade and the results (Series::results) go to the
-//   pupil's section of the store (settings/store.h).
+//   pupil's section of the store (settings/store.h). With "Son" on, each of these steps is also heard
+//   (sound/sound.h).
 //
 // This class holds the controls and applies the rules to them. Controls carry their design names as object
 // names, so that tests find them with findChild().
@@ -80,8 +81,12 @@ public:
 
     IntervalTimer *Timer(int index) const { return m_timers.at(static_cast<std::size_t>(index)); }
     const Series &series() const { return m_series; }
-    // The settings dialog abandons the running series: no further word is drawn.
-    void abandonSeries() { m_series.EnCours = 0; }
+    // The settings dialog abandons the running series: no further word is drawn, nothing more is heard.
+    void abandonSeries()
+    {
+        m_series.EnCours = 0;
+        m_soundOn = false;
+    }
 
     // The right hand's place when no series runs, beside "Commencer".
     static inline const QRect RestingRightHand = Scale::twipsRect(7740, 5910, 480, 705);
@@ -142,6 +147,8 @@ private:
     std::array<IntervalTimer *, 3> m_timers{};
     Series m_series;
     int m_seriesWords = 0; // the length of the running or last series, for the stars
+    // "Son" as the teacher set it when the series started: the word, "Bravo !", the grade and mistakes heard.
+    bool m_soundOn = false;
     Keystroke m_keystroke;
     // The entries of the word list that the keyboard can type, the only ones drawn.
     QList<int> m_typable;

@@ -5,6 +5,7 @@
 
 #include "common/intervaltimer.h"
 #include "common/picturebox.h"
+#include "sound/sound.h"
 
 #include "keyboard/keyboardpicture.h"
 
@@ -21,9 +22,12 @@ void frmMain::MonTexte_Change()
         return;
 
     // Select the first wrong character so that the next keystroke replaces it.
-    if (check->wrongFrom)
+    if (check->wrongFrom) {
         MonTexte->setSelection(static_cast<int>(*check->wrongFrom),
                                static_cast<int>(word.size() - *check->wrongFrom));
+        if (m_soundOn)
+            Sound::play(Sound::Effect::Mistake);
+    }
 
     const qsizetype caret =
         MonTexte->hasSelectedText() ? MonTexte->selectionStart() : MonTexte->cursorPosition();
@@ -31,6 +35,8 @@ void frmMain::MonTexte_Change()
 
     if (check->completed) {
         Bravo->show();
+        if (m_soundOn)
+            Sound::say(QStringLiteral("Bravo !"));
         hideGuide();
         Timer(0)->setInterval(PauseMilliseconds);
         Timer(0)->setEnabled(true);

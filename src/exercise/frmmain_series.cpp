@@ -15,6 +15,7 @@
 #include "keyboard/keyboardpicture.h"
 #include "keyboard/keytable.h"
 #include "settings/store.h"
+#include "sound/sound.h"
 #include "words/wordlist.h"
 
 #include <QAccessible>
@@ -78,6 +79,8 @@ void frmMain::Form_Load()
     const QString &entry = v.Phrases[static_cast<std::size_t>(m_typable.value(drawn))];
     MotATaper->setText(shownWord(entry));
     announce(QStringLiteral("Mot à taper : %1").arg(MotATaper->text()));
+    if (m_soundOn && !MotATaper->text().isEmpty())
+        Sound::say(MotATaper->text());
     showGuide(charAt(MotATaper->text(), 1));
     m_series.newWord();
     setWordAreaVisible(true);
@@ -121,6 +124,8 @@ void frmMain::BoutonDepart_Click()
                    GuideLevel::parse(Store::read(Store::Frappin, Store::Demarrage, Store::Niveau, QString())),
                    currentDateTime());
     m_seriesWords = Store::seriesLength();
+    // Only "1" turns the sound on; with it off the speech engine is never started.
+    m_soundOn = Store::read(Store::Frappin, Store::Demarrage, Store::Son, QString()).trimmed() == u"1";
     Form_Load();
     updateStars();
     MonTexte->setFocus();
@@ -175,6 +180,8 @@ QString frmMain::AfficheNote()
     MotATaper->setText(QString::number(m_series.grade()) + QStringLiteral("/20"));
     MonTexte->setText(MotATaper->text());
     announce(QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade()));
+    if (m_soundOn)
+        Sound::say(QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade()));
     return QString::number(m_series.grade());
 }
 

@@ -14,6 +14,7 @@
 #include "keyboard/keyboardpicture.h"
 #include "keyboard/keycaps.h"
 #include "settings/store.h"
+#include "sound/sound.h"
 #include "support/sandbox.h"
 
 #include <QAccessible>
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -286,6 +288,43 @@ private Q_SLOTS:
             QCOMPARE(p.sandbox.messages.size(), 1);
             QCOMPARE(p.typing()->text(), QStringLiteral("20/20"));
         }
+    }
+
+    void soundFollowsTheSeries_data()
+    {
+        QTest::addColumn<QString>("son");
+        QTest::addColumn<QString>("heard"); // in this series | at the start of the next one
+        const QString word = "|Bravo !|chat";
+        QTest::newRow("Oui") << "1"
+                             << "chat|<faute>" + word.repeated(4) + "|Bravo !|Ta note est 19 sur 20|";
+        QTest::newRow("Non") << "0"
+                             << "|chat";
+        QTest::newRow("not 1") << "oui"
+                               << "|chat";
+    }
+    // With "Son" on, the word is read when drawn, "Bravo !" when completed, the grade at the end, and each
+    // mistake is marked. "Son" is read when a series starts: a change counts at the next one, and an
+    // abandoned series is silent.
+    void soundFollowsTheSeries()
+    {
+        QFETCH(QString, son);
+        QFETCH(QString, heard);
+        Program p("chat,,\r\n");
+        Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, "Léa");
+        Store::write(Store::Frappin, Store::Demarrage, Store::Son, son);
+        QStringList got;
+        Sound::setSoundForTests([&](const QString &what) { got.append(what); });
+        const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
+        p.start();
+        Store::write(Store::Frappin, Store::Demarrage, Store::Son, son == "1" ? "0" : "1");
+        p.type("x");
+        for (int word = 1; word <= 5; ++word)
+            p.completeWord();
+        got.append(QString());
+        p.start();
+        p.window->abandonSeries();
+        p.type("x");
+        QCOMPARE(got.join(u'|'), heard);
     }
 
     // "&Nouveau" starts afresh, even during the pause of a completed word, which then never counts.
