@@ -128,6 +128,15 @@ class Session:
         return self.program is not None and self.program.poll() is None
 
     def close(self):
+        if self.program is not None and self.program.poll() is None and self.windows(TITLE):
+            # As a teacher quits: Fichier > Quitter, then "Oui". The program then ends as it always does.
+            self.keys("Escape", "alt+f", "q")
+            try:
+                self.wait_for(lambda: self.windows("Frappin"), "no quit question", timeout=3)
+                self.keys("alt+o")
+                self.program.wait(5)
+            except (Failure, subprocess.TimeoutExpired):
+                pass
         if self.program is not None and self.program.poll() is None:
             self.program.terminate()
             try:

@@ -1,154 +1,94 @@
-// The companion command: naming the pupil writes only the identity keys, bad arguments are refused with a
-// French message and a non-zero status, and results print for one pupil or for all as CSV.
+// frappin-eleve: a bad command line is refused with a French message and writes nothing; naming a pupil
+// writes only the identity; results print for one pupil, or for every pupil as CSV.
 
 #include "eleve/eleve.h"
-#include "settings/store.h"
 #include "support/sandbox.h"
 
-#include <QDir>
 #include <QTest>
-
-namespace {
-
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run eleve(const QStringList &arguments)
-{
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.status = runEleve(arguments, out, err);
-    out.flush();
-    err.flush();
-    return run;
-}
-
-QString photos()
-{
-    return Store::Read(Store::Configuration, Store::SectionFichier, Store::Eleves, "<absent>");
-}
-
-} // namespace
 
 class TestEleve : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void badArgumentsAreRefused_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("message");
-        using Args = QStringList;
-        const Args ab = {"definir", "--prenom", "A", "--nom", "B"};
-        // clang-format off
-        QTest::newRow("nothing") << Args{} << "definir, resultats ou csv";
-        QTest::newRow("unknown command") << Args{"effacer"} << "commande inconnue";
-        QTest::newRow("no family name") << Args{"definir", "--prenom", "Léa"} << "obligatoires";
-        QTest::newRow("blank first name") << Args{"definir", "--prenom", " ", "--nom", "B"} << "obligatoires";
-        QTest::newRow("unknown option") << ab + Args{"--age", "7"} << "option inconnue";
-        QTest::newRow("option without value") << Args{"definir", "--prenom"} << "il manque une valeur";
-        QTest::newRow("teacher's section") << ab + Args{"--eleve", "Démarrage"} << "ne peut pas être";
-        QTest::newRow("slash in pupil name") << ab + Args{"--eleve", "a/b"} << "ne peut pas être";
-        QTest::newRow("missing photo folder") << ab + Args{"--photos", "/nulle/part"} << "n'existe pas";
-        QTest::newRow("no current pupil") << Args{"resultats"} << "aucun élève en cours";
-        QTest::newRow("teacher's settings as results") << Args{"resultats", "Démarrage"} << "pas un élève";
-        QTest::newRow("csv with argument") << Args{"csv", "x"} << "argument en trop";
-        // clang-format on
-    }
-    // A bad command line is refused with status 2 and a French message, and writes nothing.
-    void badArgumentsAreRefused()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, message);
-        Sandbox sandbox;
-        const Run run = eleve(arguments);
-        QCOMPARE(run.status, 2);
-        QVERIFY2(run.err.contains(message), qPrintable(run.err));
-        QVERIFY(run.err.contains("frappin-eleve --help"));
-        QCOMPARE(readSetting(Store::Prenom), QStringLiteral("<absent>"));
-        QCOMPARE(readSetting(Store::Derniere), QStringLiteral("<absent>"));
-        QCOMPARE(photos(), QStringLiteral("<absent>"));
-    }
-
-    // Naming a pupil writes the names, the pupil's section and the photographs' folder, nothing else.
-    void definingAPupilWritesOnlyTheIdentity()
-    {
-        Sandbox sandbox;
-        Store::Write(Store::Frappin, Store::Demarrage, Store::Niveau, "2");
-        Store::Write(Store::Frappin, Store::Demarrage, Store::Fichier, "ce1.mot");
-        Run run =
-            eleve({"definir", "--prenom", " Léa ", "--nom", "Martin", "--photos", sandbox.folder() + "/"});
-        QCOMPARE(run.status, 0);
-        QCOMPARE(readSetting(Store::Prenom), QStringLiteral("Léa"));
-        QCOMPARE(readSetting(Store::Nom), QStringLiteral("Martin"));
-        QCOMPARE(readSetting(Store::Derniere), QStringLiteral("Léa Martin"));
-        QCOMPARE(photos(), sandbox.folder());
-        QVERIFY2(run.out.contains(QDir(sandbox.folder()).filePath("Martin-Léa.bmp")), qPrintable(run.out));
-        QCOMPARE(readSetting(Store::Niveau), QStringLiteral("2"));
-        QCOMPARE(readSetting(Store::Fichier), QStringLiteral("ce1.mot"));
-        QCOMPARE(readSetting(Store::Exercice), QStringLiteral("<absent>"));
-
-        run = eleve({"definir", "--prenom=Tom", "--nom=Roux", "--eleve=CE1 Tom"});
-        QCOMPARE(run.status, 0);
-        QCOMPARE(readSetting(Store::Derniere), QStringLiteral("CE1 Tom"));
-        QCOMPARE(photos(), sandbox.folder());
-    }
-
-    void resultsPrintForOneOrAll_data()
+    void commandsDoWhatTheySay_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
-        QTest::addColumn<int>("lines"); // of the output, or -1 for any number
-        QTest::addColumn<QStringList>("shown");
-        using Args = QStringList;
-        using Shown = QStringList;
+        QTest::addColumn<QString>("output"); // a part of what it prints, or of its message
+        QTest::addColumn<QString>("stored"); // Prenom, Nom, Dernière, Eleves ("<p>": the test's folder)
+        using A = QStringList;
+        const A ab = {"definir", "--prenom", "A", "--nom", "B"};
+        const QString before = "|| Léa |<absent>";
         // clang-format off
-        QTest::newRow("current pupil") << Args{"resultats"} << 0 << 5
-            << Shown{"Note : 16/20\n", "Durée : 5 min 00 s", "Nombre de caractères : 20\n", "Niveau : 1\n"};
-        QTest::newRow("decimal comma") << Args{"resultats", "Zoé"} << 0 << 5
-            << Shown{"Note : 19/20\n", "3 min 36 s"};
-        QTest::newRow("no results") << Args{"resultats", "Tom"} << 1 << 1
-            << Shown{"pas encore de résultats"};
-        QTest::newRow("CSV") << Args{"csv"} << 0 << 4
-            << Shown{"Élève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\n",
-                     "\nLéa;16;0.00347222222222222;5 min 00 s;20;1\n", "\nZoé;19;0,0025;3 min 36 s;;\n",
-                     "\n\"Tom; le grand\";-5;;;;3\n"};
-        QTest::newRow("help") << Args{"--help"} << 0 << -1
-            << Shown{"Utilisation", "frappin-eleve csv"};
-        QTest::newRow("help of a command") << Args{"definir", "--help"} << 0 << -1 << Shown{"Utilisation"};
+        QTest::newRow("nothing")              << A{} << 2 << "definir, resultats, csv ou verifier" << before;
+        QTest::newRow("unknown command")      << A{"effacer"} << 2 << "commande inconnue" << before;
+        QTest::newRow("no family name")       << A{"definir", "--prenom", "Léa"} << 2 << "obligatoires" << before;
+        QTest::newRow("blank first name")     << A{"definir", "--prenom", " ", "--nom", "B"} << 2 << "obligatoires" << before;
+        QTest::newRow("unknown option")       << ab + A{"--age", "7"} << 2 << "option inconnue" << before;
+        QTest::newRow("option without value") << A{"definir", "--prenom"} << 2 << "il manque une valeur" << before;
+        QTest::newRow("teacher's section")    << ab + A{"--eleve", "Démarrage"} << 2 << "ne peut pas être" << before;
+        QTest::newRow("slash in the name")    << ab + A{"--eleve", "a/b"} << 2 << "ne peut pas être" << before;
+        QTest::newRow("missing photo folder") << ab + A{"--photos", "/nulle/part"} << 2 << "n'existe pas" << before;
+        QTest::newRow("blank pupil's name")   << A{"resultats", "  "} << 2 << "aucun élève en cours" << before;
+        QTest::newRow("teacher's settings")   << A{"resultats", "Démarrage"} << 2 << "pas un élève" << before;
+        QTest::newRow("csv with an argument") << A{"csv", "x"} << 2 << "argument en trop" << before;
+        QTest::newRow("definir") << A{"definir", "--prenom", " Léa ", "--nom", "Martin", "--photos", "<p>/"} << 0
+            << "Photo attendue : <p>/Martin-Léa.bmp\n" << "Léa|Martin|Léa Martin|<p>";
+        QTest::newRow("definir, results' name") << A{"definir", "--prenom=Tom", "--nom=Roux", "--eleve=CE1 Tom"} << 0
+            << "(résultats sous « CE1 Tom »)\n" << "Tom|Roux|CE1 Tom|<absent>";
+        QTest::newRow("current pupil") << A{"resultats"} << 0
+            << "Note : 16/20\nDurée : 5 min 00 s (0.00347222222222222 jour)\nNombre de caractères : 20\nNiveau : 1\n" << before;
+        QTest::newRow("decimal comma") << A{"resultats", "Zoé"} << 0 << "Durée : 3 min 36 s (0,0025 jour)\n" << before;
+        QTest::newRow("no results")    << A{"resultats", "Tom"} << 1 << "pas encore de résultats pour « Tom »" << before;
+        QTest::newRow("CSV") << A{"csv"} << 0 << "Élève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\n"
+            "Léa;16;0.00347222222222222;5 min 00 s;20;1\n\"Tom; le grand\";-5;;;;3\nZoé;19;0,0025;3 min 36 s;;\n" << before;
+        QTest::newRow("help")                 << A{"--help"} << 0 << "Utilisation :\n" << before;
+        const A check = {"verifier", "--clavier", FRAPPIN_RESOURCES_DIR "/clavier.dat"};
+        QTest::newRow("list typable") << check + A{"<p>/bons.mot"} << 0 << "Tous les mots peuvent être tapés" << before;
+        QTest::newRow("list not typable") << check + A{"<p>/mauvais.mot"} << 1
+            << "« cœur » : œ → coeur\n« École » : É → Ecole\n2 mots ne peuvent pas être tapés" << before;
+        QTest::newRow("list missing") << check + A{"<p>/aucun.mot"} << 2 << "impossible de lire la liste" << before;
+        QTest::newRow("help of a command") << A{"definir", "--help"} << 0 << "  frappin-eleve csv\n" << before;
         // clang-format on
     }
-    // A pupil's results print in French, and every pupil's as CSV; a pupil without results is told so.
-    void resultsPrintForOneOrAll()
+    // A bad command line gives status 2 and a French message that points at the help; "definir" writes the
+    // names trimmed, the results' name ("Prénom Nom" unless given) and the photographs' folder without its
+    // trailing slash, never the teacher's settings; results print for the current pupil or another, and as
+    // CSV for all (the teacher's section left out); a pupil without results gives status 1.
+    void commandsDoWhatTheySay()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
-        QFETCH(int, lines);
-        QFETCH(QStringList, shown);
+        QFETCH(QString, output);
+        QFETCH(QString, stored);
         Sandbox sandbox;
-        Store::Write(Store::Frappin, Store::Demarrage, Store::Derniere, " Léa ");
-        Store::Write(Store::Frappin, Store::Demarrage, Store::Niveau, "1");
+        QVERIFY(Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, " Léa "));
+        QVERIFY(Store::write(Store::Frappin, Store::Demarrage, Store::Niveau, "1"));
         const QStringList keys = {Store::Note, Store::Duree, Store::NombreCaracteres, Store::Niveau};
-        const QStringList results[] = {{"Léa", "16", "0.00347222222222222", "20", "1"},
-                                       {"Zoé", "19", "0,0025"},
-                                       {"Tom; le grand", "-5", "", "", "3"}};
-        for (const QStringList &pupil : results) {
-            for (int i = 1; i < pupil.size(); ++i) {
-                if (!pupil[i].isEmpty())
-                    Store::Write(Store::Frappin, pupil[0], keys[i - 1], pupil[i]);
-            }
+        for (const QStringList &pupil :
+             {QStringList{"Léa", "16", "0.00347222222222222", "20", "1"},
+              QStringList{"Zoé", "19", "0,0025", "", ""}, QStringList{"Tom; le grand", "-5", "", "", "3"}}) {
+            for (int i = 1; i < pupil.size(); ++i)
+                QVERIFY(pupil[i].isEmpty() || Store::write(Store::Frappin, pupil[0], keys[i - 1], pupil[i]));
         }
-        const Run run = eleve(arguments);
-        QCOMPARE(run.status, status);
-        QCOMPARE((status == 0 ? run.err : run.out), QString());
-        const QString &text = status == 0 ? run.out : run.err;
-        if (lines >= 0)
-            QCOMPARE(text.count(u'\n'), lines);
-        for (const QString &part : shown)
-            QVERIFY2(text.contains(part), qPrintable(text));
+        sandbox.writeFile("bons.mot", QString("Léa,,\nNoël sûr ?,,\n").toUtf8());
+        sandbox.writeFile("mauvais.mot", QString("cœur,,\nchat,,\nÉcole,,\n").toUtf8());
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        QCOMPARE(runEleve(arguments.replaceInStrings("<p>", sandbox.folder()), outStream, errStream), status);
+        outStream.flush();
+        errStream.flush();
+        // "verifier" lists the words it finds on the standard output, for scripts, whatever its status.
+        const bool toOut = status == 0 || (status == 1 && arguments.first() == u"verifier");
+        QVERIFY2((toOut ? out : err).contains(output.replace("<p>", sandbox.folder())),
+                 qPrintable(out + err));
+        QVERIFY((toOut ? err : out).isEmpty() &&
+                (status != 2 || err.endsWith("« frappin-eleve --help » pour l'aide.\n")));
+        QCOMPARE(
+            QStringList({Store::prenom(), Store::nom(), Store::derniere(),
+                         Store::read(Store::Configuration, Store::SectionFichier, Store::Eleves, "<absent>")})
+                .join(u'|'),
+            stored.replace("<p>", sandbox.folder()));
+        QCOMPARE(readSetting(Store::Niveau) + readSetting(Store::Exercice), "1<absent>");
     }
 };
 

@@ -1,0 +1,371 @@
+// The three dialogs: the word-list editor, the settings dialog and the About box.
+
+#include "about/frmapropos.h"
+#include "about/registry.h"
+#include "about/sysinfo.h"
+#include "common/savefile.h"
+#include "common/strings.h"
+#include "common/textfile.h"
+#include "exercise/frmmain.h"
+#include "settings/frmparam.h"
+#include "support/sandbox.h"
+#include "words/frmmots.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+const QString Mots = Store::DefaultWordList;
+const QByteArray TwoWords("chien,,\r\nchat,,\r\n"); // 17 bytes
+
+template <typename T = QPushButton> T *control(const QWidget *window, const char *name)
+{
+    return window->findChild<T *>(QString::fromLatin1(name));
+}
+
+void addWord(frmMots &dialog, const QString &word)
+{
+    control<QLineEdit>(&dialog, "Text1")->setText(word);
+    control(&dialog, "btnAjouter")->click();
+}
+
+// The files the settings dialog lists, then what its lists show, then what the store holds for them.
+QString shownAndStored(const frmParam &dialog)
+{
+    QStringList files, shown, stored;
+    for (int i = 0; i < control<QComboBox>(&dialog, "saisieFichier")->count(); ++i)
+        files.append(control<QComboBox>(&dialog, "saisieFichier")->itemText(i));
+    for (const QString &key : {Store::Niveau, Store::Exercice, Store::Son, Store::Fichier}) {
+        shown.append(control<QComboBox>(&dialog, qPrintable("saisie" + key))->currentText());
+        stored.append(readSetting(key));
+    }
+    return files.join(u'|') + u'/' + shown.join(u'|') + u'/' + stored.join(u'|');
+}
+
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void editorScenarios_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // of "frappin.mot" before; null: no file
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("answers");   // to the questions, in order: y or n
+        QTest::addColumn<QStringList>("shown"); // the words at the end, or "<closed>"
+        QTest::addColumn<QByteArray>("file");   // at the end
+        QTest::addColumn<QString>("told");      // a part of each message, in order, separated by "|"
+        const auto cp = [](const QString &text) { return encodeWindows1252(text).value(); };
+        using B = QByteArray;
+        using L = QStringList;
+        const B two = TwoWords;
+        const L start = {"chat", "chien"}, closed = {"<closed>"};
+        // clang-format off
+        QTest::newRow("French order") << cp("fête,,\r\nzèbre,,\r\nécole,,\r\ndiamant,,\r\nÉté,,\r\nAbricot,,\r\nabricot,,")
+            << L{"save"} << "" << L{"abricot", "Abricot", "diamant", "école", "Été", "fête", "zèbre"}
+            << cp("abricot,,\r\nAbricot,,\r\ndiamant,,\r\nécole,,\r\nÉté,,\r\nfête,,\r\nzèbre,,\r\n") << "";
+        QTest::newRow("comments kept, first field trimmed, no empty word")
+            << cp("# Mes mots\r\n  le chien  ,1,2\r\n\r\n   \r\n,,\r\n , x\r  #x,,\r\n\"un, deux\",,\r\n\tvélo ")
+            << L{"save"} << "" << L{"\tvélo", "\"un", "le chien"}
+            << cp("# Mes mots\r\n  #x,,\r\n\tvélo,,\r\n\"un,,\r\nle chien,,\r\n") << "";
+        QTest::newRow("UTF-8, LF, decomposed, a comment 1252 cannot hold")
+            << QString("# relus ✓\nzèbre,,\ne\u0301cole,,\n").toUtf8() << L{"save"} << "" << L{"école", "zèbre"}
+            << QString("# relus ✓\r\nécole,,\r\nzèbre,,\r\n").toUtf8() << "";
+        QTest::newRow("byte-order mark, emoji") << B("\xEF\xBB\xBF""chat,,\n") << L{"add 🐱", "save"} << ""
+            << L{"🐱", "chat"} << B("\xEF\xBB\xBF") + QString("🐱,,\r\nchat,,\r\n").toUtf8() << "";
+        QTest::newRow("no file: told, created") << B() << L{"save"} << "" << L{} << B("") << "Chemin '<p>/frappin.mot'";
+        QTest::newRow("added trimmed, saved") << two << L{"add   5 € ", "close"} << "y" << closed << B("5 \x80,,\r\nchat,,\r\nchien,,\r\n") << "sauegarder";
+        QTest::newRow("added, not saved")     << two << L{"add Chat", "close"} << "n" << closed << two << "sauegarder";
+        QTest::newRow("Escape does not close") << two << L{"add lapin", "escape"} << "" << L{"chat", "chien", "lapin"} << two << "";
+        QTest::newRow("close box: not saved") << two << L{"add lapin", "closebox"} << "" << closed << two << "";
+        QTest::newRow("already there")        << two << L{"add  chat ", "close"} << "" << closed << two << "";
+        QTest::newRow("only blanks")          << two << L{"add    ", "close"} << "" << closed << two << "";
+        QTest::newRow("emoji refused")        << two << L{"add chat 😀"} << "" << start << two << "« 😀 »";
+        QTest::newRow("comma refused")        << two << L{"add un,deux"} << "" << start << two << "virgule";
+        QTest::newRow("comment mark refused") << two << L{"add #chat"} << "" << start << two << "commentaire";
+        QTest::newRow("deleted, saved")       << two << L{"delete 1", "close"} << "yy" << closed << B("chat,,\r\n") << "supprimer le mot 'chien' ?|sauegarder";
+        QTest::newRow("deletion refused")     << two << L{"delete 1"} << "n" << start << two << "supprimer";
+        QTest::newRow("nothing selected")     << two << L{"delete -1"} << "" << start << two << "";
+        QTest::newRow("failed save keeps the file and the list") << two << L{"add une souris", "full", "close"} << "y"
+            << L{"chat", "chien", "une souris"} << two << "sauegarder|taille permise";
+        QTest::newRow("saved once there is room") << two << L{"add une souris", "full", "close", "room", "close"} << "yy"
+            << closed << B("chat,,\r\nchien,,\r\nune souris,,\r\n") << "sauegarder|n'a pas été modifié|sauegarder";
+        QTest::newRow("two editors lose no word") << two << L{"add taupe", "delete 0", "elsewhere zèbre", "save"} << "y"
+            << L{"chien", "taupe", "zèbre"} << cp("chien,,\r\ntaupe,,\r\nzèbre,,\r\n") << "supprimer|aucun mot n'est perdu";
+        // clang-format on
+    }
+    // The editor shows "frappin.mot" (whatever list the exercises use) in French order and saves it so, after
+    // its comment lines, in the encoding it read. "Fermer" offers to save a changed list; Escape and the
+    // close box never save. A failed save keeps the file and the list; another editor's save is merged.
+    void editorScenarios()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, answers);
+        QFETCH(QStringList, shown);
+        QFETCH(QByteArray, file);
+        QFETCH(QString, told);
+        Sandbox sandbox;
+        if (!content.isNull())
+            sandbox.writeFile(Mots, content);
+        sandbox.writeFile("autre.mot", "loup,,\r\n");
+        QVERIFY(Store::write(Store::Frappin, Store::Demarrage, Store::Fichier, "autre.mot"));
+        for (const QChar answer : answers)
+            sandbox.answers.append(answer == u'y' ? MsgAnswer::Yes : MsgAnswer::No);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit room{};
+        getrlimit(RLIMIT_FSIZE, &room);
+        const rlimit full{16, room.rlim_max};
+        const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &room); });
+        QPointer<frmMots> dialog = new frmMots;
+        const auto close = qScopeGuard([&] { delete dialog; });
+        dialog->show();
+        for (const QString &step : steps) {
+            const QString verb = step.section(u' ', 0, 0), word = step.mid(verb.size() + 1);
+            if (verb == "add") {
+                addWord(*dialog, word);
+            } else if (verb == "delete") {
+                control<QListWidget>(dialog, "List1")->setCurrentRow(word.toInt());
+                control(dialog, "Command1")->click();
+            } else if (verb == "elsewhere") {
+                frmMots other;
+                addWord(other, word);
+                QVERIFY(other.SauveMots());
+            } else if (verb == "full" || verb == "room") {
+                setrlimit(RLIMIT_FSIZE, verb == "full" ? &full : &room);
+            } else if (verb == "save") {
+                QVERIFY(dialog->SauveMots());
+            } else if (verb == "escape") {
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            } else {
+                verb == "closebox" ? void(dialog->close()) : control(dialog, "Command2")->click();
+            }
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QCOMPARE(dialog ? dialog->words() : QStringList{"<closed>"}, shown);
+        QCOMPARE(fileBytes(sandbox.path(Mots)), file);
+        const QStringList parts = told.replace("<p>", sandbox.folder()).split(u'|', Qt::SkipEmptyParts);
+        QCOMPARE(sandbox.messages.size(), parts.size());
+        for (qsizetype i = 0; i < parts.size(); ++i)
+            QVERIFY2(sandbox.messages[i].text.contains(parts[i]), qPrintable(sandbox.messages[i].text));
+    }
+
+    void savingNeverCutsTheList_data()
+    {
+        QTest::addColumn<bool>("folderWritable"); // false: only the list may be written, so in place
+        QTest::addColumn<int>("sizeLimit");       // bytes a file may grow to while saving; 0: none
+        QTest::addColumn<QString>("reason");      // empty: saved
+        // clang-format off
+        QTest::newRow("beside, saved")          << true  << 0  << "";
+        QTest::newRow("in place, saved")        << false << 0  << "";
+        QTest::newRow("beside, size limit")     << true  << 20 << "taille permise";
+        QTest::newRow("in place, size limit")   << false << 20 << "taille permise";
+        QTest::newRow("in place, limit at old") << false << 17 << "taille permise";
+        // clang-format on
+    }
+    // Saving as an ordinary user replaces the list whole, or leaves it byte for byte and tells why.
+    void savingNeverCutsTheList()
+    {
+        QFETCH(bool, folderWritable);
+        QFETCH(int, sizeLimit);
+        QFETCH(QString, reason);
+        Sandbox sandbox;
+        const QByteArray after = TwoWords + "une souris verte,,\r\n";
+        sandbox.writeFile(Mots, TwoWords);
+        const QString path = sandbox.path(Mots);
+        QVERIFY(chmod(QFile::encodeName(path), 0666) == 0);
+        QVERIFY(chmod(QFile::encodeName(sandbox.folder()), folderWritable ? 0777 : 0755) == 0);
+        const int told = asOrdinaryUser([&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{rlim_t(sizeLimit), rlim_t(sizeLimit)};
+            if (sizeLimit > 0 && setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                return 3;
+            const QString why = saveWholeFile(path, after);
+            return why.isEmpty() ? 0 : why.contains(reason) ? 1 : 2;
+        });
+        QCOMPARE(told, reason.isEmpty() ? 0 : 1);
+        QCOMPARE(fileBytes(path), reason.isEmpty() ? after : TwoWords);
+        QCOMPARE(QDir(sandbox.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{Mots});
+    }
+
+    void settingsDialog_data()
+    {
+        QTest::addColumn<QString>("files");  // of the program's folder, separated by "|"
+        QTest::addColumn<QString>("before"); // key=value stored before the opening, separated by "|"
+        QTest::addColumn<QString>("shown");  // shownAndStored()
+        QTest::addColumn<int>("closing");    // a key, or 0 for the close box and 1 for the OK button
+        const QString two = "frappin.mot|autre.mot", sorted = "autre.mot|frappin.mot/";
+        const QString first = "1 - Pas à pas|5 mots|Non|";
+        // clang-format off
+        QTest::newRow("fresh store, OK") << two << "" << sorted + first + "frappin.mot/0|0|0|frappin.mot" << 1;
+        QTest::newRow("stored choices, Enter") << two << "Niveau=2|Exercice=3|Son=1|Fichier=autre.mot"
+            << sorted + "3 - Pas de guide|20 mots|Oui|autre.mot/2|3|1|autre.mot" << int(Qt::Key_Return);
+        QTest::newRow("file in another letter case: first file, Escape") << "frappin.mot|b.mot" << "Fichier=B.mot|Niveau=1"
+            << "b.mot|frappin.mot/2 - Guide limité|5 mots|Non|b.mot/1|0|0|b.mot" << int(Qt::Key_Escape);
+        QTest::newRow("values outside the lists: first item, close box") << two << "Niveau=3|Exercice=1.5|Son=9"
+            << sorted + first + "frappin.mot/0|0|0|frappin.mot" << 0;
+        QTest::newRow("only ordinary .mot files") << ".cachee.mot|notes.txt|liste.mot.bak|GRAND.MOT| a .mot"
+            << "" << " a .mot|GRAND.MOT/" + first + " a .mot/0|0|0| a .mot" << 1;
+        QTest::newRow("no .mot file: none stored") << "clavier.dat" << "" << "/" + first + "/0|0|0|<absent>" << 1;
+        // clang-format on
+    }
+    // Each menu shows one copy of its dialog, without owner or modality; the settings abandon the series,
+    // list the ordinary "*.mot" files, show and store the stored settings or each list's first item, then
+    // store each choice at once; one the store cannot take is told and shows again what the store gives. OK,
+    // Enter and Escape re-arm the start button; the close box does not.
+    void settingsDialog()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, before);
+        QFETCH(QString, shown);
+        QFETCH(int, closing);
+        Sandbox sandbox;
+        for (const QString &name : files.split(u'|'))
+            sandbox.writeFile(name, "chat,,\r\n");
+        QVERIFY(QDir(sandbox.folder()).mkdir("dossier.mot"));
+        for (const QString &pair : before.split(u'|', Qt::SkipEmptyParts))
+            Store::write(Store::Frappin, Store::Demarrage, pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        frmMain window;
+        window.BoutonDepart_Click();
+        for (int i = 0; i < 2; ++i) {
+            window.mnuParam_Click();
+            window.mnuMots_Click();
+            window.mnuApropos_Click();
+        }
+        QCOMPARE(window.series().EnCours, 0);
+        QCOMPARE(topLevels<frmParam>().size() + topLevels<frmMots>().size() + topLevels<frmApropos>().size(),
+                 3);
+        for (const QWidget *shown : QList<const QWidget *>{topLevels<frmParam>()[0], topLevels<frmMots>()[0],
+                                                           topLevels<frmApropos>()[0]})
+            QVERIFY(shown->isVisible() && !shown->isModal() && !shown->parentWidget());
+        QPointer<frmParam> dialog = topLevels<frmParam>().value(0);
+        QComboBox *fichier = control<QComboBox>(dialog, "saisieFichier");
+        QCOMPARE(shownAndStored(*dialog), shown);
+
+        sandbox.messages.clear(); // the start-up's, about missing data files
+        for (QComboBox *list : dialog->findChildren<QComboBox *>()) {
+            const int was = list->currentIndex();
+            QTest::keyClick(list, was == 0 ? Qt::Key_Down : Qt::Key_Up);
+            QVERIFY(list->count() < 2 || list->currentIndex() != was);
+            QCOMPARE(readSetting(list->objectName().mid(6)), list != fichier
+                                                                 ? QString::number(list->currentIndex())
+                                                             : fichier->count() ? list->currentText()
+                                                                                : "<absent>");
+        }
+        const QString ini = TestSupport::configFolder() + "/Frappin.ini";
+        QVERIFY(QFile::rename(ini, ini + ".old") && QDir().mkdir(ini));
+        control<QComboBox>(dialog, "saisieExercice")->setCurrentIndex(3);
+        QVERIFY(QDir().rmdir(ini) && QFile::rename(ini + ".old", ini));
+        // Qt writes a failed write at the next access (see tst_store): let it happen here, not in the next
+        // row.
+        Store::sections(Store::Frappin);
+        QCOMPARE(control<QComboBox>(dialog, "saisieExercice")->currentText(), "5 mots");
+        QCOMPARE(sandbox.messages.size(), 1);
+        QVERIFY(sandbox.messages[0].text.contains("n'a pas pu être enregistré"));
+
+        control(&window, "BoutonDepart")->setEnabled(false);
+        if (closing == 1)
+            control(dialog, "cmdOK")->click();
+        else if (closing == 0)
+            dialog->close();
+        else
+            QTest::keyClick(dialog, Qt::Key(closing));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(dialog.isNull());
+        QCOMPARE(control(&window, "BoutonDepart")->isEnabled(), closing != 0);
+        QCOMPARE(control<QLabel>(&window, "Message")->text() == Texts::Invitation, closing != 0);
+    }
+
+    void aboutBoxStartsTheSystemInformation_data()
+    {
+        QTest::addColumn<QByteArray>(
+            "registry"); // the tool the registry names ("folder:": its folder); null: none
+        QTest::addColumn<QStringList>("onPath"); // programs of the PATH
+        QTest::addColumn<bool>("launchWorks");
+        QTest::addColumn<QString>("tried"); // the programs started, separated by "|"; "$path" is the PATH
+        using B = QByteArray;
+        const QStringList debian = {"kinfocenter", "hardinfo", "gnome-system-monitor"};
+        // clang-format off
+        QTest::newRow("registry: ended by NUL") << B("/opt/infos\0", 11) << debian << true  << "/opt/infos";
+        QTest::newRow("registry: NUL inside")   << B("/opt\0x", 6)       << debian << true  << QString::fromLatin1("/opt\0x", 6);
+        QTest::newRow("registry: it fails")     << B("/opt/infos")       << debian << false << "/opt/infos";
+        QTest::newRow("registry: only a NUL")   << B("\0", 1)            << debian << true  << "";
+        QTest::newRow("registry: size 0")       << B("")                 << debian << true  << "";
+        QTest::newRow("registry: its folder")   << B("folder:$tools")    << debian << true  << "$tools/MSINFO32.EXE";
+        QTest::newRow("registry: no tool there") << B("folder:/nulle/part") << debian << true << "$path/hardinfo";
+        QTest::newRow("PATH: first in order")   << B() << debian << true << "$path/hardinfo";
+        QTest::newRow("PATH: it fails")         << B() << debian << false << "$path/hardinfo";
+        QTest::newRow("PATH: none")             << B() << QStringList{} << true << "";
+        // clang-format on
+    }
+    // The About box, centred over the main window, names the program and its version;
+    // it starts the tool the registry names (the value less a final NUL; size 0 fails), else the first one
+    // found on the PATH, and says so when none starts.
+    void aboutBoxStartsTheSystemInformation()
+    {
+        QFETCH(QByteArray, registry);
+        QFETCH(QStringList, onPath);
+        QFETCH(bool, launchWorks);
+        QFETCH(QString, tried);
+        Sandbox sandbox;
+        Registry::clearForTests();
+        QTemporaryDir tools;
+        QVERIFY(QFile(tools.filePath("MSINFO32.EXE")).open(QIODevice::WriteOnly));
+        const bool folder = registry.startsWith("folder:");
+        if (!registry.isNull())
+            Registry::setValueForTests(
+                Registry::LocalMachine,
+                QString("SOFTWARE\\Microsoft\\Shared Tools") + (folder ? " Location" : "\\MSINFO"),
+                folder ? "MSINFO" : "PATH", Registry::TypeText,
+                folder ? registry.mid(7).replace("$tools", QFile::encodeName(tools.path())) : registry);
+        QTemporaryDir path;
+        for (const QString &name : onPath)
+            QVERIFY(QFile(path.filePath(name)).open(QIODevice::WriteOnly) &&
+                    chmod(QFile::encodeName(path.filePath(name)), 0755) == 0);
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", path.path().toLocal8Bit());
+        QStringList launched;
+        setLauncherForTests([&](const QString &program) {
+            launched.append(program);
+            return launchWorks;
+        });
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", savedPath);
+            setLauncherForTests({});
+        });
+        QWidget main;
+        main.setGeometry(100, 50, 701, 403);
+        QPointer<frmApropos> box = new frmApropos(&main);
+        box->show();
+        QVERIFY((box->frameGeometry().center() - main.frameGeometry().center()).manhattanLength() <= 2);
+        QCOMPARE(box->windowTitle() + u'|' + control<QLabel>(box, "lblTitle")->text() + u'|' +
+                     control<QLabel>(box, "lblDescription")->text().section(u'\n', 0, 2),
+                 Texts::ApplicationTitle +
+                     "|Divod Ivodedod - Frappin v1.0.0|Progrmmes d 'aide pédagogique pour "
+                     "Divod ivodedod.\n\nÉcole des Tilleuls");
+        control(box, "cmdSysInfo")->click();
+        QCOMPARE(launched.join(u'|'), tried.replace("$path", path.path()).replace("$tools", tools.path()));
+        const MessageRequest notAvailable{"Les informations systèmes ne sont pas disponible actuellement!",
+                                          Texts::ApplicationTitle};
+        QCOMPARE(sandbox.messages,
+                 QList<MessageRequest>(launched.isEmpty() || !launchWorks ? 1 : 0, notAvailable));
+        QTest::keyClick(box, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(box.isNull());
+    }
+};
+
+FRAPPIN_TEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
