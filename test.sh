@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
-frappin_install_packages
+frappin_install_packages packages.txt packages-test.txt
 
 if [[ "${1:-}" == "--fuzz" ]]; then
     exec fuzz/run.sh "${FUZZ_SECONDS:-30}"

@@ -1,28 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in scripts/packages.txt that are missing.
-# Sourced by run.sh and test.sh; uses apt-get as root, or through sudo.
+# Installs the missing Debian packages of the lists named (files of scripts/, one package a line):
+#   frappin_install_packages packages.txt                    to build and run Frappin (run.sh, package.sh)
+#   frappin_install_packages packages.txt packages-test.txt  to test it too (test.sh); the same with no list
+# Sourced by the scripts; uses apt-get as root, or through sudo.
 set -euo pipefail
 
 frappin_install_packages() {
-    local list
-    list="$(dirname "${BASH_SOURCE[0]}")/packages.txt"
+    local dir
+    dir="$(dirname "${BASH_SOURCE[0]}")"
+    local lists=("$@")
+    ((${#lists[@]} > 0)) || lists=(packages.txt packages-test.txt)
     local missing=()
-    local pkg
-    while read -r pkg; do
-        [[ -z "$pkg" || "$pkg" == \#* ]] && continue
-        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
-            missing+=("$pkg")
-        fi
-    done <"$list"
+    local list pkg
+    for list in "${lists[@]}"; do
+        while read -r pkg; do
+            [[ -z "$pkg" || "$pkg" == \#* ]] && continue
+            if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+                missing+=("$pkg")
+            fi
+        done <"$dir/$list"
+    done
     ((${#missing[@]} == 0)) && return 0
 
-    echo "Installing missing packages: ${missing[*]}"
+    echo "Installation des paquets manquants : ${missing[*]}"
     local sudo=()
     if [[ $(id -u) -ne 0 ]]; then
         if command -v sudo >/dev/null; then
             sudo=(sudo)
         else
-            echo "Missing packages (${missing[*]}) and no root rights to install them." >&2
+            echo "Il manque des paquets (${missing[*]}) et il faut être root pour les installer." >&2
             return 1
         fi
     fi

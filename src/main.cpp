@@ -15,6 +15,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("frappin"));
     QApplication::setApplicationName(QStringLiteral("Frappin"));
+    // The menu entry's name: the Wayland application id, which docks match to the entry. On X11 they match
+    // the window class, which Qt takes from the application name; the entry's StartupWMClass says it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.frappin.frappin"));
 
     // Standard buttons and context menus in French.
     QTranslator qtTranslations;

@@ -191,8 +191,15 @@ def test_series_of_five_words(s):
     s.set("Fichier", "chat.mot")
     check(s.eleve("definir", "--prenom", "Léa", "--nom", "Martin").returncode == 0, "frappin-eleve definir")
     s.start()
-    s.wait_window(TITLE)
+    window = s.wait_window(TITLE)
     s.screenshot("start")
+    # A dock on X11 shows the window under the menu entry whose StartupWMClass is the window's class.
+    wm_class = subprocess.run(["xprop", "-id", window, "WM_CLASS"], env=s.env, capture_output=True,
+                              text=True).stdout.split('"')
+    with open(os.path.join(PREFIX, "share", "applications", "org.frappin.frappin.desktop"), encoding="utf-8") as f:
+        entry = f.read().splitlines()
+    check(len(wm_class) == 5 and f"StartupWMClass={wm_class[3]}" in entry,
+          f"window class {wm_class} not the menu entry's StartupWMClass")
     s.type_series(["chat"] * 5, mistake_in_first=True)
     s.screenshot("grade")
     check(s.result("Léa Martin", "Note") == "19/20", f"grade {s.result('Léa Martin', 'Note')}")
