@@ -101,6 +101,8 @@ private:
     void reloadWordList();
     // The end of a series, after the pause of its last word.
     void endSeries();
+    // Appends the series to the history; a failure keeps it for the next start.
+    void appendToHistory();
     void setWordAreaVisible(bool visible);
 
     // Controls (see the layout of the window for each).
@@ -120,6 +122,8 @@ private:
     QPushButton *BoutonDepart = nullptr;
     std::array<IntervalTimer *, 3> m_timers{};
     Series m_series;
+    // A history that cannot be written is told once while the program runs.
+    bool m_historyFailureTold = false;
     Keystroke m_keystroke;
     // The entries of the word list that the keyboard can type, the only ones drawn.
     QList<int> m_typable;

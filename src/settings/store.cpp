@@ -3,6 +3,8 @@
 #include "common/text.h"
 #include "common/textfile.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QSettings>
 
@@ -250,7 +252,13 @@ bool write(const QString &application, const QString &section, const QString &ke
     QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
     settings.setValue(settingsKey(section, key), value);
     settings.sync();
-    return settings.status() == QSettings::NoError;
+    if (settings.status() != QSettings::NoError)
+        return false;
+    // Grades of children are personal data: the file and its folder are for their owner only.
+    QFile::setPermissions(settings.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::setPermissions(QFileInfo(settings.fileName()).absolutePath(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return true;
 }
 
 QStringList sections(const QString &application)

@@ -113,9 +113,9 @@ private Q_SLOTS:
         QTest::newRow("no results") << Args{"resultats", "Tom"} << 1 << 1
             << Shown{"pas encore de résultats"};
         QTest::newRow("CSV") << Args{"csv"} << 0 << 4
-            << Shown{"Élève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\n",
-                     "\nLéa;16;0.00347222222222222;5 min 00 s;20;1\n", "\nZoé;19;0,0025;3 min 36 s;;\n",
-                     "\n\"Tom; le grand\";-5;;;;3\n"};
+            << Shown{"\uFEFFÉlève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\r\n",
+                     "\nLéa;16;0,00347222222222222;5 min 00 s;20;1\r\n", "\nZoé;19;0,0025;3 min 36 s;;\r\n",
+                     "\n\"Tom; le grand\";-5;;;;3\r\n"};
         QTest::newRow("help") << Args{"--help"} << 0 << -1
             << Shown{"Utilisation", "frappin-eleve csv"};
         QTest::newRow("help of a command") << Args{"definir", "--help"} << 0 << -1 << Shown{"Utilisation"};
