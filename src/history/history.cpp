@@ -332,8 +332,10 @@ QList<Record> records(const QString &pupil, QString *error)
         QStringLiteral("SELECT s.id, e.nom, s.debut, s.duree, s.note, s.caracteres, s.fautes, s.niveau,"
                        " s.liste FROM serie s JOIN eleve e ON e.id = s.eleve"
                        " WHERE ? = '' OR e.nom = ? ORDER BY s.debut, s.id"));
-    query.addBindValue(pupil);
-    query.addBindValue(pupil);
+    // A null text binds as NULL, which equals nothing.
+    const QString name = pupil.isEmpty() ? QStringLiteral("") : pupil;
+    query.addBindValue(name);
+    query.addBindValue(name);
     QList<Record> found;
     QMap<qint64, qsizetype> byId;
     if (!query.exec()) {
