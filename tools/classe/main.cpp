@@ -14,7 +14,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("frappin"));
     QApplication::setApplicationName(QStringLiteral("frappin-classe"));
     QApplication::setDesktopFileName(QStringLiteral("org.frappin.classe"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icone.svg")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/classe.svg")));
     QTranslator qtTranslations;
     if (qtTranslations.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
