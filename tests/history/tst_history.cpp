@@ -2,6 +2,7 @@
 // written never holds the series up and its records wait for the next start; the CSV files; the pupil named
 // by the companions; the heat map's keys.
 
+#include "classe/classwindow.h"
 #include "common/platform.h"
 #include "exercise/frmmain.h"
 #include "history/csv.h"
@@ -18,7 +19,9 @@
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -150,18 +153,74 @@ private Q_SLOTS:
         QCOMPARE(Csv::parse(written), expected);
     }
 
-    // What the companions write is what Frappin reads; a name the store cannot take is refused.
-    void identityIsReadByTheProgram()
+    // The child's click names the pupil as Frappin reads it; a name the store cannot take is refused.
+    void pickerNamesThePupilForTheProgram()
     {
         Sandbox sandbox;
-        QVERIFY(Identity::write({" Léa ", "Martin ", ""}));
+        QCOMPARE(ClassList::save({{"CE1 Léa", "Léa", "Martin"}, {"Zoé Petit", "Zoé", "Petit"}}), QString());
+        ClassWindow window;
+        window.findChild<QTabWidget *>()->setCurrentIndex(1);
+        auto *face = window.findChild<QToolButton *>("visage-CE1 Léa");
+        QVERIFY(face);
+        face->click();
         QCOMPARE(QStringList({Store::prenom(), Store::nom(), Store::derniere()}),
-                 QStringList({"Léa", "Martin", "Léa Martin"}));
-        QVERIFY(Identity::write({"Zoé", "Petit", "CE1 Zoé"}));
-        QCOMPARE(Store::derniere(), QStringLiteral("CE1 Zoé"));
+                 QStringList({"Léa", "Martin", "CE1 Léa"}));
+        // No Frappin beside the tests: told, never a silent nothing.
+        QCOMPARE(sandbox.messages.size(), 1);
+        QVERIFY(sandbox.messages.first().text.contains("Frappin n'a pas pu être lancé"));
         QVERIFY(!Identity::write({"Tom", "", ""}));
         QVERIFY(!Identity::write({"Tom", "B", "Démarrage"}));
-        QCOMPARE(Store::derniere(), QStringLiteral("CE1 Zoé"));
+        QCOMPARE(Store::derniere(), QStringLiteral("CE1 Léa"));
+    }
+
+    void classListIsImported_data()
+    {
+        QTest::addColumn<bool>("header");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("header skipped") << true << QStringList{"Léa MARTIN", "Zoé N'DIAYE"};
+        QTest::newRow("no header") << false << QStringList{"Prénom Nom", "Léa MARTIN", "Zoé N'DIAYE"};
+    }
+    // The chosen columns, rows without both names, pupils already there and doubles left out; kept as saved.
+    void classListIsImported()
+    {
+        QFETCH(bool, header);
+        QFETCH(QStringList, names);
+        Sandbox sandbox;
+        const QList<QStringList> rows = Csv::parse(
+            "Classe;Nom;Prénom\nCE1;MARTIN;Léa\nCE1;;Tom\nCE1;N'DIAYE;Zoé\nCE1;MARTIN;Léa\nCE1;DUBOIS;Hugo");
+        const QList<ClassPupil> pupils =
+            ClassList::import(rows, 2, 1, header, {{"Hugo DUBOIS", "Hugo", "DUBOIS"}});
+        QStringList found;
+        for (const ClassPupil &pupil : pupils)
+            found.append(pupil.eleve);
+        QCOMPARE(found, names);
+        QCOMPARE(ClassList::save(pupils), QString());
+        QCOMPARE(ClassList::load(), pupils);
+        QCOMPARE(QFile::permissions(ClassList::path()) & 0x0077, QFileDevice::Permissions());
+    }
+
+    void classTableSumsUpTheHistory_data()
+    {
+        QTest::addColumn<QList<int>>("grades");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("none") << QList<int>{} << QStringList{"Léa", "0", "", "", ""};
+        QTest::newRow("one") << QList<int>{12} << QStringList{"Léa", "1", "12", "12", ""};
+        QTest::newRow("up by one") << QList<int>{12, 13}
+                                   << QStringList{"Léa", "2", "13", "12,5", "en progrès"};
+        QTest::newRow("last five against the five before")
+            << QList<int>{2, 15, 15, 15, 15, 15, 14, 14, 14, 14, 14}
+            << QStringList{"Léa", "11", "14", "14", "en baisse"};
+        QTest::newRow("stable") << QList<int>{15, 14, 16, 15, 15, 15}
+                                << QStringList{"Léa", "6", "15", "15", "stable"};
+    }
+    void classTableSumsUpTheHistory()
+    {
+        QFETCH(QList<int>, grades);
+        QFETCH(QStringList, fields);
+        QList<History::Record> records;
+        for (int grade : grades)
+            records.append({"Léa", {}, 60, grade, 20, 0, 1, "frappin.mot", {}});
+        QCOMPARE(ClassList::tableFields(ClassList::summarise("Léa", records)), fields);
     }
 
     // Mistakes land on the keys that type the characters, as the hand guide finds them.

@@ -45,6 +45,7 @@ Sandbox::Sandbox()
 {
     QDir(TestSupport::configFolder()).removeRecursively();
     QDir(History::folder()).removeRecursively();
+    QFile::remove(History::folder()); // a test may put a file in its way
     setProgramFolderForTests(m_folder.path());
     setClockForTests({});
     setRandomForTests({});
