@@ -227,7 +227,8 @@ int historique(const QStringList &args, QTextStream &out, QTextStream &err)
         << ")\n";
     for (const History::Record &record : records) {
         const QStringList fields = History::csvFields(record);
-        out << fields[0] << "  note " << record.grade << "/20  " << fields[2] << " s  " << record.characters
+        out << fields[0] << "  note " << record.grade << "/20  "
+            << durationText(QString::number(record.seconds / 86400, 'g', 15)) << "  " << record.characters
             << " caractères  " << record.mistakes << (record.mistakes == 1 ? " faute  " : " fautes  ")
             << fields[6] << " car./min  niveau " << record.level << "  " << record.wordList << "\n";
     }
