@@ -436,6 +436,7 @@ QWidget *ClassWindow::makePickerTab()
     m_facesHolder = new QWidget;
     m_faces = new QGridLayout(m_facesHolder);
     m_faces->setSpacing(16);
+    m_faces->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     scroll->setWidget(m_facesHolder);
     layout->addWidget(scroll, 1);
     m_pickerStatus = new QLabel(page);
@@ -645,6 +646,9 @@ void ClassWindow::showPupil(const QString &eleve)
         const QDateTime first = m_shownRecords.first().start.toLocalTime();
         const QDateTime last = m_shownRecords.last().start.toLocalTime();
         time->setRange(first.addSecs(-3600), std::max(last, first.addDays(1)).addSecs(3600));
+        // Series of a day or two are told apart by their hour.
+        if (first.daysTo(last) < 3)
+            time->setFormat(QStringLiteral("dd/MM HH:mm"));
     }
     auto *gradeAxis = new QValueAxis;
     gradeAxis->setRange(std::min(0,
@@ -661,6 +665,7 @@ void ClassWindow::showPupil(const QString &eleve)
     speedAxis->setRange(0, std::ceil(fastest / 10) * 10);
     speedAxis->setTitleText(QStringLiteral("Caractères par minute"));
     speedAxis->setLabelFormat(QStringLiteral("%.0f"));
+    speedAxis->applyNiceNumbers();
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(gradeAxis, Qt::AlignLeft);
     chart->addAxis(speedAxis, Qt::AlignRight);
