@@ -239,10 +239,28 @@ QString keepPending(const QList<History::Record> &records)
     return error;
 }
 
+// SQLite's reasons, in English, said in French for the teacher; others as they are.
+QString inFrench(const QString &reason)
+{
+    const QString lower = reason.toLower();
+    if (lower.contains(QLatin1StringView("not a database")) || lower.contains(QLatin1StringView("malformed")))
+        return QStringLiteral("le fichier est abîmé");
+    if (lower.contains(QLatin1StringView("locked")) || lower.contains(QLatin1StringView("busy")))
+        return QStringLiteral("il est bloqué par un autre programme");
+    if (lower.contains(QLatin1StringView("readonly")) || lower.contains(QLatin1StringView("read-only")))
+        return QStringLiteral("il est en lecture seule");
+    if (lower.contains(QLatin1StringView("disk is full")) ||
+        lower.contains(QLatin1StringView("database or disk is full")))
+        return QStringLiteral("le disque est plein");
+    if (lower.contains(QLatin1StringView("unable to open")))
+        return QStringLiteral("il ne peut pas être ouvert");
+    return reason;
+}
+
 QString told(const QString &reason)
 {
     return QStringLiteral("L'historique des séries (%1) ne peut pas être écrit : %2.")
-        .arg(QDir::toNativeSeparators(History::databasePath()), reason);
+        .arg(QDir::toNativeSeparators(History::databasePath()), inFrench(reason));
 }
 
 } // namespace

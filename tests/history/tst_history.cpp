@@ -93,6 +93,8 @@ private Q_SLOTS:
                 QCOMPARE(readSetting(Store::Note, "Léa"), QStringLiteral("19"));
             }
             QCOMPARE(sandbox.messages.size(), fault.isEmpty() ? 0 : 1);
+            if (fault == "corrupt" || fault == "locked")
+                QVERIFY(sandbox.messages.first().text.contains(fault == "corrupt" ? "abîmé" : "bloqué"));
             QCOMPARE(History::pending().size(), fault.isEmpty() || fault == "no folder" ? 0 : 2);
         }
         locker.close();

@@ -7,6 +7,7 @@
 #include "common/intervaltimer.h"
 #include "common/values.h"
 #include "exercise/frmmain.h"
+#include "history/history.h"
 #include "settings/store.h"
 #include "support/sandbox.h"
 
@@ -58,9 +59,9 @@ void MemcheckSession::sessionFromStartToClose()
     Sandbox sandbox;
     sandbox.copyShippedFile(QStringLiteral("frappin.mot"));
     sandbox.copyShippedFile(QStringLiteral("clavier.dat"));
-    Store::Write(Store::Frappin, Store::Demarrage, Store::Prenom, QStringLiteral("Zoé"));
-    Store::Write(Store::Frappin, Store::Demarrage, Store::Nom, QStringLiteral("Martin"));
-    Store::Write(Store::Frappin, Store::Demarrage, Store::Derniere, QStringLiteral("Zoé Martin"));
+    Store::write(Store::Frappin, Store::Demarrage, Store::Prenom, QStringLiteral("Zoé"));
+    Store::write(Store::Frappin, Store::Demarrage, Store::Nom, QStringLiteral("Martin"));
+    Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, QStringLiteral("Zoé Martin"));
     QImage photo(40, 50, QImage::Format_RGB32);
     photo.fill(Qt::darkCyan);
     QVERIFY(photo.save(sandbox.path(QStringLiteral("Martin-Zoé.bmp")), "BMP"));
@@ -91,8 +92,9 @@ void MemcheckSession::sessionFromStartToClose()
         QApplication::processEvents();
         window->Timer_Timer(0);
     }
-    QVERIFY(values().FautesSerie >= 5);
-    QCOMPARE(Store::Read(Store::Frappin, QStringLiteral("Zoé Martin"), Store::NombreCaracteres, QString())
+    QVERIFY(window->series().FautesSerie >= 5);
+    QCOMPARE(History::records(QStringLiteral("Zoé Martin")).size(), 1);
+    QCOMPARE(Store::read(Store::Frappin, QStringLiteral("Zoé Martin"), Store::NombreCaracteres, QString())
                  .isEmpty(),
              false);
     QVERIFY(window->findChild<QPushButton *>(QStringLiteral("BoutonDepart"))->isEnabled());
@@ -115,7 +117,7 @@ void MemcheckSession::sessionFromStartToClose()
     auto *length = settings->findChild<QComboBox *>(QStringLiteral("saisieExercice"));
     QVERIFY(length);
     length->setCurrentIndex(3);
-    QCOMPARE(Store::Read(Store::Frappin, Store::Demarrage, Store::Exercice, QString()), QStringLiteral("3"));
+    QCOMPARE(Store::read(Store::Frappin, Store::Demarrage, Store::Exercice, QString()), QStringLiteral("3"));
     settings->close();
 
     window->close();
