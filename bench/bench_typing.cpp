@@ -46,7 +46,7 @@ void BenchTyping::typedChange()
         changes += static_cast<int>(word.size()) + 1;
     }
     QVERIFY(changes > 0);
-    QVERIFY(values().FautesMot > 0);
+    QVERIFY(window.series().FautesMot > 0);
 }
 
 FRAPPIN_TEST_MAIN(BenchTyping)
