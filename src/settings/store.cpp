@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "common/textfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -250,14 +251,17 @@ QString read(const QString &application, const QString &section, const QString &
 bool write(const QString &application, const QString &section, const QString &key, const QString &value)
 {
     QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
+    // Grades of children are personal data: the folder and the file are for their owner only. The folder is
+    // closed before the file is first written, so that no other account ever reads it.
+    const QString folder = QFileInfo(settings.fileName()).absolutePath();
+    if (QDir().mkpath(folder))
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     settings.setValue(settingsKey(section, key), value);
     settings.sync();
     if (settings.status() != QSettings::NoError)
         return false;
-    // Grades of children are personal data: the file and its folder are for their owner only.
     QFile::setPermissions(settings.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QFile::setPermissions(QFileInfo(settings.fileName()).absolutePath(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return true;
 }
 
