@@ -127,6 +127,34 @@ private Q_SLOTS:
                  QStringList({"Léa", "60", "19", "20", "1", "20", "1"}));
     }
 
+    // A database its user may only read: told in French, the record kept beside it.
+    void readOnlyDatabaseKeepsTheRecord()
+    {
+        Sandbox sandbox;
+        const History::Record record{"Léa",
+                                     QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC),
+                                     60,
+                                     19,
+                                     20,
+                                     1,
+                                     1,
+                                     "frappin.mot",
+                                     Faults{{"c", 1}}};
+        QCOMPARE(History::append(record), QString());
+        const auto open = QFileDevice::Permissions(0x7777);
+        for (QString folder = History::folder(); folder != QDir::tempPath();
+             folder = QFileInfo(folder).path())
+            QFile::setPermissions(
+                folder, QFileInfo(folder).fileName() == "frappin" ? open : QFileDevice::Permissions(0x5555));
+        QFile::setPermissions(History::databasePath(), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+        const int told = asOrdinaryUser([&record] {
+            return History::append(record).contains("en lecture seule") && History::pending().size() == 1 ? 0
+                                                                                                          : 1;
+        });
+        QCOMPARE(told, 0);
+        QCOMPARE(History::pending(), QList<History::Record>{record});
+    }
+
     void csvIsReadAsSchoolsWriteIt_data()
     {
         QTest::addColumn<QByteArray>("bytes");
