@@ -41,6 +41,8 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include <csignal>
+
 namespace {
 
 const QString Title = QStringLiteral("Frappin - La classe");
@@ -220,7 +222,12 @@ QString ClassWindow::choosePupil(const ClassPupil &pupil)
         return QStringLiteral(
             "Le réglage de l'élève n'a pas pu être écrit (fichier des réglages de Frappin).");
     const QString program = frappinProgram();
-    if (!QProcess::startDetached(program, {}, QFileInfo(program).absolutePath()))
+    // Only the process this window started, and only while it is still that program.
+    if (m_frappinPid > 0 && QFileInfo(QStringLiteral("/proc/%1/exe").arg(m_frappinPid)).canonicalFilePath() ==
+                                QFileInfo(program).canonicalFilePath())
+        ::kill(static_cast<pid_t>(m_frappinPid), SIGTERM);
+    m_frappinPid = 0;
+    if (!QProcess::startDetached(program, {}, QFileInfo(program).absolutePath(), &m_frappinPid))
         return QStringLiteral("Frappin n'a pas pu être lancé (%1).").arg(QDir::toNativeSeparators(program));
     return QString();
 }

@@ -61,4 +61,7 @@ private:
     HeatMapView *m_heatMap = nullptr;
     QString m_shownPupil;
     QList<History::Record> m_shownRecords;
+    // The Frappin started for the last pupil picked, closed when another pupil is picked: its series would
+    // otherwise be stored under the new pupil's name.
+    qint64 m_frappinPid = 0;
 };
