@@ -121,6 +121,8 @@ private:
     void reloadWordList();
     // The end of a series, after the pause of its last word.
     void endSeries();
+    // Appends the series to the history; a failure keeps it for the next start.
+    void appendToHistory();
     void setWordAreaVisible(bool visible);
     // One star per word of the series, filled for each word done (the word in its pause included).
     void updateStars();
@@ -149,6 +151,8 @@ private:
     int m_seriesWords = 0; // the length of the running or last series, for the stars
     // "Son" as the teacher set it when the series started: the word, "Bravo !", the grade and mistakes heard.
     bool m_soundOn = false;
+    // A history that cannot be written is told once while the program runs.
+    bool m_historyFailureTold = false;
     Keystroke m_keystroke;
     // The entries of the word list that the keyboard can type, the only ones drawn.
     QList<int> m_typable;

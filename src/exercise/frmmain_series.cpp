@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "common/values.h"
 #include "exercise/clientarea.h"
+#include "history/history.h"
 #include "keyboard/expandword.h"
 #include "keyboard/keyboardpicture.h"
 #include "keyboard/keytable.h"
@@ -40,6 +41,8 @@ QString shownWord(const QString &entry)
 void frmMain::Form_Initialize()
 {
     seedRandom();
+    // The series kept while the history could not be written; a failure again is told at the end of a series.
+    History::writePending();
     ChargePhrases();
     ChargeIndications();
     findTypableWords();
@@ -171,6 +174,33 @@ void frmMain::endSeries()
         showMessage(QStringLiteral("Les résultats de cette série n'ont pas pu être enregistrés.\r"
                                    "Le fichier des réglages de Frappin ne peut pas être écrit."),
                     Texts::ApplicationTitle, MsgButtons::Ok, MsgIcon::Exclamation, this);
+    appendToHistory();
+}
+
+void frmMain::appendToHistory()
+{
+    // The pupil as named now, as for the results just stored.
+    const QString pupil = trimBlanks(Store::derniere());
+    if (pupil.isEmpty())
+        return;
+    History::Record record;
+    record.pupil = pupil;
+    record.start = m_series.HeureDebut;
+    record.seconds = m_series.DureeSerie * 86400;
+    record.grade = static_cast<int>(m_series.grade());
+    record.characters = m_series.NbCaracteres;
+    record.mistakes = m_series.FautesSerie;
+    record.level = m_series.NiveauGuide.forResults().toInt();
+    record.wordList = Store::read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
+    record.mistakesByCharacter = m_series.FautesParCaractere;
+    const QString error = History::append(record);
+    if (error.isEmpty() || m_historyFailureTold)
+        return;
+    m_historyFailureTold = true;
+    showMessage(error +
+                    QStringLiteral("\rLa note est bien enregistrée. Cette série est gardée et sera ajoutée "
+                                   "à l'historique au prochain démarrage de Frappin."),
+                Texts::ApplicationTitle, MsgButtons::Ok, MsgIcon::Exclamation, this);
 }
 
 QString frmMain::AfficheNote()

@@ -36,6 +36,7 @@ void Series::start(int length, GuideLevel level, const QDateTime &now)
     FautesMot = 0;
     FautesSerie = 0;
     NbCaracteres = 0;
+    FautesParCaractere.clear();
     MotsRestants = length;
     NiveauGuide = level;
     HeureDebut = now;
@@ -47,8 +48,11 @@ std::optional<TypedCheck> Series::check(QStringView typed, QStringView word)
         return std::nullopt;
     TypedCheck found;
     found.wrongFrom = firstWrongOffset(typed, word);
-    if (found.wrongFrom)
+    if (found.wrongFrom) {
         ++FautesMot;
+        if (*found.wrongFrom < word.size())
+            ++FautesParCaractere[word.sliced(*found.wrongFrom, 1).toString()];
+    }
     found.completed = !typed.isEmpty() && typed == word;
     if (found.completed)
         FautesSerie += FautesMot;

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QMap>
 #include <QString>
 #include <QStringView>
 
@@ -61,4 +62,7 @@ public:
     GuideLevel NiveauGuide;  // the teacher's level when the series started
     QDateTime HeureDebut;    // start of the series
     double DureeSerie = 0;   // time the last series took, in days
+    // Mistakes over the series by the character that was expected; a character typed past the end of the
+    // word expected none and is counted in FautesSerie only.
+    QMap<QString, int> FautesParCaractere;
 };

@@ -3,6 +3,9 @@
 #include "common/text.h"
 #include "common/textfile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QSettings>
 
@@ -248,9 +251,18 @@ QString read(const QString &application, const QString &section, const QString &
 bool write(const QString &application, const QString &section, const QString &key, const QString &value)
 {
     QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
+    // Grades of children are personal data: the folder and the file are for their owner only. The folder is
+    // closed before the file is first written, so that no other account ever reads it.
+    const QString folder = QFileInfo(settings.fileName()).absolutePath();
+    if (QDir().mkpath(folder))
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     settings.setValue(settingsKey(section, key), value);
     settings.sync();
-    return settings.status() == QSettings::NoError;
+    if (settings.status() != QSettings::NoError)
+        return false;
+    QFile::setPermissions(settings.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return true;
 }
 
 QStringList sections(const QString &application)

@@ -43,6 +43,7 @@ class Session:
         self.env = dict(os.environ)
         self.env.update(
             XDG_CONFIG_HOME=os.path.join(self.tmp, "config"),
+            XDG_DATA_HOME=os.path.join(self.tmp, "data"),
             XDG_RUNTIME_DIR=self.tmp,
             LANG="C.UTF-8",
             LC_ALL="C.UTF-8",
@@ -295,6 +296,44 @@ def test_missing_data_files(s):
     s.screenshot("usable")
     check(s.alive(), "the program is still running")
     check(not s.windows("Fichier des mots") and not s.windows("Fichier du clavier"), "the messages are closed")
+
+
+def test_picker_starts_frappin(s):
+    """The child clicks their face in frappin-classe; Frappin starts for them; the series is in the history."""
+    s.write_data("chat.mot", "chat,,\r\n")
+    s.set("Fichier", "chat.mot")
+    data = os.path.join(s.env["XDG_DATA_HOME"], "frappin")
+    os.makedirs(data)
+    with open(os.path.join(data, "classe.csv"), "w", encoding="utf-8-sig") as f:
+        f.write("Élève;Prénom;Nom\r\nLéa Martin;Léa;Martin\r\nTom Petit;Tom;Petit\r\n")
+    s.program = subprocess.Popen([os.path.join(s.appdir, "frappin-classe")], env=s.env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    classe = s.wait_window("Frappin - La classe")
+    subprocess.run(["xdotool", "windowmove", "--sync", classe, "0", "0"], env=s.env, capture_output=True)
+    subprocess.run(["xdotool", "mousemove", "132", "13", "click", "1"], env=s.env, check=True)  # À qui le tour ?
+    time.sleep(1)
+    s.screenshot("picker")
+    subprocess.run(["xdotool", "mousemove", "110", "190", "click", "1"], env=s.env, check=True)  # the first face
+    frappin = s.wait_window(TITLE, timeout=15)
+    pid = subprocess.run(["xdotool", "getwindowpid", frappin], env=s.env, capture_output=True, text=True).stdout
+    check(pid.strip().isdigit(), "Frappin's process")
+    try:
+        stored = s.settings()["Démarrage"]
+        check((stored["Prenom"], stored["Nom"], stored["Dernière"]) == ("Léa", "Martin", "Léa Martin"),
+              f"identity {dict(stored)}")
+        s.type_series(["chat"] * 5, mistake_in_first=True)
+        s.screenshot("grade")
+        check(s.result("Léa Martin", "Note") == "19/20", "grade in the store")
+        history = s.eleve("historique", "Léa Martin", "--csv").stdout.splitlines()
+        check(len(history) == 2 and ";Léa Martin;" in history[1] and history[1].split(";")[3] == "19",
+              f"history {history}")
+        check(history[1].split(";")[9] == "a 1", f"mistakes by character {history[1]}")
+    finally:
+        os.kill(int(pid), 15)
+    s.wait_window("Frappin - La classe")
+    subprocess.run(["xdotool", "mousemove", "226", "13", "click", "1"], env=s.env, check=True)  # Résultats
+    time.sleep(1)
+    s.screenshot("results")
 
 
 TESTS = {name[len("test_"):]: f for name, f in globals().items() if name.startswith("test_")}

@@ -2,6 +2,7 @@
 
 #include "common/platform.h"
 #include "common/values.h"
+#include "history/history.h"
 #include "settings/store.h"
 
 #include <QDir>
@@ -28,6 +29,7 @@ void prepareProcess()
 {
     configDir = new QTemporaryDir();
     qputenv("XDG_CONFIG_HOME", configDir->path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (configDir->path() + QStringLiteral("/data")).toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
@@ -42,6 +44,8 @@ QString configFolder()
 Sandbox::Sandbox()
 {
     QDir(TestSupport::configFolder()).removeRecursively();
+    QDir(History::folder()).removeRecursively();
+    QFile::remove(History::folder()); // a test may put a file in its way
     setProgramFolderForTests(m_folder.path());
     setClockForTests({});
     setRandomForTests({});

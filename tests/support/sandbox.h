@@ -1,7 +1,8 @@
 #pragma once
 
 // What every test needs to run the program's code away from the user's files: a settings store in a
-// temporary configuration folder, a temporary program folder for the data files, fresh program-wide values,
+// temporary configuration folder, the history in a temporary data folder, a temporary program folder for
+// the data files, fresh program-wide values,
 // and message boxes replaced by a recorder that answers as the test says.
 
 #include "common/messagebox.h"

@@ -7,6 +7,7 @@
 #include "common/intervaltimer.h"
 #include "common/values.h"
 #include "exercise/frmmain.h"
+#include "history/history.h"
 #include "settings/store.h"
 #include "support/sandbox.h"
 
@@ -92,6 +93,7 @@ void MemcheckSession::sessionFromStartToClose()
         window->Timer_Timer(0);
     }
     QVERIFY(window->series().FautesSerie >= 5);
+    QCOMPARE(History::records(QStringLiteral("Zoé Martin")).size(), 1);
     QCOMPARE(Store::read(Store::Frappin, QStringLiteral("Zoé Martin"), Store::NombreCaracteres, QString())
                  .isEmpty(),
              false);

@@ -1,8 +1,11 @@
 #include "eleve.h"
 
 #include "common/text.h"
+#include "history/csv.h"
+#include "history/history.h"
 #include "keyboard/guide.h"
 #include "keyboard/keytable.h"
+#include "settings/identity.h"
 #include "settings/pupilphoto.h"
 #include "settings/store.h"
 #include "words/wordlist.h"
@@ -25,9 +28,13 @@ const QString Usage = QStringLiteral(
     "      (par défaut « PRÉNOM NOM »). Sa photo est DOSSIER/NOM-PRÉNOM.bmp.\n"
     "  frappin-eleve resultats [ÉLÈVE]\n"
     "      Affiche les résultats de la dernière série d'un élève (par défaut l'élève en cours).\n"
+    "  frappin-eleve historique [ÉLÈVE] [--csv]\n"
+    "      Affiche toutes les séries d'un élève (par défaut l'élève en cours), ou, avec --csv,\n"
+    "      les séries au format CSV : frappin-eleve historique Léa --csv > lea.csv\n"
     "  frappin-eleve csv\n"
-    "      Affiche les derniers résultats de tous les élèves au format CSV (séparateur « ; »),\n"
-    "      à ouvrir dans un tableur : frappin-eleve csv > resultats.csv\n"
+    "      Affiche les derniers résultats de tous les élèves au format CSV, à ouvrir dans un\n"
+    "      tableur : frappin-eleve csv > resultats.csv\n"
+    "      (UTF-8, séparateur « ; », virgule décimale, comme LibreOffice Calc et Excel l'attendent.)\n"
     "  frappin-eleve verifier LISTE.mot [--clavier clavier.dat]\n"
     "      Dit quels mots de la liste le clavier français ne peut pas taper (œ, majuscules accentuées...)\n"
     "      et propose leur orthographe usuelle. Code de sortie : 0 si tous les mots peuvent être tapés.\n"
@@ -58,13 +65,6 @@ QString durationText(const QString &days)
         return QString();
     const auto seconds = static_cast<long long>(std::llround(value * 86400));
     return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString csvField(const QString &text)
-{
-    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 // Takes the value of an option "--name VALUE" or "--name=VALUE" from args.
@@ -118,16 +118,17 @@ int definir(const QStringList &args, QTextStream &out, QTextStream &err)
         return fail(err, options.error);
     if (!options.positional.isEmpty())
         return fail(err, QStringLiteral("argument en trop : « %1 ».").arg(options.positional.first()));
-    const QString prenom = options.values.value("prenom").trimmed();
-    const QString nom = options.values.value("nom").trimmed();
-    if (prenom.isEmpty() || nom.isEmpty())
+    const Identity::Pupil pupil = Identity::normalised(
+        {options.values.value("prenom"), options.values.value("nom"), options.values.value("eleve")});
+    if (pupil.prenom.isEmpty() || pupil.nom.isEmpty())
         return fail(err, QStringLiteral("le prénom (--prenom) et le nom (--nom) sont obligatoires."));
-    const QString eleve = trimBlanks(options.values.value("eleve", prenom + u' ' + nom));
-    if (eleve.isEmpty())
+    if (options.values.contains("eleve") && trimBlanks(options.values.value("eleve")).isEmpty())
         return fail(err, QStringLiteral("le nom des résultats (--eleve) ne peut pas être vide."));
-    if (eleve == Store::Demarrage || eleve.contains(u'/') || eleve.contains(u'\\'))
-        return fail(err, QStringLiteral("le nom des résultats ne peut pas être « %1 » ni contenir / ou \\.")
-                             .arg(Store::Demarrage));
+    if (const QString problem = Identity::problem(pupil); !problem.isEmpty())
+        return fail(err, problem);
+    const QString &prenom = pupil.prenom;
+    const QString &nom = pupil.nom;
+    const QString &eleve = pupil.eleve;
 
     QString photos;
     if (options.values.contains("photos")) {
@@ -139,12 +140,7 @@ int definir(const QStringList &args, QTextStream &out, QTextStream &err)
         photos = QDir::cleanPath(folder.absoluteFilePath());
     }
 
-    bool written = Store::write(Store::Frappin, Store::Demarrage, Store::Prenom, prenom) &&
-                   Store::write(Store::Frappin, Store::Demarrage, Store::Nom, nom) &&
-                   Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, eleve);
-    if (written && !photos.isEmpty())
-        written = Store::write(Store::Configuration, Store::SectionFichier, Store::Eleves, photos);
-    if (!written)
+    if (!Identity::write(pupil, photos))
         return fail(err, QStringLiteral("impossible d'écrire les réglages de Frappin."));
 
     out << "Élève en cours : " << prenom << " " << nom << " (résultats sous « " << eleve << " »)\n";
@@ -183,14 +179,58 @@ int csv(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (!args.isEmpty())
         return fail(err, QStringLiteral("argument en trop : « %1 ».").arg(args.first()));
-    out << "Élève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\n";
+    // The same columns as ever; the days written with a decimal comma whatever form they were stored in.
+    out << QChar(0xFEFF)
+        << Csv::line({"Élève", "Note", "Durée (jours)", "Durée", "Nombre de caractères", "Niveau"});
     for (const QString &pupil : Store::sections(Store::Frappin)) {
         if (pupil == Store::Demarrage || !hasResults(pupil))
             continue;
-        out << csvField(pupil) << ';' << csvField(result(pupil, Store::Note)) << ';'
-            << csvField(result(pupil, Store::Duree)) << ';' << durationText(result(pupil, Store::Duree))
-            << ';' << csvField(result(pupil, Store::NombreCaracteres)) << ';'
-            << csvField(result(pupil, Store::Niveau)) << "\n";
+        out << Csv::line({pupil, result(pupil, Store::Note), result(pupil, Store::Duree).replace(u'.', u','),
+                          durationText(result(pupil, Store::Duree)), result(pupil, Store::NombreCaracteres),
+                          result(pupil, Store::Niveau)});
+    }
+    return 0;
+}
+
+int historique(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const Options options =
+        parseOptions(QStringList(args).replaceInStrings(QStringLiteral("--csv"), QString()), {});
+    const bool asCsv = args.contains(QStringLiteral("--csv"));
+    QStringList names = options.positional;
+    names.removeAll(QString());
+    if (!options.error.isEmpty())
+        return fail(err, options.error);
+    if (names.size() > 1)
+        return fail(err, QStringLiteral("un seul nom d'élève à la fois."));
+    const QString eleve = trimBlanks(names.isEmpty() ? Store::derniere() : names.first());
+    if (eleve.isEmpty())
+        return fail(err,
+                    QStringLiteral("aucun élève en cours ; donnez son nom : frappin-eleve historique NOM."));
+    QString error;
+    const QList<History::Record> records = History::records(eleve, &error);
+    if (!error.isEmpty()) {
+        err << "frappin-eleve : " << QString(error).replace(u'\r', u'\n') << "\n";
+        return 1;
+    }
+    if (asCsv) {
+        out << QChar(0xFEFF) << Csv::line(History::csvHeader());
+        for (const History::Record &record : records)
+            out << Csv::line(History::csvFields(record));
+        return 0;
+    }
+    if (records.isEmpty()) {
+        err << "frappin-eleve : pas encore de série dans l'historique de « " << eleve << " ».\n";
+        return 1;
+    }
+    out << "Élève : " << eleve << " (" << records.size() << (records.size() == 1 ? " série" : " séries")
+        << ")\n";
+    for (const History::Record &record : records) {
+        const QStringList fields = History::csvFields(record);
+        out << fields[0] << "  note " << record.grade << "/20  "
+            << durationText(QString::number(record.seconds / 86400, 'g', 15)) << "  " << record.characters
+            << " caractères  " << record.mistakes << (record.mistakes == 1 ? " faute  " : " fautes  ")
+            << fields[6] << " car./min  niveau " << record.level << "  " << record.wordList << "\n";
     }
     return 0;
 }
@@ -249,7 +289,8 @@ int verifier(const QStringList &args, QTextStream &out, QTextStream &err)
 int runEleve(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.isEmpty())
-        return fail(err, QStringLiteral("dites ce qu'il faut faire : definir, resultats, csv ou verifier."));
+        return fail(err, QStringLiteral(
+                             "dites ce qu'il faut faire : definir, resultats, historique, csv ou verifier."));
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
     // Help is asked for anywhere: "frappin-eleve definir --help" too.
@@ -265,6 +306,8 @@ int runEleve(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return definir(rest, out, err);
     if (command == QStringLiteral("resultats"))
         return resultats(rest, out, err);
+    if (command == QStringLiteral("historique"))
+        return historique(rest, out, err);
     if (command == QStringLiteral("csv"))
         return csv(rest, out, err);
     if (command == QStringLiteral("verifier"))

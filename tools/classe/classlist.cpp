@@ -1,0 +1,118 @@
+#include "classlist.h"
+
+#include "common/savefile.h"
+#include "common/text.h"
+#include "history/csv.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+double mean(const QList<History::Record> &records, qsizetype from, qsizetype to)
+{
+    double sum = 0;
+    for (qsizetype i = from; i < to; ++i)
+        sum += records[i].grade;
+    return sum / static_cast<double>(to - from);
+}
+
+} // namespace
+
+namespace ClassList {
+
+QString path()
+{
+    return History::folder() + QStringLiteral("/classe.csv");
+}
+
+QList<ClassPupil> load(QString *error)
+{
+    QFile file(path());
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("La liste de la classe (%1) ne peut pas être lue.").arg(path());
+        return {};
+    }
+    QList<ClassPupil> pupils;
+    const QList<QStringList> rows = Csv::parse(file.readAll());
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        const QStringList &row = rows[i];
+        if (row.size() >= 3 && !row[0].isEmpty())
+            pupils.append({row[0], row[1], row[2]});
+    }
+    return pupils;
+}
+
+QString save(const QList<ClassPupil> &pupils)
+{
+    QList<QStringList> rows = {{QStringLiteral("Élève"), QStringLiteral("Prénom"), QStringLiteral("Nom")}};
+    for (const ClassPupil &pupil : pupils)
+        rows.append({pupil.eleve, pupil.prenom, pupil.nom});
+    History::ownFolder();
+    const QString error = saveWholeFile(path(), Csv::document(rows));
+    QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return error;
+}
+
+QList<ClassPupil> import(const QList<QStringList> &rows, int firstName, int familyName, bool header,
+                         const QList<ClassPupil> &existing)
+{
+    QList<ClassPupil> found;
+    QStringList names;
+    for (const ClassPupil &pupil : existing)
+        names.append(pupil.eleve);
+    for (qsizetype i = header ? 1 : 0; i < rows.size(); ++i) {
+        const QStringList &row = rows[i];
+        const QString prenom = trimBlanks(row.value(firstName));
+        const QString nom = trimBlanks(row.value(familyName));
+        const QString eleve = prenom + u' ' + nom;
+        if (prenom.isEmpty() || nom.isEmpty() || names.contains(eleve) || eleve.contains(u'/') ||
+            eleve.contains(u'\\'))
+            continue;
+        names.append(eleve);
+        found.append({eleve, prenom, nom});
+    }
+    return found;
+}
+
+Summary summarise(const QString &eleve, const QList<History::Record> &records)
+{
+    Summary summary;
+    summary.eleve = eleve;
+    const qsizetype n = records.size();
+    summary.series = static_cast<int>(n);
+    if (n == 0)
+        return summary;
+    summary.lastGrade = records.last().grade;
+    const qsizetype from = std::max<qsizetype>(0, n - 5);
+    summary.meanOfLastFive = mean(records, from, n);
+    if (n >= 2) {
+        const qsizetype split = from > 0 ? from : n - 1;
+        const double recent = from > 0 ? *summary.meanOfLastFive : records.last().grade;
+        const double before = mean(records, std::max<qsizetype>(0, split - 5), split);
+        summary.trend = recent - before >= 1   ? QStringLiteral("en progrès")
+                        : before - recent >= 1 ? QStringLiteral("en baisse")
+                                               : QStringLiteral("stable");
+    }
+    return summary;
+}
+
+QStringList tableHeader()
+{
+    return {QStringLiteral("Élève"), QStringLiteral("Séries"), QStringLiteral("Dernière note"),
+            QStringLiteral("Moyenne des 5 dernières"), QStringLiteral("Tendance")};
+}
+
+QStringList tableFields(const Summary &summary)
+{
+    return {summary.eleve, QString::number(summary.series),
+            summary.lastGrade ? QString::number(*summary.lastGrade) : QString(),
+            summary.meanOfLastFive ? Csv::number(*summary.meanOfLastFive, 1) : QString(), summary.trend};
+}
+
+} // namespace ClassList

@@ -1,0 +1,49 @@
+#pragma once
+
+// The class of frappin-classe: its pupils, kept in a file of the companion's own
+// ($XDG_DATA_HOME/frappin/classe.csv, readable by its owner only), never in Frappin's settings; the class
+// list imported from a school's CSV file; and the class table drawn from the history.
+
+#include "history/history.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct ClassPupil {
+    QString eleve; // the name the results are stored under
+    QString prenom;
+    QString nom;
+    bool operator==(const ClassPupil &) const = default;
+};
+
+namespace ClassList {
+
+QString path();
+// The pupils as saved, in the order of the file; error receives why the file could not be read.
+QList<ClassPupil> load(QString *error = nullptr);
+// Saves the whole list; returns the empty text or why it failed, in French.
+QString save(const QList<ClassPupil> &pupils);
+
+// The pupils of a school's class list: firstName and familyName are column indexes; the first row is skipped
+// when it is a header. Rows without a first name or a family name are left out, as are pupils already in
+// existing (same results name).
+QList<ClassPupil> import(const QList<QStringList> &rows, int firstName, int familyName, bool header,
+                         const QList<ClassPupil> &existing = {});
+
+// One line of the class table.
+struct Summary {
+    QString eleve;
+    int series = 0;
+    std::optional<int> lastGrade;
+    std::optional<double> meanOfLastFive;
+    QString trend; // "en progrès", "stable", "en baisse", or empty with fewer than two series
+};
+// records: the pupil's series, oldest first. The trend compares the mean of the last five series with the
+// mean of the five before them (or of all the earlier ones): one point or more up or down counts.
+Summary summarise(const QString &eleve, const QList<History::Record> &records);
+QStringList tableHeader();
+QStringList tableFields(const Summary &summary);
+
+} // namespace ClassList

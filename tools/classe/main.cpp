@@ -1,0 +1,25 @@
+// frappin-classe: the teacher's window beside Frappin.
+
+#include "classwindow.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("frappin"));
+    QApplication::setApplicationName(QStringLiteral("frappin-classe"));
+    QApplication::setDesktopFileName(QStringLiteral("org.frappin.classe"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/classe.svg")));
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
+    ClassWindow window;
+    window.show();
+    return QApplication::exec();
+}
