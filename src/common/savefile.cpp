@@ -103,6 +103,13 @@ int replaceThroughTemporary(const QByteArray &target, const QByteArray &bytes, b
     return error;
 }
 
+// Gives the file its old size back after a failure; the error reported is the first one, not this one's.
+void cutBack(int fd, off_t size)
+{
+    if (::ftruncate(fd, size) != 0)
+        return;
+}
+
 // Rewrites the file in place, putting the old bytes back when a write fails part-way.
 int rewriteInPlace(const QByteArray &target, const QByteArray &bytes)
 {
@@ -117,7 +124,7 @@ int rewriteInPlace(const QByteArray &target, const QByteArray &bytes)
     if (bytes.size() > old.size()) {
         const int reserved = ::posix_fallocate(fd.get(), 0, bytes.size());
         if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
-            static_cast<void>(::ftruncate(fd.get(), old.size()));
+            cutBack(fd.get(), old.size());
             return reserved;
         }
     }
@@ -125,7 +132,7 @@ int rewriteInPlace(const QByteArray &target, const QByteArray &bytes)
         ::fsync(fd.get()) != 0) {
         const int error = errno;
         static_cast<void>(writeAll(fd.get(), old.constData(), old.size(), 0));
-        static_cast<void>(::ftruncate(fd.get(), old.size()));
+        cutBack(fd.get(), old.size());
         static_cast<void>(::fsync(fd.get()));
         return error;
     }

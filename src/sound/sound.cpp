@@ -24,7 +24,7 @@ const Sound::Backend *backend()
     const std::lock_guard lock(moduleLock);
     if (!module) {
         module = new QLibrary(moduleOverride.isEmpty()
-                                  ? QCoreApplication::applicationDirPath() + QStringLiteral("/frappin-sound")
+                                  ? QCoreApplication::applicationDirPath() + QStringLiteral("/sound/frappin-sound")
                                   : moduleOverride);
         if (auto entry =
                 reinterpret_cast<decltype(&frappinSoundBackend)>(module->resolve("frappinSoundBackend")))
