@@ -264,17 +264,16 @@ private Q_SLOTS:
 
     void aboutBoxStartsTheSystemInformation_data()
     {
-        QTest::addColumn<QByteArray>(
-            "registry"); // the tool the registry names ("folder:": its folder); null: none
-        QTest::addColumn<QStringList>("onPath"); // programs of the PATH
-        QTest::addColumn<QString>(
-            "tried"); // the programs started, separated by "|"; "$path" is the PATH; "!": it fails
+        // The tool the registry names ("folder:": its folder; null: none), the programs of the PATH, and the
+        // programs started, separated by "|" ("$path": the PATH; a final "!": starting fails).
+        QTest::addColumn<QByteArray>("registry");
+        QTest::addColumn<QStringList>("onPath");
+        QTest::addColumn<QString>("tried");
         using B = QByteArray;
         const QStringList debian = {"kinfocenter", "hardinfo", "gnome-system-monitor"};
         // clang-format off
         QTest::newRow("registry: NUL inside")   << B("/opt\0x", 6)       << debian << QString::fromLatin1("/opt\0x", 6);
         QTest::newRow("registry: ended by NUL, it fails") << B("/opt/infos\0", 11) << debian << "/opt/infos!";
-
         QTest::newRow("registry: size 0")       << B("")                 << debian << "";
         QTest::newRow("registry: its folder")   << B("folder:$tools")    << debian << "$tools/MSINFO32.EXE";
         QTest::newRow("registry: no tool there") << B("folder:/nulle/part") << debian << "$path/hardinfo";
