@@ -34,10 +34,10 @@ namespace {
 
 // A row: what is replaced by content (see programStartsOnBadInput_data), what the program does, and the file
 // name of the pupil's photograph in the program's folder.
-void row(const char *name, const QString &what, const QByteArray &content, const Outcome &outcome,
+void row(const QByteArray &name, const QString &what, const QByteArray &content, const Outcome &outcome,
          const QString &photo = QStringLiteral("Martin-Zoé.bmp"))
 {
-    QTest::newRow(name) << what << content << outcome << photo;
+    QTest::newRow(name.constData()) << what << content << outcome << photo;
 }
 
 // A BMP file header claiming a width, a height and a depth, then pixelBytes bytes of pixels.
@@ -122,66 +122,47 @@ private Q_SLOTS:
         const Outcome defaults{.greeting = "", .photo = false, .results = ""}, noPhoto{.photo = false};
         const Outcome noWords{.told = 1, .words = 0, .results = ""}, notStored{.results = ""};
         // clang-format off
-        row("settings: binary garbage",      ini, garbage, defaults);
+        for (const auto &[name, bytes] : {std::pair<const char *, QByteArray>{"binary garbage", garbage}, {"UTF-16", QByteArray("\xFF\xFE[\0D\0]\0\n\0", 10)},
+                 {"a line of 1 MB", QByteArray(1 << 20, '[')}, {"5 MB, no section", QByteArray("=\\\"[]/;#x\n").repeated(1 << 19)}})
+            row(QByteArray("settings: ") + name, ini, bytes, defaults);
         row("settings: valid among garbage", ini, valid + garbage + "\n[x]\nNote=1", Outcome{.results = "Zoé"});
-        row("settings: UTF-16",              ini, QByteArray("\xFF\xFE[\0D\0]\0\n\0", 10), defaults);
-        row("settings: a line of 1 MB",      ini, QByteArray(1 << 20, '['), defaults);
-        row("settings: 5 MB, no section",    ini, QByteArray("=\\\"[]/;#x\n").repeated(1 << 19), defaults);
         row("settings folder is a file",     "frappin", "pas un dossier", defaults);
         row("settings empty: photo -.bmp",   ini, "", Outcome{.greeting = "", .results = ""}, "-.bmp");
         row("settings in Qt's escaped form", ini, "[D%E9marrage]\nPrenom=Zo\xC3\xA9\nNom=Martin\nDerni%E8re=\"CE1 L\xC3\xA9\x61\"", Outcome{.results = "CE1 Léa"});
         row("settings in Windows-1252, CR",  ini, "[D\xE9marrage]\rPrenom=Zo\xE9\rNom=Martin\rDerni\xE8re=L\xE9\x61 ; note\r", Outcome{.results = "Léa"});
         row("settings decomposed",           ini, QString("[Démarrage]\nPrenom = Zoe\u0301\nNom=Martin\nDernière=Le\u0301a").toUtf8(), Outcome{.results = "Léa"});
-        row("Exercice 1",                    d + "Exercice", "1", Outcome{.words = 10});
-        row("Exercice 2.0",                  d + "Exercice", "2.0", Outcome{.words = 15});
-        row("Exercice with blanks",          d + "Exercice", " 3 ", Outcome{.words = 20});
-        row("Exercice 1.5",                  d + "Exercice", "1.5", Outcome{});
-        row("Exercice 4",                    d + "Exercice", "4", Outcome{});
-        row("Exercice 9",                    d + "Exercice", "9", Outcome{});
-        row("Exercice -3",                   d + "Exercice", "-3", Outcome{});
-        row("Exercice inf",                  d + "Exercice", "inf", Outcome{});
-        row("Exercice not a number",         d + "Exercice", "vingt", Outcome{});
-        row("Exercice of 10000 digits",      d + "Exercice", QByteArray(10000, '9'), Outcome{});
-        row("Son 9",                         d + "Son", "9", Outcome{});
-        row("Son of 100000 characters",      d + "Son", x, Outcome{});
-        row("Fichier in the parent folder",  d + "Fichier", "../absent.mot", noWords);
+        for (const auto &[value, words] : {std::pair<QByteArray, int>{"1", 10}, {"2.0", 15}, {" 3 ", 20}, {"1.5", 5}, {"4", 5}, {"9", 5}, {"-3", 5}, {"inf", 5}, {"vingt", 5}, {QByteArray(10000, '9'), 5}})
+            row("Exercice " + value.left(20), d + "Exercice", value, Outcome{.words = words});
+        for (const QByteArray &value : {QByteArray("9"), x})
+            row("Son " + value.left(20), d + "Son", value, Outcome{});
+        for (const QByteArray &value : {QByteArray("../absent.mot"), QByteArray(), QByteArray("/"), x})
+            row("Fichier " + value.left(20), d + "Fichier", value, noWords);
         row("Fichier through a subfolder",   d + "Fichier", "sous/../frappin.mot", Outcome{});
-        row("Fichier empty",                 d + "Fichier", "", noWords);
-        row("Fichier /",                     d + "Fichier", "/", noWords);
-        row("Fichier of 100000 characters",  d + "Fichier", x, noWords);
-        row("Dernière only blanks",          d + "Dernière", "   ", notStored);
-        row("Dernière empty",                d + "Dernière", "", notStored);
+        for (const QByteArray &value : {QByteArray("   "), QByteArray()})
+            row("Dernière '" + value + "'", d + "Dernière", value, notStored);
         row("Dernière with a slash",         d + "Dernière", "CE1/Zoé", Outcome{.results = "CE1/Zoé"});
         row("Dernière of 100000 characters", d + "Dernière", x, Outcome{.results = x});
         row("Prenom with a slash",           d + "Prenom", "Zo/é", Outcome{.greeting = "Zo/é", .photo = false});
         row("Prenom of 100000 characters",   d + "Prenom", x, Outcome{.greeting = QString(32767, u'x'), .photo = false});
         row("Prenom with a trailing blank",  d + "Prenom", "Zoé ", Outcome{}, "Martin-Zoé .bmp");
-        row("Nom with a slash",              d + "Nom", "sous/Martin", noPhoto, "sous/Martin-Zoé.bmp");
-        row("Nom empty",                     d + "Nom", "", Outcome{}, "-Zoé.bmp");
-        row("Nom of a hidden file",          d + "Nom", ".Martin", noPhoto, ".Martin-Zoé.bmp");
+        for (const auto &[value, outcome] : {std::pair<QByteArray, Outcome>{"sous/Martin", noPhoto}, {"", Outcome{}}, {".Martin", noPhoto}}) // photo "<Nom>-Zoé.bmp"
+            row("Nom '" + value + "'", d + "Nom", value, outcome, value + "-Zoé.bmp");
         row("photo named decomposed",        d + "Nom", "Martin", Outcome{}, QString("Martin-Zoe\u0301.bmp"));
         row("photo in another letter case",  d + "Nom", "Martin", noPhoto, "martin-zoé.bmp");
         row("Eleves absolute",               eleves, "<p>/sous/", Outcome{}, "sous/Martin-Zoé.bmp");
         row("Eleves relative",               eleves, "sous", Outcome{}, "sous/Martin-Zoé.bmp");
         row("Eleves elsewhere",              eleves, "sous", noPhoto);
-        row("Eleves a missing folder",       eleves, "/dossier/absent", noPhoto);
-        row("Eleves of 100000 characters",   eleves, x, noPhoto);
-        row("Eleves a file",                 eleves, "/etc/passwd", noPhoto);
+        for (const QByteArray &value : {QByteArray("/dossier/absent"), x, QByteArray("/etc/passwd")})
+            row("Eleves " + value.left(20), eleves, value, noPhoto);
         row("Eleves only blanks",            eleves, "  ", Outcome{});
         row("word list a named pipe",        "frappin.mot", "<pipe>", noWords);
         row("an entry that cannot be split", "frappin.mot", "chat" + QByteArray(40, ','), Outcome{});
         row("key file a link to a device",   "clavier.dat", "/dev/urandom", Outcome{.told = 1});
-        row("photo: text",                   p, "ceci n'est pas une photo", noPhoto);
-        row("photo: empty",                  p, "", noPhoto);
-        row("photo: BM only",                p, "BM", noPhoto);
-        row("photo: 20000 x 20000",          p, bmp(20000, 20000, 32), noPhoto);
-        row("photo: 20000 x 20000 top-down", p, bmp(20000, -20000, 24), noPhoto);
-        row("photo: complete 20000 x 20000, 1 bit", p, bmp(20000, 20000, 1), noPhoto);
-        row("photo: 65535 x 65535",          p, bmp(65535, 65535, 32, 16), noPhoto);
-        row("photo: negative width",         p, bmp(-100, 100, 24, 300), noPhoto);
-        row("photo: 0 x 0",                  p, bmp(0, 0, 24), noPhoto);
-        row("photo: complete 6000 x 6000",   p, bmp(6000, 6000, 24), noPhoto);
-        row("photo: complete 10000 x 8000",  p, bmp(10000, 8000, 24), noPhoto);
+        for (const auto &[name, bytes] : {std::pair<const char *, QByteArray>{"text", "ceci n'est pas une photo"}, {"empty", ""}, {"BM only", "BM"},
+                 {"20000 x 20000", bmp(20000, 20000, 32)}, {"20000 x 20000 top-down", bmp(20000, -20000, 24)}, {"complete 20000 x 20000, 1 bit", bmp(20000, 20000, 1)},
+                 {"65535 x 65535", bmp(65535, 65535, 32, 16)}, {"negative width", bmp(-100, 100, 24, 300)}, {"0 x 0", bmp(0, 0, 24)},
+                 {"complete 6000 x 6000", bmp(6000, 6000, 24)}, {"complete 10000 x 8000", bmp(10000, 8000, 24)}})
+            row(QByteArray("photo: ") + name, p, bytes, noPhoto);
         row("photo: a PNG named .bmp",       p, "<png>", Outcome{});
         row("photo: 2 x 3, whole",           p, bmp(2, 3, 24, 24), Outcome{});
         // clang-format on
@@ -214,9 +195,8 @@ private Q_SLOTS:
                                  what.section(u'/', 0, 0), what.section(u'/', 1),
                                  QString::fromUtf8(content).replace("<p>", sandbox.folder())));
         } else if (content.startsWith("/dev/") || content == "<pipe>") {
-            QVERIFY(QFile::remove(path));
-            QVERIFY(content == "<pipe>" ? mkfifo(QFile::encodeName(path), 0644) == 0
-                                        : QFile::link(content, path));
+            QVERIFY(QFile::remove(path) && (content == "<pipe>" ? mkfifo(QFile::encodeName(path), 0644) == 0
+                                                                : QFile::link(content, path)));
         } else {
             QDir(path).removeRecursively();
             QFile file(path);
