@@ -21,18 +21,14 @@
             propertyFailed(#condition, __FILE__, __LINE__, (detail));                                        \
     } while (false)
 
-// Shows a text with its control characters escaped, for the failure messages.
-inline QString visible(const QString &text, qsizetype limit = 200)
+// A text for a failure message: its first 200 characters, control characters escaped.
+inline QString visible(const QString &text)
 {
     QString out;
-    for (QChar c : text.left(limit)) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0))
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    if (text.size() > limit)
-        out += QStringLiteral("... (%1 characters)").arg(text.size());
+    for (QChar c : text.left(200))
+        out += c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0)
+                   ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                   : QString(c);
     return out;
 }
 

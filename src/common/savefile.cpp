@@ -148,6 +148,9 @@ QString saveWholeFile(const QString &path, const QByteArray &bytes)
         return QStringLiteral("« %1 » est un dossier.").arg(path);
     // A link is followed: the file it names is the one replaced, and the link stays.
     const QByteArray target = QFile::encodeName(info.isSymLink() ? info.canonicalFilePath() : path);
+    // A file its owner made read-only is not replaced behind its back.
+    if (info.exists() && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+        return systemErrorText(errno);
     bool folderRefused = false;
     int error = replaceThroughTemporary(target, bytes, &folderRefused);
     if (error != 0 && folderRefused && (error == EACCES || error == EPERM || error == EROFS) &&

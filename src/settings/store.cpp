@@ -1,21 +1,30 @@
 #include "settings/store.h"
 
+#include "common/savefile.h"
 #include "common/text.h"
 #include "common/textfile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QLockFile>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <cmath>
 
 // The settings files are INI files that readers other than this program can use: section and key names are
 // written in plain UTF-8 ("[Démarrage]", "Nombre de caractères=20"), and values as they stand unless they
 // hold what INI readers take for syntax. Files in Qt's own escaped INI form ("[D%E9marrage]",
-// "Dur%E9e=\"0,5\"") and files edited by hand, in UTF-8 or Windows-1252, are read too. QSettings still
-// does the rest: the file is locked while it is read and written, and written whole or not at all.
+// "Dur%E9e=\"0,5\"") and files edited by hand, in UTF-8 or Windows-1252, are read too.
+//
+// The store reads the file afresh at each reading and writes it whole (saveWholeFile) under the lock file
+// QSettings uses for it. It does not go through QSettings itself: QSettings keeps each file it has read in a
+// cache of the process and reads it again only when its size or modification time has changed, so a file
+// that another program rewrote within the same clock tick at the same size was served stale (seen as the
+// pupil of the previous file), and a write could then have put the stale values back.
 
 namespace {
 
@@ -222,11 +231,37 @@ bool writePlainIni(QIODevice &device, const QSettings::SettingsMap &map)
     return device.write(bytes) == bytes.size();
 }
 
-QSettings::Format plainIniFormat()
+// The file of an application: $XDG_CONFIG_HOME/frappin/<application>.ini, where QSettings puts it too.
+QString storeFile(const QString &application)
 {
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("ini"), readPlainIni, writePlainIni);
-    return format;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/frappin/") + application + QStringLiteral(".ini");
+}
+
+// The values of a file, read afresh. Only an ordinary file is read (a named pipe would wait for ever). The
+// bytes are read each time; the values are parsed again only when the bytes differ from the last file's.
+QSettings::SettingsMap load(const QString &path, bool *readable = nullptr)
+{
+    static QString lastPath;
+    static QByteArray lastBytes;
+    static QSettings::SettingsMap lastMap;
+    QFile file(path);
+    const bool ok = QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+    if (readable)
+        *readable = ok || !QFileInfo::exists(path);
+    if (!ok)
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (path != lastPath || bytes != lastBytes) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        lastMap.clear();
+        readPlainIni(buffer, lastMap);
+        lastPath = path;
+        lastBytes = bytes;
+    }
+    return lastMap;
 }
 
 QString settingsKey(const QString &section, const QString &key)
@@ -241,34 +276,50 @@ namespace Store {
 QString read(const QString &application, const QString &section, const QString &key,
              const QString &defaultValue)
 {
-    QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
-    const QVariant value = settings.value(settingsKey(section, key));
-    if (!value.isValid())
-        return defaultValue;
-    return value.toString();
+    const QSettings::SettingsMap map = load(storeFile(application));
+    const auto value = map.constFind(settingsKey(section, key));
+    return value == map.cend() ? defaultValue : value->toString();
 }
 
 bool write(const QString &application, const QString &section, const QString &key, const QString &value)
 {
-    QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
+    const QString path = storeFile(application);
     // Grades of children are personal data: the folder and the file are for their owner only. The folder is
     // closed before the file is first written, so that no other account ever reads it.
-    const QString folder = QFileInfo(settings.fileName()).absolutePath();
+    const QString folder = QFileInfo(path).absolutePath();
     if (QDir().mkpath(folder))
         QFile::setPermissions(folder,
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    settings.setValue(settingsKey(section, key), value);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
+    // The lock QSettings takes for the same file: one writer at a time, whichever program it is.
+    // A lock that is never released (a lock file the program cannot replace) fails the write, never the
+    // series.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(2000))
         return false;
-    QFile::setPermissions(settings.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    bool readable = false;
+    QSettings::SettingsMap map = load(path, &readable);
+    // A file that cannot be read is never replaced by one that would lose its values.
+    if (!readable)
+        return false;
+    map.insert(settingsKey(section, key), value);
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    if (!writePlainIni(bytes, map) || !saveWholeFile(path, bytes.data()).isEmpty())
+        return false;
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return true;
 }
 
 QStringList sections(const QString &application)
 {
-    QSettings settings(plainIniFormat(), QSettings::UserScope, QStringLiteral("frappin"), application);
-    return settings.childGroups();
+    QStringList found;
+    const QSettings::SettingsMap map = load(storeFile(application));
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const qsizetype slash = it.key().indexOf(u'/');
+        if (slash > 0 && !found.contains(it.key().first(slash)))
+            found.append(it.key().first(slash));
+    }
+    return found;
 }
 
 double readNumber(const QString &application, const QString &section, const QString &key, double defaultValue)

@@ -181,7 +181,7 @@ class Session:
 DEAD_KEYS = {
     "ê": ["dead_circumflex", "e"], "â": ["dead_circumflex", "a"], "î": ["dead_circumflex", "i"],
     "ô": ["dead_circumflex", "o"], "ë": ["dead_diaeresis", "e"], "ï": ["dead_diaeresis", "i"],
-    "ä": ["dead_diaeresis", "a"],
+    "ä": ["dead_diaeresis", "a"], "û": ["dead_circumflex", "u"], "ü": ["dead_diaeresis", "u"],
 }
 
 
@@ -239,7 +239,8 @@ def test_dead_key_circumflex(s):
 
 
 def test_dead_key_diaeresis(s):
-    dead_key_series(s, "naïf")
+    # A capital (Maj held), ë (Maj and the dead key), and a phrase wider than the word box at its font.
+    dead_key_series(s, "Noël chez Léa et sa boîte de crayons")
 
 
 def test_settings_dialog_series_length(s):

@@ -30,7 +30,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -277,15 +280,20 @@ private Q_SLOTS:
         QVERIFY2(section.isEmpty() ? file.count('[') <= 1 : file.contains(section), file.constData());
         QVERIFY(p.sandbox.messages.isEmpty());
 
-        // Results the store cannot take are told; the grade stays shown.
+        // Results the store cannot take (no file may grow here) are told; the grade stays shown.
         if (derniere == "Léa") {
-            const QString ini = TestSupport::configFolder() + "/Frappin.ini";
-            QVERIFY(QFile::remove(ini) && QDir().mkdir(ini));
-            Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, "Léa");
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit full{1, saved.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &full);
             p.start();
             for (int word = 1; word <= 5; ++word)
                 p.completeWord();
-            QCOMPARE(p.sandbox.messages.size(), 1);
+            setrlimit(RLIMIT_FSIZE, &saved);
+            // The results' message, then the history's, which cannot be written either.
+            QCOMPARE(p.sandbox.messages.size(), 2);
+            QVERIFY(p.sandbox.messages[0].text.contains(QStringLiteral("résultats de cette série")));
             QCOMPARE(p.typing()->text(), QStringLiteral("20/20"));
         }
     }
