@@ -1,9 +1,9 @@
 #pragma once
 
 // The part of the sound that needs the speech engine and Qt Multimedia. It is a module of its own
-// (sound/frappin-sound.so, in the program's folder), loaded on the first sound asked for: the program starts without
-// loading the engine, the audio libraries and the sound server's client, which together cost more start-up
-// time than the main window.
+// (sound/frappin-sound.so, in the program's folder), loaded on the first sound asked for: the program starts
+// without loading the engine, the audio libraries and the sound server's client, which together cost more
+// start-up time than the main window.
 
 #include "sound/sound.h"
 

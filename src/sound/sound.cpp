@@ -23,9 +23,9 @@ const Sound::Backend *backend()
 {
     const std::lock_guard lock(moduleLock);
     if (!module) {
-        module = new QLibrary(moduleOverride.isEmpty()
-                                  ? QCoreApplication::applicationDirPath() + QStringLiteral("/sound/frappin-sound")
-                                  : moduleOverride);
+        module = new QLibrary(moduleOverride.isEmpty() ? QCoreApplication::applicationDirPath() +
+                                                             QStringLiteral("/sound/frappin-sound")
+                                                       : moduleOverride);
         if (auto entry =
                 reinterpret_cast<decltype(&frappinSoundBackend)>(module->resolve("frappinSoundBackend")))
             loadedBackend = entry();
