@@ -5,6 +5,11 @@
 #include "keyboard/guide.h"
 #include "keyboard/keycaps.h"
 #include "keyboard/keytable.h"
+#include "words/wordlist.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <QTest>
 
@@ -173,30 +178,32 @@ private Q_SLOTS:
         QCOMPARE(untypableCharacters(word, table, last), k ? QString() : c);
     }
 
-    void usualSpellingCanBeTyped_data()
+    // Every shipped list: each entry typed and guided on the French keyboard, none twice, none longer than
+    // the word box shows at its font; the first lesson on the middle row alone.
+    void shippedListsCanBeTyped()
     {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("usual");
-        QTest::newRow("oe") << "cœur de Œdipe"
-                            << "coeur de OEdipe";
-        QTest::newRow("ae") << "ex æquo"
-                            << "ex aequo";
-        QTest::newRow("accented capitals") << "École Ça À Ève"
-                                           << "Ecole Ca A Eve";
-        QTest::newRow("typographic quotes") << "l’île « là »"
-                                            << "l'île \" là \"";
-        QTest::newRow("nothing to change") << "fête"
-                                           << "fête";
-    }
-    void usualSpellingCanBeTyped()
-    {
-        QFETCH(QString, word);
-        QFETCH(QString, usual);
-        QCOMPARE(usualSpelling(word), usual);
-        TextTable table;
+        TextTable keys;
         qint16 last = -1;
-        QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), table, last));
-        QCOMPARE(untypableCharacters(usual, table, last), QString());
+        QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), keys, last));
+        const QStringList lists =
+            QDir(QStringLiteral(FRAPPIN_RESOURCES_DIR)).entryList({"*.mot"}, QDir::Files);
+        QVERIFY(lists.size() >= 16);
+        for (const QString &name : lists) {
+            TextTable entries;
+            qint16 count = 0;
+            QVERIFY(loadWordList(QStringLiteral(FRAPPIN_RESOURCES_DIR "/") + name, entries, count) &&
+                    count >= 60);
+            QSet<QString> seen;
+            for (int i = 0; i < count; ++i) {
+                const QString word = wordOfEntry(entries[static_cast<std::size_t>(i)]);
+                static const QRegularExpression middleRowOnly(QStringLiteral("^[qsdfghjklm]+$"));
+                const bool middleRow = !name.startsWith(u"01") || middleRowOnly.match(word).hasMatch();
+                QVERIFY2(untypableCharacters(word, keys, last).isEmpty() && !seen.contains(word) &&
+                             word.size() <= 25 && middleRow,
+                         qPrintable(name + QStringLiteral(": ") + word));
+                seen.insert(word);
+            }
+        }
     }
 
     // The shipped key table names the key of a character, none for nothing to type or an unknown character;

@@ -45,7 +45,7 @@ private Q_SLOTS:
         const A check = {"verifier", "--clavier", FRAPPIN_RESOURCES_DIR "/clavier.dat"};
         QTest::newRow("list typable") << check + A{"<p>/bons.mot"} << 0 << "Tous les mots peuvent être tapés" << before;
         QTest::newRow("list not typable") << check + A{"<p>/mauvais.mot"} << 1
-            << "« cœur » : œ → coeur\n« École » : É → Ecole\n2 mots ne peuvent pas être tapés" << before;
+            << "« cœur » : œ → coeur\n« École » : É → Ecole\n« l’île » : ’ → l'île\n« ex æquo » : æ → ex aequo\n4 mots" << before;
         QTest::newRow("list missing") << check + A{"<p>/aucun.mot"} << 2 << "impossible de lire la liste" << before;
         QTest::newRow("help of a command") << A{"definir", "--help"} << 0 << "  frappin-eleve csv\n" << before;
         // clang-format on
@@ -71,7 +71,7 @@ private Q_SLOTS:
                 QVERIFY(pupil[i].isEmpty() || Store::write(Store::Frappin, pupil[0], keys[i - 1], pupil[i]));
         }
         sandbox.writeFile("bons.mot", QString("Léa,,\nNoël sûr ?,,\n").toUtf8());
-        sandbox.writeFile("mauvais.mot", QString("cœur,,\nchat,,\nÉcole,,\n").toUtf8());
+        sandbox.writeFile("mauvais.mot", QString("cœur,,\nchat,,\nÉcole,,\nl’île,,\nex æquo,,\n").toUtf8());
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
         QCOMPARE(runEleve(arguments.replaceInStrings("<p>", sandbox.folder()), outStream, errStream), status);
