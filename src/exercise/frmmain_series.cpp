@@ -165,10 +165,12 @@ void frmMain::endSeries()
     if (Store::derniere().isEmpty())
         return;
     const SeriesResults results = m_series.results(QLocale());
-    const bool stored = Store::writePupilResult(Store::Note, AfficheNote()) &
-                        Store::writePupilResult(Store::Duree, results.duree) &
-                        Store::writePupilResult(Store::NombreCaracteres, results.caracteres) &
-                        Store::writePupilResult(Store::Niveau, results.niveau);
+    // Each result is written, in this order, even after one that failed.
+    bool stored = true;
+    for (const auto &[key, value] :
+         {std::pair{Store::Note, AfficheNote()}, std::pair{Store::Duree, results.duree},
+          std::pair{Store::NombreCaracteres, results.caracteres}, std::pair{Store::Niveau, results.niveau}})
+        stored = Store::writePupilResult(key, value) && stored;
     // The grade stays shown; the teacher must know that it was not kept.
     if (!stored)
         showMessage(QStringLiteral("Les résultats de cette série n'ont pas pu être enregistrés.\r"
