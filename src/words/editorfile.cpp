@@ -44,7 +44,8 @@ std::optional<QByteArray> writeEditorFile(const EditorFile &file, QString *badLi
         bytes += *encoded;
         bytes += "\r\n";
     }
-    return file.encoding == TextEncoding::Utf8WithMark ? "\xEF\xBB\xBF" + bytes : bytes;
+    // An empty list is an empty file, whatever it was read in.
+    return file.encoding == TextEncoding::Utf8WithMark && !bytes.isEmpty() ? "\xEF\xBB\xBF" + bytes : bytes;
 }
 
 QString firstCharacterOutsideWindows1252(QStringView text)
