@@ -11,11 +11,15 @@
 
 #include <grp.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-// In a build with --coverage, writes the counters of a child process that ends with _exit().
-extern "C" void __gcov_dump() __attribute__((weak));
+#ifdef FRAPPIN_COVERAGE
+// Writes the counters of a child process that ends with _exit(). Declared strong: a weak reference would not
+// take the function out of libgcov's archive.
+extern "C" void __gcov_dump();
+#endif
 
 namespace {
 
@@ -127,8 +131,12 @@ int asOrdinaryUser(const std::function<int()> &check)
         if (setgroups(0, nullptr) != 0 || setegid(nobody->pw_gid) != 0 || seteuid(nobody->pw_uid) != 0)
             _exit(255);
         const int result = check();
-        if (__gcov_dump && seteuid(0) == 0)
+        // The counters are written as root and without the file-size limit a check may have set.
+#ifdef FRAPPIN_COVERAGE
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        if (seteuid(0) == 0 && setrlimit(RLIMIT_FSIZE, &unlimited) == 0)
             __gcov_dump();
+#endif
         _exit(result);
     }
     int status = 0;
