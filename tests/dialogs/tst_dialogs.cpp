@@ -7,6 +7,7 @@
 #include "common/strings.h"
 #include "common/textfile.h"
 #include "exercise/frmmain.h"
+#include "keyboard/keytable.h"
 #include "settings/frmparam.h"
 #include "support/sandbox.h"
 #include "words/frmmots.h"
@@ -86,6 +87,7 @@ private Q_SLOTS:
         QTest::newRow("nothing selected, deletion refused") << two << L{"delete -1", "n", "delete 1"} << start << two << "supprimer";
         QTest::newRow("failed save keeps the file and the list") << two << L{"add une souris", "full", "y", "close"} << L{"chat", "chien", "une souris"} << two << "sauegarder|taille permise";
         QTest::newRow("saved once there is room") << two << L{"add une souris", "full", "y", "close", "room", "y", "close"} << closed << B("chat,,\r\nchien,,\r\nune souris,,\r\n") << "sauegarder|n'a pas été modifié|sauegarder";
+        QTest::newRow("untypable words: usual spellings offered") << QString("cœur,,\r\n🐱,,\r\nchat,,\r\n").toUtf8() << L{"keys", "add Œuf", "add 🐶", "save"} << L{"🐱", "chat", "coeur", "OEuf"} << QString("🐱,,\r\nchat,,\r\ncoeur,,\r\nOEuf,,\r\n").toUtf8() << "ne peut pas taper|« OEuf » à la place|n'a pas été ajouté";
         QTest::newRow("two editors lose no word") << two << L{"add taupe", "y", "delete 0", "elsewhere zèbre", "save"} << L{"chien", "taupe", "zèbre"} << cp("chien,,\r\ntaupe,,\r\nzèbre,,\r\n") << "supprimer|aucun mot n'est perdu";
         // clang-format on
     }
@@ -109,6 +111,11 @@ private Q_SLOTS:
         getrlimit(RLIMIT_FSIZE, &room);
         const rlimit full{16, room.rlim_max};
         const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &room); });
+        if (steps.value(0) == "keys") { // with the key table, untypable words are told
+            QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), values().ToucheCaractere,
+                                 values().DerniereTouche));
+            steps.removeFirst();
+        }
         QPointer<frmMots> dialog = new frmMots;
         const auto close = qScopeGuard([&] { delete dialog; });
         dialog->show();
