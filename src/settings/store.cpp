@@ -78,6 +78,12 @@ QString escapedName(QStringView name, bool section)
     return out;
 }
 
+// The control characters a value spells with a backslash and a letter, both ways.
+constexpr std::pair<char16_t, char16_t> ControlEscapes[] = {
+    {u'\n', u'n'}, {u'\r', u'r'}, {u'\t', u't'}, {u'\a', u'a'},
+    {u'\b', u'b'}, {u'\f', u'f'}, {u'\v', u'v'}, {u'\0', u'0'},
+};
+
 // A value as Qt's INI form writes it: quotes, backslash escapes, a comment after ";" outside quotes, and the
 // "@" prefixes of typed values.
 QString unescapedValue(QStringView text)
@@ -92,42 +98,16 @@ QString unescapedValue(QStringView text)
             break;
         } else if (c == u'\\' && i + 1 < text.size()) {
             const QChar e = text[++i];
-            switch (e.unicode()) {
-            case u'n':
-                out += u'\n';
-                break;
-            case u'r':
-                out += u'\r';
-                break;
-            case u't':
-                out += u'\t';
-                break;
-            case u'a':
-                out += u'\a';
-                break;
-            case u'b':
-                out += u'\b';
-                break;
-            case u'f':
-                out += u'\f';
-                break;
-            case u'v':
-                out += u'\v';
-                break;
-            case u'0':
-                out += QChar(0);
-                break;
-            case u'x': {
+            if (e == u'x') {
                 qsizetype end = i + 1;
                 while (end < text.size() && end < i + 5 && isHex(text[end]))
                     ++end;
                 out += QChar(text.sliced(i + 1, end - i - 1).toUShort(nullptr, 16));
                 i = end - 1;
-                break;
-            }
-            default:
-                out += e;
-                break;
+            } else {
+                const auto *escape = std::find_if(std::begin(ControlEscapes), std::end(ControlEscapes),
+                                                  [e](const auto &pair) { return pair.second == e; });
+                out += escape != std::end(ControlEscapes) ? QChar(escape->first) : e;
             }
         } else {
             out += c;
@@ -158,14 +138,13 @@ QString escapedValue(const QString &value)
     for (const QChar c : value) {
         if (c == u'"' || c == u'\\')
             out += u'\\' + QString(c);
-        else if (c == u'\n')
-            out += QStringLiteral("\\n");
-        else if (c == u'\r')
-            out += QStringLiteral("\\r");
-        else if (c == u'\t')
-            out += QStringLiteral("\\t");
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            out += QStringLiteral("\\x") + QString::number(c.unicode(), 16);
+        else if (const auto *escape = std::find_if(std::begin(ControlEscapes), std::end(ControlEscapes),
+                                                   [c](const auto &pair) { return pair.first == c; });
+                 escape != std::end(ControlEscapes))
+            out += u'\\' + QChar(escape->second);
+        else if (c.unicode() < 0x20 ||
+                 c.unicode() == 0x7F) // four digits: a letter after it is not read as one
+            out += QStringLiteral("\\x") + QString::number(c.unicode(), 16).rightJustified(4, u'0');
         else
             out += c;
     }

@@ -38,6 +38,7 @@ private Q_SLOTS:
         QTest::newRow("section General")     << f << "General"             << Store::Note   << "12";
         QTest::newRow("section with slash")  << f << "CE1/Léa"             << Store::Note   << "-5";
         QTest::newRow("INI syntax in value") << f << d                     << Store::Nom    << " a;b = [c] \\d\n@e ";
+        QTest::newRow("control characters") << f << d                     << Store::Nom    << QString::fromLatin1("\a\x01" "a\tb\0\x7f" "F", 8);
         QTest::newRow("INI syntax in names") << f << "[%x=y] ; #"          << "=k%20/é"     << "@";
         QTest::newRow("other application")   << c << Store::SectionFichier << Store::Eleves << "/école/photos";
         // clang-format on
