@@ -2,9 +2,9 @@
 //
 // Reading: one line gives at most one item; an item is a trimmed, non-empty word without a comma or a line
 // end that does not start with "#", and the comment lines are kept whole.
-// Saving: what was read, and any list of words the editor accepts, is written in Windows-1252 and read back
-// unchanged; a save is refused only for a line holding a character that Windows-1252 cannot hold, and that
-// line is named.
+// Saving: what was read is written in the encoding it was read in, and any list of words the editor accepts
+// in Windows-1252, and read back unchanged; a save is refused only for a line holding a character that
+// Windows-1252 cannot hold, and that line is named.
 //
 // One limit is inherent to reading files of either encoding: Windows-1252 bytes that happen to form valid
 // UTF-8 (such as "Ã©", or a first word starting with "ï»¿") are read back as UTF-8. Such a file is still
@@ -96,13 +96,13 @@ QStringList acceptedWords(const QString &content)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    TextEncoding encoding = TextEncoding::Windows1252;
     const QString content = decodeTextFile(
-        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)), &encoding);
 
-    const EditorFile file = readEditorFile(content);
+    EditorFile file = readEditorFile(content);
+    file.encoding = encoding;
     checkRead(content, file);
-    // Written back in Windows-1252 here; the editor's rule of keeping a file's encoding is tried by
-    // tst_dialogs.
     checkSave(file);
     checkSave({acceptedWords(content), {}, TextEncoding::Windows1252});
     return 0;
