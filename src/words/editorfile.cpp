@@ -44,8 +44,12 @@ std::optional<QByteArray> writeEditorFile(const EditorFile &file, QString *badLi
         bytes += *encoded;
         bytes += "\r\n";
     }
-    // An empty list is an empty file, whatever it was read in.
-    return file.encoding == TextEncoding::Utf8WithMark && !bytes.isEmpty() ? "\xEF\xBB\xBF" + bytes : bytes;
+    // An empty list is an empty file, whatever it was read in. A first line that starts with U+FEFF would be
+    // read back as a mark and lose it: a mark before it keeps it.
+    const QByteArray mark("\xEF\xBB\xBF");
+    const bool marked = file.encoding == TextEncoding::Utf8WithMark ||
+                        (file.encoding == TextEncoding::Utf8 && bytes.startsWith(mark));
+    return marked && !bytes.isEmpty() ? mark + bytes : bytes;
 }
 
 QString firstCharacterOutsideWindows1252(QStringView text)

@@ -10,7 +10,8 @@
 //     at both ends removed: the word as a pupil is asked to type it. Quotes are part of the word;
 //   - a line whose word is empty (an empty line, ",,") gives no item and is not written back.
 // Writing: the kept lines, then one line per word, the word followed by ",,", each line ended by CR LF, in
-// the encoding the file was read in (Windows-1252 for a new file), so that no line read can block a save.
+// the encoding the file was read in (Windows-1252 for a new file), so that no line read can block a save;
+// a UTF-8 file whose first line starts with U+FEFF gains a byte-order mark, without which it would be lost.
 
 #include <QByteArray>
 #include <QString>
