@@ -2,21 +2,31 @@
 
 #include "common/savefile.h"
 #include "history/csv.h"
+#include "settings/store.h"
 
 #include <QCollator>
+#include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QMutex>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
+#include <QUuid>
+#include <QWaitCondition>
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -24,20 +34,31 @@ constexpr QFileDevice::Permissions OwnerOnlyFile = QFileDevice::ReadOwner | QFil
 constexpr QFileDevice::Permissions OwnerOnlyFolder =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
-// A lock held by another program is waited for this long at most: the end of a series must not wait.
-const QString ConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=150");
+// A local lock held by another program is waited for this long at most on the pupil's path (the end of a
+// series must not wait); the sender, off that path, waits longer.
+constexpr int PupilBusyTimeout = 150;
+constexpr int SenderBusyTimeout = 2000;
 
+// libpq bounds the wait for an absent server (connect_timeout, seconds) or a network gone quiet
+// (tcp_user_timeout, milliseconds, and the keep-alives); the server ends a statement kept waiting.
+const QString ServerOptions = QStringLiteral(
+    "connect_timeout=3;keepalives_idle=5;keepalives_interval=2;keepalives_count=2;tcp_user_timeout=10000");
+constexpr int StatementTimeoutMs = 10000;
+
+// The same tables on both engines (SQLite takes PostgreSQL's type names by affinity). A series is known by
+// its identifier, so that a role that may only add rows needs no row it cannot read.
 const QStringList Schema = {
-    QStringLiteral("CREATE TABLE eleve (id INTEGER PRIMARY KEY, nom TEXT NOT NULL UNIQUE)"),
-    QStringLiteral("CREATE TABLE serie (id INTEGER PRIMARY KEY,"
-                   " eleve INTEGER NOT NULL REFERENCES eleve(id) ON DELETE CASCADE,"
-                   " debut TEXT NOT NULL, duree REAL NOT NULL, note INTEGER NOT NULL,"
-                   " caracteres INTEGER NOT NULL, fautes INTEGER NOT NULL, niveau INTEGER NOT NULL,"
+    QStringLiteral("CREATE TABLE serie (uuid TEXT NOT NULL PRIMARY KEY, eleve TEXT NOT NULL,"
+                   " debut TEXT NOT NULL, duree DOUBLE PRECISION NOT NULL, note INTEGER NOT NULL,"
+                   " caracteres BIGINT NOT NULL, fautes BIGINT NOT NULL, niveau INTEGER NOT NULL,"
                    " liste TEXT NOT NULL)"),
     QStringLiteral("CREATE INDEX serie_eleve ON serie (eleve, debut)"),
-    QStringLiteral("CREATE TABLE faute (serie INTEGER NOT NULL REFERENCES serie(id) ON DELETE CASCADE,"
+    QStringLiteral("CREATE TABLE faute (serie TEXT NOT NULL REFERENCES serie(uuid) ON DELETE CASCADE,"
                    " caractere TEXT NOT NULL, nombre INTEGER NOT NULL, PRIMARY KEY (serie, caractere))"),
 };
+
+const QString SelectColumns =
+    QStringLiteral("SELECT uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste FROM serie");
 
 bool makeOwnFolder(const QString &path)
 {
@@ -47,12 +68,37 @@ bool makeOwnFolder(const QString &path)
     return true;
 }
 
-// One connection for the time of one use, closed and removed when it goes.
+QString configured(const QString &key)
+{
+    return Store::read(Store::Configuration, Store::Resultats, key, QString()).trimmed();
+}
+
+QString newUuid()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+History::Record recordAt(const QSqlQuery &query)
+{
+    History::Record record;
+    record.uuid = query.value(0).toString();
+    record.pupil = query.value(1).toString();
+    record.start = QDateTime::fromString(query.value(2).toString(), Qt::ISODateWithMs).toUTC();
+    record.seconds = query.value(3).toDouble();
+    record.grade = query.value(4).toInt();
+    record.characters = query.value(5).toLongLong();
+    record.mistakes = query.value(6).toLongLong();
+    record.level = query.value(7).toInt();
+    record.wordList = query.value(8).toString();
+    return record;
+}
+
+// One connection for the time of one use, in the thread that opened it, closed and removed when it goes.
 class Connection {
 public:
     Connection()
     {
-        static int serial = 0;
+        static std::atomic<int> serial = 0;
         m_name = QStringLiteral("frappin-historique-%1").arg(++serial);
     }
     ~Connection()
@@ -65,9 +111,11 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    // Opens the database, creating it and its schema when create is set. Returns why it failed, or the empty
-    // text.
-    QString open(bool create)
+    bool isServer() const { return m_server; }
+
+    // Opens the local database, creating it and its schema when create is set. Returns why it failed, or
+    // the empty text.
+    QString openLocal(bool create, int busyTimeout = PupilBusyTimeout)
     {
         const QString path = History::databasePath();
         const bool exists = QFileInfo::exists(path);
@@ -87,36 +135,35 @@ public:
             return QStringLiteral("le module SQLite de Qt n'est pas installé");
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         m_db.setDatabaseName(path);
-        m_db.setConnectOptions(ConnectOptions +
-                               (create ? QString() : QStringLiteral(";QSQLITE_OPEN_READONLY")));
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout));
         if (!m_db.open())
             return m_db.lastError().text();
-        int version = 0;
-        if (QString error = scalar(QStringLiteral("PRAGMA user_version"), version); !error.isEmpty())
-            return error;
-        if (version > History::SchemaVersion)
-            return QStringLiteral("l'historique a été écrit par une version plus récente de Frappin");
         if (!exec(QStringLiteral("PRAGMA foreign_keys = ON")))
+            return m_lastError;
+        return prepareSchema(create);
+    }
+
+    // Connects to the server of a PostgreSQL service (pg_service.conf; the password, if any, in ~/.pgpass)
+    // and creates or upgrades the schema when the role may.
+    QString openServer(const QString &service)
+    {
+        // A section name of pg_service.conf: anything else could add settings to the connection.
+        static const QRegularExpression ServiceName(QStringLiteral("^[A-Za-z0-9_.-]+$"));
+        if (!ServiceName.match(service).hasMatch())
+            return QStringLiteral("le nom de service « %1 » n'est pas valable").arg(service);
+        if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+            return QStringLiteral("le module PostgreSQL de Qt (libqt6sql6-psql) n'est pas installé");
+        m_server = true;
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+        m_db.setConnectOptions(QStringLiteral("service=%1;").arg(service) + ServerOptions);
+        if (!m_db.open())
             return m_db.lastError().text();
-        if (version == 0) {
-            if (!create)
-                return QStringLiteral("absent");
-            if (!m_db.transaction())
-                return m_db.lastError().text();
-            for (const QString &statement : Schema) {
-                if (!exec(statement))
-                    return rollback();
-            }
-            if (!exec(QStringLiteral("PRAGMA user_version = %1").arg(History::SchemaVersion)) ||
-                !m_db.commit())
-                return rollback();
-        }
-        return QString();
+        if (!exec(QStringLiteral("SET statement_timeout = %1").arg(StatementTimeoutMs)))
+            return m_lastError;
+        return prepareSchema(true);
     }
 
     QSqlDatabase &db() { return m_db; }
-
-    QString lastError() { return m_lastError; }
 
     bool exec(const QString &statement)
     {
@@ -127,71 +174,194 @@ public:
         return false;
     }
 
-    QString scalar(const QString &statement, int &value)
-    {
-        QSqlQuery query(m_db);
-        if (!query.exec(statement) || !query.next())
-            return query.lastError().text().isEmpty() ? QStringLiteral("lecture impossible")
-                                                      : query.lastError().text();
-        value = query.value(0).toInt();
-        return QString();
-    }
-
-    QString rollback()
-    {
-        const QString error = m_lastError.isEmpty() ? m_db.lastError().text() : m_lastError;
-        m_db.rollback();
-        return error;
-    }
-
-    // Writes the records in one transaction.
+    // Writes the records in one transaction; a record the database holds already is left as it is.
     QString write(const QList<History::Record> &records)
     {
         if (!m_db.transaction())
             return m_db.lastError().text();
-        for (const History::Record &record : records) {
-            QSqlQuery query(m_db);
-            query.prepare(QStringLiteral("INSERT OR IGNORE INTO eleve (nom) VALUES (?)"));
-            query.addBindValue(record.pupil);
-            if (!query.exec())
-                return failed(query);
-            query.prepare(
-                QStringLiteral("INSERT INTO serie (eleve, debut, duree, note, caracteres, fautes, niveau,"
-                               " liste) SELECT id, ?, ?, ?, ?, ?, ?, ? FROM eleve WHERE nom = ?"));
-            for (const QVariant &value :
-                 {QVariant(record.start.toUTC().toString(Qt::ISODateWithMs)), QVariant(record.seconds),
-                  QVariant(record.grade), QVariant(record.characters), QVariant(record.mistakes),
-                  QVariant(record.level), QVariant(record.wordList), QVariant(record.pupil)})
-                query.addBindValue(value);
-            if (!query.exec())
-                return failed(query);
-            const QVariant serie = query.lastInsertId();
-            for (auto it = record.mistakesByCharacter.cbegin(); it != record.mistakesByCharacter.cend();
-                 ++it) {
-                query.prepare(
-                    QStringLiteral("INSERT INTO faute (serie, caractere, nombre) VALUES (?, ?, ?)"));
-                query.addBindValue(serie);
-                query.addBindValue(it.key());
-                query.addBindValue(it.value());
-                if (!query.exec())
-                    return failed(query);
-            }
-        }
+        const QString error = insert(records);
+        if (!error.isEmpty())
+            return rollback(error);
         if (!m_db.commit())
-            return rollback();
+            return rollback(m_db.lastError().text());
         return QString();
     }
 
-private:
-    QString failed(const QSqlQuery &query)
+    // Removes the records of these identifiers, in one transaction.
+    QString remove(const QList<History::Record> &records)
     {
-        m_lastError = query.lastError().text();
-        return rollback();
+        if (!m_db.transaction())
+            return m_db.lastError().text();
+        QSqlQuery query(m_db);
+        query.prepare(QStringLiteral("DELETE FROM serie WHERE uuid = ?"));
+        for (const History::Record &record : records) {
+            query.addBindValue(record.uuid);
+            if (!query.exec())
+                return rollback(query.lastError().text());
+        }
+        if (!m_db.commit())
+            return rollback(m_db.lastError().text());
+        return QString();
+    }
+
+    // The series of a pupil (everyone's when empty), oldest first.
+    QList<History::Record> read(const QString &pupil, QString &error)
+    {
+        const QString where = pupil.isEmpty() ? QString() : QStringLiteral(" WHERE eleve = ?");
+        QSqlQuery query(m_db);
+        query.prepare(SelectColumns + where + QStringLiteral(" ORDER BY debut, uuid"));
+        QSqlQuery mistakes(m_db);
+        mistakes.prepare(QStringLiteral("SELECT f.serie, f.caractere, f.nombre FROM faute f") +
+                         (pupil.isEmpty() ? QString()
+                                          : QStringLiteral(" JOIN serie s ON s.uuid = f.serie"
+                                                           " WHERE s.eleve = ?")));
+        if (!pupil.isEmpty()) {
+            query.addBindValue(pupil);
+            mistakes.addBindValue(pupil);
+        }
+        if (!query.exec() || !mistakes.exec()) {
+            error = query.lastError().isValid() ? query.lastError().text() : mistakes.lastError().text();
+            return {};
+        }
+        QList<History::Record> found;
+        QHash<QString, qsizetype> byUuid;
+        while (query.next()) {
+            found.append(recordAt(query));
+            byUuid.insert(found.last().uuid, found.size() - 1);
+        }
+        while (mistakes.next()) {
+            const auto at = byUuid.constFind(mistakes.value(0).toString());
+            if (at != byUuid.cend())
+                found[*at].mistakesByCharacter.insert(mistakes.value(1).toString(),
+                                                      mistakes.value(2).toInt());
+        }
+        return found;
+    }
+
+private:
+    QString insert(const QList<History::Record> &records)
+    {
+        QSqlQuery serie(m_db);
+        QSqlQuery faute(m_db);
+        if (!serie.prepare(QStringLiteral("INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres,"
+                                          " fautes, niveau, liste) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                                          " ON CONFLICT DO NOTHING")) ||
+            !faute.prepare(QStringLiteral("INSERT INTO faute (serie, caractere, nombre) VALUES (?, ?, ?)"
+                                          " ON CONFLICT DO NOTHING")))
+            return serie.lastError().isValid() ? serie.lastError().text() : faute.lastError().text();
+        for (const History::Record &record : records) {
+            const QString uuid = record.uuid.isEmpty() ? newUuid() : record.uuid;
+            for (const QVariant &value :
+                 {QVariant(uuid), QVariant(record.pupil),
+                  QVariant(record.start.toUTC().toString(Qt::ISODateWithMs)), QVariant(record.seconds),
+                  QVariant(record.grade), QVariant(record.characters), QVariant(record.mistakes),
+                  QVariant(record.level), QVariant(record.wordList)})
+                serie.addBindValue(value);
+            if (!serie.exec())
+                return serie.lastError().text();
+            for (auto it = record.mistakesByCharacter.cbegin(); it != record.mistakesByCharacter.cend();
+                 ++it) {
+                faute.addBindValue(uuid);
+                faute.addBindValue(it.key());
+                faute.addBindValue(it.value());
+                if (!faute.exec())
+                    return faute.lastError().text();
+            }
+        }
+        return QString();
+    }
+
+    // The schema's version: SQLite keeps it in user_version, PostgreSQL in the comment of the table "serie",
+    // which any role may read.
+    QString version(int &value)
+    {
+        QSqlQuery query(m_db);
+        if (!query.exec(m_server ? QStringLiteral("SELECT obj_description(to_regclass('serie'), 'pg_class')")
+                                 : QStringLiteral("PRAGMA user_version")) ||
+            !query.next())
+            return query.lastError().isValid() ? query.lastError().text()
+                                               : QStringLiteral("lecture impossible");
+        value = query.value(0).toInt();
+        return QString();
+    }
+
+    QString prepareSchema(bool create)
+    {
+        int version = 0;
+        if (QString error = this->version(version); !error.isEmpty())
+            return error;
+        if (version > History::SchemaVersion)
+            return QStringLiteral("l'historique a été écrit par une version plus récente de Frappin");
+        if (version == History::SchemaVersion)
+            return QString();
+        if (version == 0 && !create)
+            return QStringLiteral("absent");
+        if (!m_db.transaction())
+            return m_db.lastError().text();
+        // Version 1 (SQLite only) kept the pupils in a table of their own and knew a series by a number: its
+        // series are read, given an identifier each and written again in the new tables.
+        QList<History::Record> kept;
+        if (version == 1) {
+            QString error;
+            kept = readVersion1(error);
+            if (!error.isEmpty())
+                return rollback(error);
+            for (const char *table : {"faute", "serie", "eleve"}) {
+                if (!exec(QStringLiteral("DROP TABLE ") + QLatin1StringView(table)))
+                    return rollback(m_lastError);
+            }
+        }
+        for (const QString &statement : Schema) {
+            if (!exec(statement))
+                return rollback(m_lastError);
+        }
+        const QString setVersion = m_server ? QStringLiteral("COMMENT ON TABLE serie IS '%1'")
+                                            : QStringLiteral("PRAGMA user_version = %1");
+        if (!exec(setVersion.arg(History::SchemaVersion)))
+            return rollback(m_lastError);
+        if (const QString error = insert(kept); !error.isEmpty())
+            return rollback(error);
+        if (!m_db.commit())
+            return rollback(m_db.lastError().text());
+        return QString();
+    }
+
+    QList<History::Record> readVersion1(QString &error)
+    {
+        QSqlQuery query(m_db);
+        QSqlQuery mistakes(m_db);
+        if (!query.exec(QStringLiteral("SELECT s.id, e.nom, s.debut, s.duree, s.note, s.caracteres, s.fautes,"
+                                       " s.niveau, s.liste FROM serie s JOIN eleve e ON e.id = s.eleve")) ||
+            !mistakes.exec(QStringLiteral("SELECT serie, caractere, nombre FROM faute"))) {
+            error = query.lastError().isValid() ? query.lastError().text() : mistakes.lastError().text();
+            return {};
+        }
+        QList<History::Record> found;
+        QHash<QString, qsizetype> byId;
+        while (query.next()) {
+            found.append(recordAt(query));
+            byId.insert(found.last().uuid, found.size() - 1);
+            found.last().uuid = newUuid();
+        }
+        while (mistakes.next()) {
+            const auto at = byId.constFind(mistakes.value(0).toString());
+            if (at != byId.cend())
+                found[*at].mistakesByCharacter.insert(mistakes.value(1).toString(),
+                                                      mistakes.value(2).toInt());
+        }
+        return found;
+    }
+
+    QString rollback(const QString &error)
+    {
+        m_db.rollback();
+        return error;
     }
 
     QString m_name;
     QSqlDatabase m_db;
     QString m_lastError;
+    bool m_server = false;
 };
 
 QJsonObject toJson(const History::Record &record)
@@ -199,16 +369,23 @@ QJsonObject toJson(const History::Record &record)
     QJsonObject mistakes;
     for (auto it = record.mistakesByCharacter.cbegin(); it != record.mistakesByCharacter.cend(); ++it)
         mistakes.insert(it.key(), it.value());
-    return {{"eleve", record.pupil},           {"debut", record.start.toUTC().toString(Qt::ISODateWithMs)},
-            {"duree", record.seconds},         {"note", record.grade},
-            {"caracteres", record.characters}, {"fautes", record.mistakes},
-            {"niveau", record.level},          {"liste", record.wordList},
+    return {{"uuid", record.uuid},
+            {"eleve", record.pupil},
+            {"debut", record.start.toUTC().toString(Qt::ISODateWithMs)},
+            {"duree", record.seconds},
+            {"note", record.grade},
+            {"caracteres", record.characters},
+            {"fautes", record.mistakes},
+            {"niveau", record.level},
+            {"liste", record.wordList},
             {"fautesParCaractere", mistakes}};
 }
 
 History::Record fromJson(const QJsonObject &object)
 {
     History::Record record;
+    // Files of earlier versions have no identifier: one is made when the record is written.
+    record.uuid = object.value("uuid").toString();
     record.pupil = object.value("eleve").toString();
     record.start = QDateTime::fromString(object.value("debut").toString(), Qt::ISODateWithMs).toUTC();
     record.seconds = object.value("duree").toDouble();
@@ -239,28 +416,115 @@ QString keepPending(const QList<History::Record> &records)
     return error;
 }
 
-// SQLite's reasons, in English, said in French for the teacher; others as they are.
+// The engines' reasons, in English, said in French for the teacher; others as they are.
 QString inFrench(const QString &reason)
 {
     const QString lower = reason.toLower();
-    if (lower.contains(QLatin1StringView("not a database")) || lower.contains(QLatin1StringView("malformed")))
+    const auto has = [&lower](const char *text) { return lower.contains(QLatin1StringView(text)); };
+    if (has("not a database") || has("malformed"))
         return QStringLiteral("le fichier est abîmé");
-    if (lower.contains(QLatin1StringView("locked")) || lower.contains(QLatin1StringView("busy")))
+    if (has("locked") || has("busy"))
         return QStringLiteral("il est bloqué par un autre programme");
-    if (lower.contains(QLatin1StringView("readonly")) || lower.contains(QLatin1StringView("read-only")))
+    if (has("readonly") || has("read-only"))
         return QStringLiteral("il est en lecture seule");
-    if (lower.contains(QLatin1StringView("disk is full")) ||
-        lower.contains(QLatin1StringView("database or disk is full")))
+    if (has("disk is full"))
         return QStringLiteral("le disque est plein");
-    if (lower.contains(QLatin1StringView("unable to open")))
+    if (has("unable to open"))
         return QStringLiteral("il ne peut pas être ouvert");
+    if (has("definition of service"))
+        return QStringLiteral("ce service n'est pas décrit dans pg_service.conf (%1)").arg(reason.trimmed());
+    if (has("password") || has("authentication"))
+        return QStringLiteral("le serveur refuse ce compte ou son mot de passe (~/.pgpass) (%1)")
+            .arg(reason.trimmed());
+    if (has("permission denied"))
+        return QStringLiteral("ce compte du serveur n'en a pas le droit (%1)").arg(reason.trimmed());
+    if (has("could not connect") || has("connection to server") || has("timeout expired"))
+        return QStringLiteral("le serveur ne répond pas (%1)").arg(reason.trimmed());
     return reason;
 }
 
-QString told(const QString &reason)
+QString told(const QString &reason, const QString &service = QString(), bool reading = false)
 {
-    return QStringLiteral("L'historique des séries (%1) ne peut pas être écrit : %2.")
-        .arg(QDir::toNativeSeparators(History::databasePath()), inFrench(reason));
+    const QString where = service.isEmpty() ? QDir::toNativeSeparators(History::databasePath())
+                                            : QStringLiteral("service PostgreSQL « %1 »").arg(service);
+    return QStringLiteral("L'historique des séries (%1) ne peut pas être %2 : %3.")
+        .arg(where, reading ? QStringLiteral("lu") : QStringLiteral("écrit"), inFrench(reason));
+}
+
+// Sends the local records to the server and removes them from the local database once it has them.
+QString sendLocalRecords(const QString &service)
+{
+    Connection local;
+    QString error = local.openLocal(false, SenderBusyTimeout);
+    if (error == QStringLiteral("absent"))
+        return QString();
+    QList<History::Record> records;
+    if (error.isEmpty())
+        records = local.read(QString(), error);
+    if (!error.isEmpty())
+        return told(error, QString(), true);
+    if (records.isEmpty())
+        return QString();
+    Connection server;
+    error = server.openServer(service);
+    if (error.isEmpty())
+        error = server.write(records);
+    if (!error.isEmpty())
+        return told(error, service);
+    // The server has them: a failure here only sends them again, and the server keeps them once.
+    if (error = local.remove(records); !error.isEmpty())
+        return told(error);
+    return QString();
+}
+
+// The thread that sends the local records: one at a time; a request made while it runs makes it go round
+// once more.
+struct Sender {
+    QMutex mutex;
+    QWaitCondition idle;
+    QThread *thread = nullptr;
+    bool running = false;
+    bool again = false;
+};
+
+Sender &sender()
+{
+    static Sender instance;
+    return instance;
+}
+
+void startSending()
+{
+    const QString service = configured(Store::Service);
+    if (service.isEmpty())
+        return;
+    Sender &s = sender();
+    const QMutexLocker lock(&s.mutex);
+    if (s.running) {
+        s.again = true;
+        return;
+    }
+    if (s.thread) {
+        s.thread->wait();
+        delete s.thread;
+    } else {
+        qAddPostRoutine(History::waitForSending);
+    }
+    s.running = true;
+    s.thread = QThread::create([service, &s] {
+        for (;;) {
+            if (const QString error = sendLocalRecords(service); !error.isEmpty())
+                qWarning().noquote() << error;
+            const QMutexLocker lock(&s.mutex);
+            if (!s.again) {
+                s.running = false;
+                s.idle.wakeAll();
+                return;
+            }
+            s.again = false;
+        }
+    });
+    s.thread->start(QThread::LowPriority);
 }
 
 } // namespace
@@ -301,17 +565,22 @@ QList<Record> pending()
     return records;
 }
 
-QString append(const Record &record)
+QString append(const Record &appended)
 {
+    Record record = appended;
+    if (record.uuid.isEmpty())
+        record.uuid = newUuid();
     QString error;
     {
         Connection connection;
-        error = connection.open(true);
+        error = connection.openLocal(true);
         if (error.isEmpty())
             error = connection.write({record});
     }
-    if (error.isEmpty())
+    if (error.isEmpty()) {
+        startSending();
         return QString();
+    }
     QList<Record> kept = pending();
     kept.append(record);
     if (const QString notKept = keepPending(kept); !notKept.isEmpty())
@@ -321,69 +590,66 @@ QString append(const Record &record)
 
 QString writePending()
 {
-    const QList<Record> kept = pending();
-    if (kept.isEmpty()) {
-        QFile::remove(pendingPath());
-        return QString();
+    QList<Record> kept = pending();
+    if (!kept.isEmpty()) {
+        for (Record &record : kept) {
+            if (record.uuid.isEmpty())
+                record.uuid = newUuid();
+        }
+        Connection connection;
+        QString error = connection.openLocal(true);
+        if (error.isEmpty())
+            error = connection.write(kept);
+        if (!error.isEmpty())
+            return told(error);
     }
-    Connection connection;
-    QString error = connection.open(true);
-    if (error.isEmpty())
-        error = connection.write(kept);
-    if (!error.isEmpty())
-        return told(error);
     QFile::remove(pendingPath());
+    startSending();
     return QString();
+}
+
+void waitForSending()
+{
+    Sender &s = sender();
+    const QMutexLocker lock(&s.mutex);
+    while (s.running)
+        s.idle.wait(&s.mutex);
+    if (s.thread)
+        s.thread->wait();
 }
 
 QList<Record> records(const QString &pupil, QString *error)
 {
+    const QString service = configured(Store::ServiceEnseignant);
+    if (service.isEmpty())
+        return localRecords(pupil, error);
     Connection connection;
-    const QString failure = connection.open(false);
-    if (!failure.isEmpty()) {
-        if (error && failure != QStringLiteral("absent"))
-            *error = told(failure).replace(QStringLiteral("écrit"), QStringLiteral("lu"));
-        return {};
-    }
-    QSqlQuery query(connection.db());
-    query.prepare(
-        QStringLiteral("SELECT s.id, e.nom, s.debut, s.duree, s.note, s.caracteres, s.fautes, s.niveau,"
-                       " s.liste FROM serie s JOIN eleve e ON e.id = s.eleve"
-                       " WHERE ? = '' OR e.nom = ? ORDER BY s.debut, s.id"));
-    // A null text binds as NULL, which equals nothing.
-    const QString name = pupil.isEmpty() ? QStringLiteral("") : pupil;
-    query.addBindValue(name);
-    query.addBindValue(name);
+    QString failure = connection.openServer(service);
     QList<Record> found;
-    QMap<qint64, qsizetype> byId;
-    if (!query.exec()) {
-        if (error)
-            *error = told(query.lastError().text()).replace(QStringLiteral("écrit"), QStringLiteral("lu"));
-        return {};
-    }
-    while (query.next()) {
-        Record record;
-        record.pupil = query.value(1).toString();
-        record.start = QDateTime::fromString(query.value(2).toString(), Qt::ISODateWithMs).toUTC();
-        record.seconds = query.value(3).toDouble();
-        record.grade = query.value(4).toInt();
-        record.characters = query.value(5).toLongLong();
-        record.mistakes = query.value(6).toLongLong();
-        record.level = query.value(7).toInt();
-        record.wordList = query.value(8).toString();
-        byId.insert(query.value(0).toLongLong(), found.size());
-        found.append(record);
-    }
-    QSqlQuery mistakes(connection.db());
-    if (!found.isEmpty() && mistakes.exec(QStringLiteral("SELECT serie, caractere, nombre FROM faute"))) {
-        while (mistakes.next()) {
-            const auto at = byId.constFind(mistakes.value(0).toLongLong());
-            if (at != byId.cend())
-                found[*at].mistakesByCharacter.insert(mistakes.value(1).toString(),
-                                                      mistakes.value(2).toInt());
-        }
-    }
+    if (failure.isEmpty())
+        found = connection.read(pupil, failure);
+    if (!failure.isEmpty() && error)
+        *error = told(failure, service, true);
     return found;
+}
+
+QList<Record> localRecords(const QString &pupil, QString *error)
+{
+    Connection connection;
+    QString failure = connection.openLocal(false);
+    QList<Record> found;
+    if (failure.isEmpty())
+        found = connection.read(pupil, failure);
+    if (!failure.isEmpty() && failure != QStringLiteral("absent") && error)
+        *error = told(failure, QString(), true);
+    return found;
+}
+
+QString prepareServer(const QString &service)
+{
+    Connection connection;
+    const QString error = connection.openServer(service);
+    return error.isEmpty() ? QString() : told(error, service);
 }
 
 QStringList pupils(QString *error)

@@ -1,13 +1,21 @@
 #pragma once
 
 // The history of every series: one SQLite database in $XDG_DATA_HOME/frappin/ (by default
-// ~/.local/share/frappin/historique.sqlite), beside the settings store and never in place of it.
+// ~/.local/share/frappin/historique.sqlite), beside the settings store and never in place of it; or, in a
+// school, a PostgreSQL database shared by the classroom's computers (section "Resultats" of
+// Configuration.ini).
 //
-// This module is the only one that opens the database. The schema is created and versioned here
-// (PRAGMA user_version), foreign keys are on, and every write is one transaction. A database that cannot be
-// opened or written never holds a series up: the wait for a lock is short, and a record that could not be
-// written is kept in a small file beside the database (historique-en-attente.json) and written at the next
-// start. The database, the pending file and their folder are readable by their owner only.
+// This module is the only one that opens a database. The schema, the same on both engines, is created and
+// versioned here (SQLite: PRAGMA user_version; PostgreSQL: the comment of the table "serie"), foreign keys
+// are on, every write is one transaction and every query is prepared. Each series carries an identifier made
+// where it ended, unique in the schema, so that a series sent twice is stored once.
+//
+// A database that cannot be opened or written never holds a series up: the wait for a local lock is short,
+// and a record that could not be written is kept in a small file beside the database
+// (historique-en-attente.json) and written at the next start. With a server ("Service"), the local database
+// is the queue of the series not yet sent: a thread of its own sends them after each series and at start-up,
+// within libpq's connect timeout, and removes them once the server has them. The local files and their
+// folder are readable by their owner only.
 
 #include <QDateTime>
 #include <QList>
@@ -28,6 +36,7 @@ struct Record {
     int level = 1;                          // the guide level as the results keep it, 1 to 3
     QString wordList;                       // the word list's file name
     QMap<QString, int> mistakesByCharacter; // by the character that was expected
+    QString uuid = {}; // the series' identifier, made where it ended (when it is first appended)
 
     // Characters per minute, or 0 for a series of no time.
     double speed() const { return seconds > 0 ? characters * 60.0 / seconds : 0; }
@@ -35,7 +44,7 @@ struct Record {
 };
 
 // The schema version this program writes.
-inline constexpr int SchemaVersion = 1;
+inline constexpr int SchemaVersion = 2;
 
 QString folder();
 // Creates the folder, readable by its owner only; returns false when it cannot be made.
@@ -43,18 +52,28 @@ bool ownFolder();
 QString databasePath();
 QString pendingPath();
 
-// Appends a record; when it cannot be written it is kept in the pending file. Returns the empty text on
-// success, otherwise why, in French.
+// Appends a record to the local database; when it cannot be written it is kept in the pending file. With a
+// server, starts sending the local records. Returns the empty text on success, otherwise why, in French (a
+// server that cannot be reached is no failure: the record waits in the local database).
 QString append(const Record &record);
-// Writes the pending records, if any, in one transaction and removes the pending file. Returns the empty
-// text when nothing is left pending, otherwise why, in French.
+// Writes the pending records, if any, in one transaction and removes the pending file; with a server, starts
+// sending the local records. Returns the empty text when nothing is left pending, otherwise why, in French.
 QString writePending();
 // The records kept in the pending file.
 QList<Record> pending();
+// Waits until the local records that were being sent are sent or left for the next time (at most libpq's
+// connect timeout and the server's statement timeout). Called when the application ends, too.
+void waitForSending();
 
-// The series of a pupil (every pupil's when empty), oldest first; error receives why when the database
-// cannot be read (a missing database is an empty history).
+// The series of a pupil (every pupil's when empty), oldest first, from the class's server when the teacher's
+// service ("ServiceEnseignant") is set, otherwise from the local database; error receives why when the
+// database cannot be read (a missing local database is an empty history).
 QList<Record> records(const QString &pupil = QString(), QString *error = nullptr);
+// The series of the local database (with a server, those not sent yet), as records() gives them.
+QList<Record> localRecords(const QString &pupil = QString(), QString *error = nullptr);
+// Creates or upgrades the schema on the server of a PostgreSQL service, with that service's role. Returns the
+// empty text on success, otherwise why, in French.
+QString prepareServer(const QString &service);
 // The pupils with at least one series, in French alphabetical order.
 QStringList pupils(QString *error = nullptr);
 

@@ -35,6 +35,12 @@ inline const QString NombreCaracteres = QStringLiteral("Nombre de caractères");
 // The pictures folder, under the application "Configuration".
 inline const QString SectionFichier = QStringLiteral("Fichier");
 inline const QString Eleves = QStringLiteral("Eleves");
+// The results database of the school, under the application "Configuration": the PostgreSQL service (a
+// section of pg_service.conf) that pupils' computers add their series to, and the one the teacher reads the
+// class with.
+inline const QString Resultats = QStringLiteral("Resultats");
+inline const QString Service = QStringLiteral("Service");
+inline const QString ServiceEnseignant = QStringLiteral("ServiceEnseignant");
 
 inline const QString DefaultWordList = QStringLiteral("frappin.mot");
 

@@ -116,8 +116,10 @@ private Q_SLOTS:
                                        1,
                                        1,
                                        "frappin.mot",
-                                       Faults{{"c", 1}}};
+                                       Faults{{"c", 1}},
+                                       records.first().uuid};
         QCOMPARE(records.first(), expected);
+        QVERIFY(!expected.uuid.isEmpty() && expected.uuid != records.last().uuid);
         QCOMPARE(records.first().speed(), 20.0);
         QCOMPARE(QFile::permissions(History::databasePath()) & 0x0077, QFileDevice::Permissions());
         QCOMPARE(QFile::permissions(History::folder()) & 0x0077, QFileDevice::Permissions());
@@ -139,7 +141,8 @@ private Q_SLOTS:
                                      1,
                                      1,
                                      "frappin.mot",
-                                     Faults{{"c", 1}}};
+                                     Faults{{"c", 1}},
+                                     "4f0c8b9e-7b1d-4c57-9a4e-2f3c1d0e5a61"};
         QCOMPARE(History::append(record), QString());
         const auto open = QFileDevice::Permissions(0x7777);
         for (QString folder = History::folder(); folder != QDir::tempPath();
@@ -153,6 +156,48 @@ private Q_SLOTS:
         });
         QCOMPARE(told, 0);
         QCOMPARE(History::pending(), QList<History::Record>{record});
+    }
+
+    // The databases of version 1 already on the pupils' computers keep their series, each given an
+    // identifier.
+    void version1DatabaseIsUpgraded()
+    {
+        Sandbox sandbox;
+        QVERIFY(History::ownFolder());
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v1");
+            db.setDatabaseName(History::databasePath());
+            QVERIFY(db.open());
+            for (const char *statement :
+                 {"CREATE TABLE eleve (id INTEGER PRIMARY KEY, nom TEXT NOT NULL UNIQUE)",
+                  "CREATE TABLE serie (id INTEGER PRIMARY KEY, eleve INTEGER NOT NULL REFERENCES eleve(id),"
+                  " debut TEXT, duree REAL, note INTEGER, caracteres INTEGER, fautes INTEGER, niveau INTEGER,"
+                  " liste TEXT)",
+                  "CREATE TABLE faute (serie INTEGER NOT NULL REFERENCES serie(id), caractere TEXT, nombre "
+                  "INTEGER)",
+                  "INSERT INTO eleve VALUES (1, 'Léa'), (2, 'Tom')",
+                  "INSERT INTO serie VALUES (1, 2, '2026-12-07T11:00:00.000Z', 30, 20, 10, 0, 2, 'a.mot'),"
+                  " (2, 1, '2026-12-07T10:00:00.000Z', 60, 19, 20, 1, 1, 'frappin.mot')",
+                  "INSERT INTO faute VALUES (2, 'c', 1)", "PRAGMA user_version = 1"})
+                QVERIFY2(QSqlQuery(db).exec(statement), statement);
+        }
+        QSqlDatabase::removeDatabase("v1");
+        const QList<History::Record> records = History::records();
+        QCOMPARE(records.size(), 2);
+        const History::Record lea{"Léa",
+                                  QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC),
+                                  60,
+                                  19,
+                                  20,
+                                  1,
+                                  1,
+                                  "frappin.mot",
+                                  Faults{{"c", 1}},
+                                  records.first().uuid};
+        QCOMPARE(records.first(), lea);
+        QVERIFY(!lea.uuid.isEmpty() && lea.uuid != records.last().uuid);
+        QCOMPARE(History::append(lea), QString()); // known by its identifier: kept once
+        QCOMPARE(History::records(), records);
     }
 
     void csvIsReadAsSchoolsWriteIt_data()
