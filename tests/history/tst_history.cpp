@@ -27,6 +27,13 @@ namespace {
 
 using Faults = QMap<QString, int>;
 
+// The series typeSeries types first, as the history keeps it.
+History::Record leaAtTen(const QString &uuid)
+{
+    return History::Record("Léa", QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC), 60, 19, 20, 1, 1,
+                           "frappin.mot", Faults{{"c", 1}}, uuid);
+}
+
 // Types a series of five "chat" with one mistake on its first "c"; returns how long its end took, in ms.
 qint64 typeSeries(frmMain &window, QDateTime &now)
 {
@@ -108,16 +115,7 @@ private Q_SLOTS:
         const QList<History::Record> records = History::records("Léa");
         QCOMPARE(records.size(), 2);
         QVERIFY(!QFile::exists(History::pendingPath()));
-        const History::Record expected{"Léa",
-                                       QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC),
-                                       60,
-                                       19,
-                                       20,
-                                       1,
-                                       1,
-                                       "frappin.mot",
-                                       Faults{{"c", 1}},
-                                       records.first().uuid};
+        const History::Record expected = leaAtTen(records.first().uuid);
         QCOMPARE(records.first(), expected);
         QVERIFY(!expected.uuid.isEmpty() && expected.uuid != records.last().uuid);
         QCOMPARE(records.first().speed(), 20.0);
@@ -133,16 +131,7 @@ private Q_SLOTS:
     void readOnlyDatabaseKeepsTheRecord()
     {
         Sandbox sandbox;
-        const History::Record record{"Léa",
-                                     QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC),
-                                     60,
-                                     19,
-                                     20,
-                                     1,
-                                     1,
-                                     "frappin.mot",
-                                     Faults{{"c", 1}},
-                                     "4f0c8b9e-7b1d-4c57-9a4e-2f3c1d0e5a61"};
+        const History::Record record = leaAtTen("4f0c8b9e-7b1d-4c57-9a4e-2f3c1d0e5a61");
         QCOMPARE(History::append(record), QString());
         const auto open = QFileDevice::Permissions(0x7777);
         for (QString folder = History::folder(); folder != QDir::tempPath();
@@ -184,16 +173,7 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase("v1");
         const QList<History::Record> records = History::records();
         QCOMPARE(records.size(), 2);
-        const History::Record lea{"Léa",
-                                  QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC),
-                                  60,
-                                  19,
-                                  20,
-                                  1,
-                                  1,
-                                  "frappin.mot",
-                                  Faults{{"c", 1}},
-                                  records.first().uuid};
+        const History::Record lea = leaAtTen(records.first().uuid);
         QCOMPARE(records.first(), lea);
         QVERIFY(!lea.uuid.isEmpty() && lea.uuid != records.last().uuid);
         QCOMPARE(History::append(lea), QString()); // known by its identifier: kept once

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -23,29 +22,20 @@ namespace {
 // The server's programs of the newest PostgreSQL installed, or nothing.
 QString serverPrograms()
 {
-    QStringList versions =
-        QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    std::sort(versions.begin(), versions.end(),
-              [](const QString &a, const QString &b) { return a.toInt() > b.toInt(); });
-    for (const QString &version : versions) {
-        const QString bin = QStringLiteral("/usr/lib/postgresql/%1/bin").arg(version);
-        if (QFile::exists(bin + QStringLiteral("/initdb")))
-            return bin;
+    const QDir versions(QStringLiteral("/usr/lib/postgresql"));
+    for (const QString &version :
+         versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed)) {
+        if (QFile::exists(versions.filePath(version + "/bin/initdb")))
+            return versions.filePath(version + "/bin");
     }
     return {};
 }
 
+const QDateTime Morning(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
+
 History::Record series(const QString &pupil, int minute)
 {
-    return {pupil,
-            QDateTime(QDate(2026, 12, 7), QTime(10, minute), Qt::UTC),
-            60,
-            19,
-            20,
-            1,
-            1,
-            "frappin.mot",
-            QMap<QString, int>{{"c", 1}, {"é", 2}}};
+    return {pupil, Morning.addSecs(60 * minute), 60, 19, 20, 1, 1, "frappin.mot", {{"c", 1}, {"é", 2}}};
 }
 
 void useServices(const QString &pupils, const QString &teacher)
@@ -112,10 +102,8 @@ private Q_SLOTS:
         if (m_bin.isEmpty())
             QSKIP("PostgreSQL's server (Debian's postgresql package) is not installed");
         QVERIFY(QSqlDatabase::isDriverAvailable("QPSQL"));
-        if (geteuid() == 0)
-            QCOMPARE(
-                chown(qPrintable(m_folder.path()), getpwnam("nobody")->pw_uid, getpwnam("nobody")->pw_gid),
-                0);
+        const passwd *nobody = getpwnam("nobody");
+        QVERIFY(geteuid() != 0 || chown(qPrintable(m_folder.path()), nobody->pw_uid, nobody->pw_gid) == 0);
         run("/initdb", {"-D", m_folder.filePath("data"), "-U", "postgres", "-A", "trust", "-E", "UTF8",
                         "--no-locale", "--no-sync"});
         startServer();
@@ -161,14 +149,12 @@ private Q_SLOTS:
     {
         Sandbox sandbox;
         useServices("eleve", "enseignant");
-        History::Record record = series("Léa", 0);
-        QCOMPARE(History::append(record), QString());
+        QCOMPARE(History::append(series("Léa", 0)), QString());
         History::waitForSending();
         QCOMPARE(History::localRecords(), QList<History::Record>());
         const QList<History::Record> read = History::records("Léa");
         QCOMPARE(read.size(), 1);
-        record.uuid = read.first().uuid;
-        QCOMPARE(read.first(), record);
+        QCOMPARE(History::csvFields(read.first()), History::csvFields(series("Léa", 0)));
         QCOMPARE(succeeded("eleve", {"SELECT 1", "SELECT * FROM serie", "SELECT * FROM faute",
                                      "UPDATE serie SET note = 20", "DELETE FROM faute"}),
                  QStringList{"SELECT 1"});
@@ -184,7 +170,6 @@ private Q_SLOTS:
     {
         Sandbox sandbox;
         useServices("muet", "enseignant");
-        const int before = History::records().size();
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(History::append(series("Tom", 1)), QString());
@@ -195,7 +180,7 @@ private Q_SLOTS:
         stopServer();
         QCOMPARE(History::append(series("Tom", 2)), QString());
         History::waitForSending();
-        QList<History::Record> kept = History::localRecords("Tom");
+        const QList<History::Record> kept = History::localRecords("Tom");
         QCOMPARE(kept.size(), 2);
         startServer();
         QCOMPARE(History::writePending(), QString()); // the next start
@@ -207,7 +192,7 @@ private Q_SLOTS:
             QCOMPARE(History::append(record), QString());
         History::waitForSending();
         QCOMPARE(History::localRecords(), QList<History::Record>());
-        QCOMPARE(History::records().size(), before + 2);
+        QCOMPARE(History::records("Tom"), kept);
     }
 
     // Ten computers, each sending twenty series one by one, at the same time: every series is kept.
@@ -228,12 +213,7 @@ private Q_SLOTS:
             QVERIFY(computer->waitForFinished(60000));
             QCOMPARE(computer->exitCode(), 0);
         }
-        const QList<History::Record> all = History::records();
-        QSet<QString> uuids;
-        for (const History::Record &record : all)
-            uuids.insert(record.uuid);
-        QCOMPARE(all.size(), before + 200);
-        QCOMPARE(uuids.size(), all.size());
+        QCOMPARE(History::records().size(), before + 200);
         QCOMPARE(History::records("Élève 7").size(), 20);
         qInfo("10 processes, 200 series sent one by one: %lld ms", clock.elapsed());
     }

@@ -38,6 +38,9 @@ const QString Usage = QStringLiteral(
     "  frappin-eleve verifier LISTE.mot [--clavier clavier.dat]\n"
     "      Dit quels mots de la liste le clavier français ne peut pas taper (œ, majuscules accentuées...)\n"
     "      et propose leur orthographe usuelle. Code de sortie : 0 si tous les mots peuvent être tapés.\n"
+    "  frappin-eleve serveur SERVICE\n"
+    "      Crée ou met à jour les tables de Frappin sur le serveur PostgreSQL de l'école, avec le\n"
+    "      rôle du service SERVICE (pg_service.conf) : le propriétaire de la base.\n"
     "  frappin-eleve --help\n"
     "      Affiche cette aide.\n");
 
@@ -284,13 +287,28 @@ int verifier(const QStringList &args, QTextStream &out, QTextStream &err)
     return bad == 0 ? 0 : 1;
 }
 
+int serveur(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() != 1)
+        return fail(err,
+                    QStringLiteral("donnez le nom d'un service PostgreSQL : frappin-eleve serveur SERVICE."));
+    if (const QString error = History::prepareServer(args.first()); !error.isEmpty()) {
+        err << "frappin-eleve : " << error << "\n";
+        return 1;
+    }
+    out << "Les tables de Frappin sont prêtes sur le serveur du service « " << args.first() << " ».\n";
+    return 0;
+}
+
 } // namespace
 
 int runEleve(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.isEmpty())
-        return fail(err, QStringLiteral(
-                             "dites ce qu'il faut faire : definir, resultats, historique, csv ou verifier."));
+        return fail(
+            err,
+            QStringLiteral(
+                "dites ce qu'il faut faire : definir, resultats, historique, csv, verifier ou serveur."));
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
     // Help is asked for anywhere: "frappin-eleve definir --help" too.
@@ -312,5 +330,7 @@ int runEleve(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return csv(rest, out, err);
     if (command == QStringLiteral("verifier"))
         return verifier(rest, out, err);
+    if (command == QStringLiteral("serveur"))
+        return serveur(rest, out, err);
     return fail(err, QStringLiteral("commande inconnue : « %1 ».").arg(command));
 }
