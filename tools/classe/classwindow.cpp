@@ -605,21 +605,32 @@ void ClassWindow::showPupil(const QString &eleve)
     m_shownPupil = eleve;
     m_shownRecords = eleve.isEmpty() ? QList<History::Record>() : History::records(eleve);
     m_pupilTitle->setText(eleve.isEmpty() ? QStringLiteral("Aucun élève") : eleve);
-    const QString note = Store::read(Store::Frappin, eleve, Store::Note, QString());
+    // The last series of the history, which a school's server shares between the classroom's computers;
+    // otherwise the results this computer's settings keep.
+    QString note = Store::read(Store::Frappin, eleve, Store::Note, QString());
+    bool ok = false;
+    double seconds =
+        Store::read(Store::Frappin, eleve, Store::Duree, QString()).replace(u',', u'.').toDouble(&ok) * 86400;
+    QString characters = Store::read(Store::Frappin, eleve, Store::NombreCaracteres, QStringLiteral("?"));
+    QString level = Store::read(Store::Frappin, eleve, Store::Niveau, QStringLiteral("?"));
+    if (!m_shownRecords.isEmpty()) {
+        const History::Record &last = m_shownRecords.last();
+        note = QString::number(last.grade);
+        seconds = last.seconds;
+        ok = true;
+        characters = QString::number(last.characters);
+        level = QString::number(last.level);
+    }
     if (eleve.isEmpty() || note.isEmpty()) {
         m_lastSeries->setText(QStringLiteral("Dernière série : pas encore de série."));
     } else {
-        bool ok = false;
-        const double days =
-            Store::read(Store::Frappin, eleve, Store::Duree, QString()).replace(u',', u'.').toDouble(&ok);
-        const qint64 seconds = ok ? std::llround(days * 86400) : 0;
+        const qint64 whole = ok ? std::llround(seconds) : 0;
         m_lastSeries->setText(
             QStringLiteral("Dernière série : note %1/20, %2 min %3 s, %4 caractères, niveau %5.")
                 .arg(note)
-                .arg(seconds / 60)
-                .arg(seconds % 60, 2, 10, QLatin1Char('0'))
-                .arg(Store::read(Store::Frappin, eleve, Store::NombreCaracteres, QStringLiteral("?")),
-                     Store::read(Store::Frappin, eleve, Store::Niveau, QStringLiteral("?"))));
+                .arg(whole / 60)
+                .arg(whole % 60, 2, 10, QLatin1Char('0'))
+                .arg(characters, level));
     }
 
     auto *chart = new QChart;

@@ -305,10 +305,8 @@ int serveur(const QStringList &args, QTextStream &out, QTextStream &err)
 int runEleve(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.isEmpty())
-        return fail(
-            err,
-            QStringLiteral(
-                "dites ce qu'il faut faire : definir, resultats, historique, csv, verifier ou serveur."));
+        return fail(err, QStringLiteral(
+                             "dites ce qu'il faut faire : definir, resultats, historique, csv ou verifier."));
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
     // Help is asked for anywhere: "frappin-eleve definir --help" too.
