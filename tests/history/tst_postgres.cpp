@@ -67,11 +67,10 @@ class TestPostgres : public QObject {
     void run(const QString &program, const QStringList &arguments)
     {
         QProcess process;
-        if (geteuid() == 0)
-            process.start(QStringLiteral("runuser"),
-                          QStringList{"-u", "nobody", "--", m_bin + program} + arguments);
-        else
-            process.start(m_bin + program, arguments);
+        const bool root = geteuid() == 0;
+        process.start(root ? "runuser" : m_bin + program,
+                      (root ? QStringList{"-u", "nobody", "--", m_bin + program} : QStringList()) +
+                          arguments);
         QVERIFY2(process.waitForFinished(60000) && process.exitCode() == 0, process.readAllStandardError());
     }
     void startServer()
