@@ -241,14 +241,17 @@ public:
 private:
     QString insert(const QList<History::Record> &records)
     {
-        QSqlQuery serie(m_db);
-        QSqlQuery faute(m_db);
-        if (!serie.prepare(QStringLiteral("INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres,"
-                                          " fautes, niveau, liste) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"
-                                          " ON CONFLICT DO NOTHING")) ||
-            !faute.prepare(QStringLiteral("INSERT INTO faute (serie, caractere, nombre) VALUES (?, ?, ?)"
-                                          " ON CONFLICT DO NOTHING")))
-            return serie.lastError().isValid() ? serie.lastError().text() : faute.lastError().text();
+        QSqlQuery addSeries(m_db);
+        QSqlQuery addMistakes(m_db);
+        if (!addSeries.prepare(
+                QStringLiteral("INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres,"
+                               " fautes, niveau, liste) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                               " ON CONFLICT DO NOTHING")) ||
+            !addMistakes.prepare(
+                QStringLiteral("INSERT INTO faute (serie, caractere, nombre) VALUES (?, ?, ?)"
+                               " ON CONFLICT DO NOTHING")))
+            return addSeries.lastError().isValid() ? addSeries.lastError().text()
+                                                   : addMistakes.lastError().text();
         for (const History::Record &record : records) {
             const QString uuid = record.uuid.isEmpty() ? newUuid() : record.uuid;
             for (const QVariant &value :
@@ -256,16 +259,16 @@ private:
                   QVariant(record.start.toUTC().toString(Qt::ISODateWithMs)), QVariant(record.seconds),
                   QVariant(record.grade), QVariant(record.characters), QVariant(record.mistakes),
                   QVariant(record.level), QVariant(record.wordList)})
-                serie.addBindValue(value);
-            if (!serie.exec())
-                return serie.lastError().text();
+                addSeries.addBindValue(value);
+            if (!addSeries.exec())
+                return addSeries.lastError().text();
             for (auto it = record.mistakesByCharacter.cbegin(); it != record.mistakesByCharacter.cend();
                  ++it) {
-                faute.addBindValue(uuid);
-                faute.addBindValue(it.key());
-                faute.addBindValue(it.value());
-                if (!faute.exec())
-                    return faute.lastError().text();
+                addMistakes.addBindValue(uuid);
+                addMistakes.addBindValue(it.key());
+                addMistakes.addBindValue(it.value());
+                if (!addMistakes.exec())
+                    return addMistakes.lastError().text();
             }
         }
         return QString();
@@ -306,8 +309,10 @@ private:
             kept = readVersion1(error);
             if (!error.isEmpty())
                 return rollback(error);
-            for (const char *table : {"faute", "serie", "eleve"}) {
-                if (!exec(QStringLiteral("DROP TABLE ") + QLatin1StringView(table)))
+            for (const QString &statement :
+                 {QStringLiteral("DROP TABLE faute"), QStringLiteral("DROP TABLE serie"),
+                  QStringLiteral("DROP TABLE eleve")}) {
+                if (!exec(statement))
                     return rollback(m_lastError);
             }
         }
