@@ -158,12 +158,11 @@ private Q_SLOTS:
             db.setDatabaseName(History::databasePath());
             QVERIFY(db.open());
             for (const char *statement :
-                 {"CREATE TABLE eleve (id INTEGER PRIMARY KEY, nom TEXT NOT NULL UNIQUE)",
-                  "CREATE TABLE serie (id INTEGER PRIMARY KEY, eleve INTEGER NOT NULL REFERENCES eleve(id),"
-                  " debut TEXT, duree REAL, note INTEGER, caracteres INTEGER, fautes INTEGER, niveau INTEGER,"
-                  " liste TEXT)",
-                  "CREATE TABLE faute (serie INTEGER NOT NULL REFERENCES serie(id), caractere TEXT, nombre "
-                  "INTEGER)",
+                 {"CREATE TABLE eleve (id INTEGER PRIMARY KEY, nom)",
+                  "CREATE TABLE serie (id INTEGER PRIMARY KEY, eleve, debut, duree, note, caracteres, "
+                  "fautes, niveau,"
+                  " liste)",
+                  "CREATE TABLE faute (serie, caractere, nombre)",
                   "INSERT INTO eleve VALUES (1, 'Léa'), (2, 'Tom')",
                   "INSERT INTO serie VALUES (1, 2, '2026-12-07T11:00:00.000Z', 30, 20, 10, 0, 2, 'a.mot'),"
                   " (2, 1, '2026-12-07T10:00:00.000Z', 60, 19, 20, 1, 1, 'frappin.mot')",

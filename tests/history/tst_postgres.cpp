@@ -62,6 +62,7 @@ class TestPostgres : public QObject {
     Q_OBJECT
     QTemporaryDir m_folder;
     QString m_bin;
+    Sandbox m_sandbox; // the history's local folder and the settings of this computer
 
     // Runs a server program, as "nobody" when the tests run as root (PostgreSQL refuses root).
     void run(const QString &program, const QStringList &arguments)
@@ -78,7 +79,6 @@ class TestPostgres : public QObject {
         run("/pg_ctl", {"-D", m_folder.filePath("data"), "-l", m_folder.filePath("log"), "-w", "start", "-o",
                         "-c listen_addresses='' -c fsync=off -k " + m_folder.path()});
     }
-    void stopServer() { run("/pg_ctl", {"-D", m_folder.filePath("data"), "-m", "fast", "-w", "stop"}); }
     // The statements that went through, each on its own, with a service's role.
     static QStringList succeeded(const QString &service, const QStringList &statements)
     {
@@ -146,7 +146,6 @@ private Q_SLOTS:
     // A series is added by the pupils' role and read back by the teacher's; neither may do more.
     void rolesShareOneHistory()
     {
-        Sandbox sandbox;
         useServices("eleve", "enseignant");
         QCOMPARE(History::append(series("Léa", 0)), QString());
         History::waitForSending();
@@ -167,7 +166,6 @@ private Q_SLOTS:
     // and is sent when the server is back, once, even when it is sent again.
     void absentServerLosesNothing()
     {
-        Sandbox sandbox;
         useServices("muet", "enseignant");
         QElapsedTimer clock;
         clock.start();
@@ -176,7 +174,7 @@ private Q_SLOTS:
         History::waitForSending();
         QCOMPARE(History::localRecords().size(), 1);
         useServices("eleve", "enseignant");
-        stopServer();
+        run("/pg_ctl", {"-D", m_folder.filePath("data"), "-m", "fast", "-w", "stop"});
         QCOMPARE(History::append(series("Tom", 2)), QString());
         History::waitForSending();
         const QList<History::Record> kept = History::localRecords("Tom");
@@ -197,21 +195,16 @@ private Q_SLOTS:
     // Ten computers, each sending twenty series one by one, at the same time: every series is kept.
     void tenComputersAtOnce()
     {
-        Sandbox sandbox;
         useServices(QString(), "enseignant");
         const int before = History::records().size();
         QElapsedTimer clock;
         clock.start();
-        QList<QProcess *> computers;
-        for (int computer = 0; computer < 10; ++computer) {
-            computers.append(new QProcess(this));
-            computers.last()->start(QCoreApplication::applicationFilePath(),
-                                    {"--writer", QString::number(computer)});
-        }
-        for (QProcess *computer : computers) {
-            QVERIFY(computer->waitForFinished(60000));
-            QCOMPARE(computer->exitCode(), 0);
-        }
+        QProcess computers[10];
+        for (int computer = 0; computer < 10; ++computer)
+            computers[computer].start(QCoreApplication::applicationFilePath(),
+                                      {"--writer", QString::number(computer)});
+        for (QProcess &computer : computers)
+            QVERIFY(computer.waitForFinished(60000) && computer.exitCode() == 0);
         QCOMPARE(History::records().size(), before + 200);
         QCOMPARE(History::records("Élève 7").size(), 20);
         qInfo("10 processes, 200 series sent one by one: %lld ms", clock.elapsed());
