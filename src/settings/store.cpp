@@ -10,8 +10,12 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <QByteArrayMatcher>
+
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 // The settings files are INI files that readers other than this program can use: section and key names are
@@ -199,8 +203,9 @@ QString sectionOfHeader(QStringView line)
                                                 : unescapedName(name);
 }
 
-// A settings file read: its bytes, and where each section lies in them. Only the sections asked for are
-// parsed, so that a school's file of thousands of pupils costs little more than a pupil's to start with.
+// A settings file read: its bytes, and what was looked up in them. A school's file may hold thousands of
+// pupils' sections: a section is found by searching the bytes for its header, and only the sections asked
+// for are parsed, with no index of the whole file kept; a start-up then costs little more than a pupil's.
 class IniFile {
 public:
     IniFile() = default;
@@ -214,7 +219,7 @@ public:
     {
         std::optional<QString> found;
         for (const auto &[block, key] : candidates(name)) {
-            for (const Entry &entry : entries(block)) {
+            for (const Entry &entry : block->entries) {
                 if (entry.key == key)
                     found = entry.value;
             }
@@ -222,16 +227,20 @@ public:
         return found;
     }
 
-    // Every value.
-    Values values()
+    // Every value, the file read line by line.
+    Values values() const
     {
-        index();
         Values all;
-        for (qsizetype b = 0; b < m_blocks.size(); ++b) {
-            const QString &section = m_blocks[b].section;
-            for (const Entry &entry : entries(b))
-                all.insert(section.isEmpty() ? entry.key : section + u'/' + entry.key, entry.value);
-        }
+        QString section;
+        forEachLine(0, m_bytes.size(), [&](qsizetype begin, qsizetype end, qsizetype) {
+            const QString text = lineText(m_bytes.constData() + begin, end - begin);
+            if (text.startsWith(u'[')) {
+                section = sectionOfHeader(text);
+            } else if (auto entry = entryOf(text, begin, end)) {
+                all.insert(section.isEmpty() ? entry->key : section + u'/' + entry->key, entry->value);
+            }
+            return true;
+        });
         return all;
     }
 
@@ -242,11 +251,12 @@ public:
     std::optional<QByteArray> withValues(const QString &section,
                                          const QList<std::pair<QString, QString>> &pairs)
     {
-        index();
         const qsizetype slash = section.indexOf(u'/');
         // The section as written: what comes before the name's first slash.
         const QString written = slash < 0 ? section : section.first(slash);
-        if (!m_plain || written.isEmpty() || written == GeneralSection)
+        const bool plain = !m_bytes.contains('\r') && !m_bytes.startsWith("\xEF\xBB\xBF") &&
+                           QByteArrayView(m_bytes).isValidUtf8();
+        if (!plain || written.isEmpty() || written == GeneralSection)
             return std::nullopt;
         const QString prefix = slash < 0 ? QString() : section.sliced(slash + 1) + u'/';
         QMap<QString, QString> lines; // by key in the section as written; the last value of a key wins
@@ -257,7 +267,7 @@ public:
         // Every line that gives one of the values goes; the new ones are the only ones left.
         for (auto it = lines.cbegin(); it != lines.cend(); ++it) {
             for (const auto &[block, key] : candidates(written + u'/' + it.key())) {
-                for (const Entry &entry : entries(block)) {
+                for (const Entry &entry : block->entries) {
                     if (entry.key == key)
                         edits.append({entry.begin, entry.end, {}});
                 }
@@ -266,15 +276,15 @@ public:
         const auto lineOf = [](const QString &key, const QString &value) {
             return (escapedName(key, false) + u'=' + escapedValue(value)).toUtf8() + '\n';
         };
-        if (const qsizetype own = lastBlock(written); own >= 0) {
+        if (const QList<Block> &own = blocksOf(written); !own.isEmpty()) {
             // In the section's last block, each among its keys in order.
             QList<Entry> kept;
-            for (const Entry &entry : entries(own)) {
+            for (const Entry &entry : own.last().entries) {
                 if (!lines.contains(entry.key))
                     kept.append(entry);
             }
             auto next = kept.cbegin();
-            qsizetype at = kept.isEmpty() ? m_blocks[own].begin : kept.first().begin;
+            qsizetype at = kept.isEmpty() ? own.last().begin : kept.first().begin;
             QByteArray text;
             const auto flush = [&] {
                 if (text.isEmpty())
@@ -297,12 +307,16 @@ public:
             // A new section, among the others in the writer's order.
             const QString after = written + u'/';
             qsizetype at = m_bytes.size();
-            for (const Block &block : std::as_const(m_blocks)) {
-                if (!block.section.isEmpty() && after < block.section + u'/') {
-                    at = block.header;
-                    break;
-                }
-            }
+            forEachLine(0, m_bytes.size(), [&](qsizetype begin, qsizetype end, qsizetype) {
+                const QString text = lineText(m_bytes.constData() + begin, end - begin);
+                if (!text.startsWith(u'['))
+                    return true;
+                const QString name = sectionOfHeader(text);
+                if (name.isEmpty() || !(after < name + u'/'))
+                    return true;
+                at = begin;
+                return false;
+            });
             QByteArray text = '[' + escapedName(written, true).toUtf8() + "]\n";
             for (auto it = lines.cbegin(); it != lines.cend(); ++it)
                 text += lineOf(it.key(), it.value());
@@ -323,12 +337,9 @@ private:
         qsizetype end;
     };
     struct Block {
-        QString section;  // empty for the keys of no section
-        qsizetype header; // where its header line starts (the start of the file for the lines before any)
-        qsizetype begin;  // its first line after the header
-        qsizetype end;    // where the next header starts, or the end of the file
-        qsizetype previous = -1; // the block before it of the same section
-        std::optional<QList<Entry>> entries;
+        qsizetype begin; // its first line after the header (the start of the file for the lines before any)
+        qsizetype end;   // where the next header starts, or the end of the file
+        QList<Entry> entries;
     };
     // Bytes that replace the range [begin, end).
     struct Edit {
@@ -337,88 +348,155 @@ private:
         QByteArray text;
     };
 
-    // Finds the header lines, once; the other lines are parsed when their section is first asked for.
-    void index()
+    // Calls action(begin, end, next) for each line of [from, to) (end before its terminator, next after it)
+    // while it returns true.
+    template <typename Action> void forEachLine(qsizetype from, qsizetype to, Action action) const
     {
-        if (m_indexed)
-            return;
-        m_indexed = true;
         const char *bytes = m_bytes.constData();
-        const qsizetype size = m_bytes.size();
-        m_plain = !m_bytes.contains('\r') && !m_bytes.startsWith("\xEF\xBB\xBF") &&
-                  QByteArrayView(m_bytes).isValidUtf8();
-        m_blocks.reserve(m_bytes.count("\n[") + 2);
-        addBlock({QString(), 0, 0, size, -1, std::nullopt});
-        for (qsizetype begin = 0; begin < size;) {
+        for (qsizetype begin = from; begin < to;) {
             qsizetype end = begin;
-            while (end < size && bytes[end] != '\n' && bytes[end] != '\r')
+            while (end < to && bytes[end] != '\n' && bytes[end] != '\r')
                 ++end;
-            qsizetype first = begin;
-            while (first < end && (bytes[first] == ' ' || bytes[first] == '\t' || bytes[first] == '\v' ||
-                                   bytes[first] == '\f'))
-                ++first;
-            // A header starts with "[", maybe after blanks that are not ASCII: such lines are decoded.
-            if (first < end && (bytes[first] == '[' || static_cast<uchar>(bytes[first]) >= 0x80)) {
-                const QString text = lineText(bytes + begin, end - begin);
-                if (text.startsWith(u'[')) {
-                    m_blocks.last().end = begin;
-                    addBlock({sectionOfHeader(text), begin, std::min(end + 1, size), size, -1, std::nullopt});
+            const qsizetype next = std::min(end + 1, to);
+            if (!action(begin, end, next))
+                return;
+            begin = next;
+        }
+    }
+
+    // Whether a line may be a header: it starts with "[", maybe after blanks, or with a byte that is not
+    // ASCII (a blank in another encoding, or a byte mark); the second are decoded to tell.
+    bool isHeader(qsizetype begin, qsizetype end) const
+    {
+        const char *bytes = m_bytes.constData();
+        qsizetype first = begin;
+        while (first < end &&
+               (bytes[first] == ' ' || bytes[first] == '\t' || bytes[first] == '\v' || bytes[first] == '\f'))
+            ++first;
+        if (first == end)
+            return false;
+        if (bytes[first] == '[')
+            return true;
+        return static_cast<uchar>(bytes[first]) >= 0x80 &&
+               lineText(bytes + begin, end - begin).startsWith(u'[');
+    }
+
+    // A name that a header written "[name]" gives as it stands: no escape, no blank at its ends, no letter
+    // past Latin Extended-A (in UTF-8, so that it is already in NFC), not "General".
+    static bool isPlainName(QByteArrayView name)
+    {
+        if (name.isEmpty() || name == "General")
+            return false;
+        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+        if (blank(name.front()) || blank(name.back()))
+            return false;
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            const auto c = static_cast<uchar>(name[i]);
+            if (c >= 0x20 && c < 0x7F && c != '%' && c != '\\')
+                continue;
+            // U+0080 to U+017F, but for a blank at an end: no-break space and next line.
+            if (c < 0xC2 || c > 0xC5 || i + 1 == name.size() ||
+                (static_cast<uchar>(name[i + 1]) & 0xC0) != 0x80)
+                return false;
+            const auto d = static_cast<uchar>(name[i + 1]);
+            if (c == 0xC2 && (d == 0x85 || d == 0xA0) && (i == 0 || i + 2 == name.size()))
+                return false;
+            ++i;
+        }
+        return true;
+    }
+
+    // The headers that are not plain ("[D%E9marrage]", blanks, other encodings) and the section each names,
+    // found once: few files have any.
+    const QList<std::pair<qsizetype, QString>> &otherHeaders()
+    {
+        if (m_othersFound)
+            return m_others;
+        m_othersFound = true;
+        forEachLine(0, m_bytes.size(), [&](qsizetype begin, qsizetype end, qsizetype next) {
+            if (!isHeader(begin, end))
+                return true;
+            const char *bytes = m_bytes.constData();
+            if (end - begin < 3 || bytes[begin] != '[' || bytes[end - 1] != ']' ||
+                !isPlainName(QByteArrayView(bytes + begin + 1, end - begin - 2)))
+                m_others.append({next, sectionOfHeader(lineText(bytes + begin, end - begin))});
+            return true;
+        });
+        return m_others;
+    }
+
+    // The blocks of a section in the file's order, found and parsed on first use.
+    const QList<Block> &blocksOf(const QString &section)
+    {
+        const auto known = m_sections.constFind(section);
+        if (known != m_sections.cend())
+            return *known;
+        QList<qsizetype> starts; // where the lines of each block begin
+        if (section.isEmpty())
+            starts.append(0);
+        const QByteArray plain = section.toUtf8();
+        if (isPlainName(plain)) {
+            const QByteArray header = '[' + plain + ']';
+            const QByteArrayMatcher matcher(header);
+            const char *bytes = m_bytes.constData();
+            const qsizetype size = m_bytes.size();
+            for (qsizetype at = matcher.indexIn(m_bytes); at >= 0; at = matcher.indexIn(m_bytes, at + 1)) {
+                const qsizetype end = at + header.size();
+                if ((at == 0 || bytes[at - 1] == '\n' || bytes[at - 1] == '\r') &&
+                    (end == size || bytes[end] == '\n' || bytes[end] == '\r'))
+                    starts.append(std::min(end + 1, size));
+            }
+        }
+        for (const auto &[next, name] : otherHeaders()) {
+            if (name == section)
+                starts.append(next);
+        }
+        std::sort(starts.begin(), starts.end());
+        QList<Block> blocks;
+        for (const qsizetype begin : std::as_const(starts)) {
+            Block block{begin, m_bytes.size(), {}};
+            forEachLine(begin, m_bytes.size(), [&](qsizetype lineBegin, qsizetype end, qsizetype next) {
+                if (isHeader(lineBegin, end)) {
+                    block.end = lineBegin;
+                    return false;
                 }
-            }
-            begin = end + 1;
+                if (auto entry =
+                        entryOf(lineText(m_bytes.constData() + lineBegin, end - lineBegin), lineBegin, next))
+                    block.entries.append(std::move(*entry));
+                return true;
+            });
+            blocks.append(std::move(block));
         }
+        return *m_sections.insert(section, std::move(blocks));
     }
 
-    void addBlock(Block block)
+    // The key and value of a line read, or none for a blank line, a comment or a line without a key.
+    static std::optional<Entry> entryOf(const QString &text, qsizetype begin, qsizetype next)
     {
-        qsizetype &last = m_last[block.section];
-        block.previous = m_blocks.isEmpty() ? -1 : last;
-        last = m_blocks.size();
-        m_blocks.append(std::move(block));
-    }
-
-    qsizetype lastBlock(const QString &section) const { return m_last.value(section, -1); }
-
-    const QList<Entry> &entries(qsizetype b)
-    {
-        Block &block = m_blocks[b];
-        if (block.entries)
-            return *block.entries;
-        QList<Entry> found;
-        const char *bytes = m_bytes.constData();
-        for (qsizetype begin = block.begin; begin < block.end;) {
-            qsizetype end = begin;
-            while (end < block.end && bytes[end] != '\n' && bytes[end] != '\r')
-                ++end;
-            const QString text = lineText(bytes + begin, end - begin);
-            const QStringView line(text);
-            const qsizetype equals = line.indexOf(u'=');
-            if (!line.startsWith(u';') && !line.startsWith(u'#') && equals > 0) {
-                QString key = unescapedName(line.first(equals).trimmed());
-                if (!key.isEmpty())
-                    found.append({std::move(key), unescapedValue(line.sliced(equals + 1).trimmed()), begin,
-                                  std::min(end + 1, block.end)});
-            }
-            begin = end + 1;
-        }
-        block.entries = std::move(found);
-        return *block.entries;
+        const QStringView line(text);
+        const qsizetype equals = line.indexOf(u'=');
+        if (line.startsWith(u';') || line.startsWith(u'#') || equals <= 0)
+            return std::nullopt;
+        QString key = unescapedName(line.first(equals).trimmed());
+        if (key.isEmpty())
+            return std::nullopt;
+        return Entry{std::move(key), unescapedValue(line.sliced(equals + 1).trimmed()), begin, next};
     }
 
     // The blocks that may give a full name, in the file's order, and the key it has in each: the name's
     // section is whatever comes before one of its slashes, or none.
-    QList<std::pair<qsizetype, QString>> candidates(const QString &name)
+    QList<std::pair<const Block *, QString>> candidates(const QString &name)
     {
-        index();
-        QList<std::pair<qsizetype, QString>> found;
+        QList<std::pair<const Block *, QString>> found;
         const auto add = [&](const QString &section, const QString &key) {
-            for (qsizetype b = lastBlock(section); b >= 0; b = m_blocks[b].previous)
-                found.append({b, key});
+            for (const Block &block : blocksOf(section))
+                found.append({&block, key});
         };
         add(QString(), name);
         for (qsizetype slash = name.indexOf(u'/'); slash > 0; slash = name.indexOf(u'/', slash + 1))
             add(name.first(slash), name.sliced(slash + 1));
-        std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        std::sort(found.begin(), found.end(),
+                  [](const auto &a, const auto &b) { return a.first->begin < b.first->begin; });
         return found;
     }
 
@@ -442,10 +520,9 @@ private:
     }
 
     QByteArray m_bytes;
-    bool m_indexed = false;
-    bool m_plain = false; // UTF-8 without a mark, "\n" line ends
-    QList<Block> m_blocks;
-    QHash<QString, qsizetype> m_last; // the last block of each section
+    QHash<QString, QList<Block>> m_sections; // the sections looked up
+    bool m_othersFound = false;
+    QList<std::pair<qsizetype, QString>> m_others;
 };
 
 QByteArray writePlainIni(const Values &map)
@@ -499,10 +576,30 @@ IniFile *load(const QString &path, bool *readable = nullptr)
         none = IniFile();
         return &none;
     }
-    QByteArray bytes = file.readAll();
     IniFile &known = files()[path];
-    if (bytes != known.bytes())
-        known = IniFile(std::move(bytes));
+    // Compared piece by piece with the bytes known, so that a file read again and again costs no memory.
+    const QByteArray &before = known.bytes();
+    std::array<char, 65536> piece;
+    qsizetype same = 0;
+    qint64 got = 0;
+    for (;;) {
+        const qint64 wanted = same < before.size() ? std::min<qint64>(piece.size(), before.size() - same) : 1;
+        got = file.read(piece.data(), wanted);
+        if (got <= 0 || same + got > before.size() ||
+            std::memcmp(piece.data(), before.constData() + same, static_cast<std::size_t>(got)) != 0)
+            break;
+        same += got;
+    }
+    if (got == 0 && same == before.size())
+        return &known;
+    QByteArray bytes;
+    bytes.reserve(std::max<qint64>(file.size(), same + got) + 1);
+    bytes.append(before.constData(), same);
+    if (got > 0)
+        bytes.append(piece.data(), got);
+    for (qint64 more = 0; (more = file.read(piece.data(), piece.size())) > 0;)
+        bytes.append(piece.data(), more);
+    known = IniFile(std::move(bytes));
     return &known;
 }
 
