@@ -18,6 +18,15 @@ QString iniPath()
     return TestSupport::configFolder() + QStringLiteral("/Frappin.ini");
 }
 
+// A file of more than one piece of the store's comparison (64 KiB): a first name and 5000 sections.
+QByteArray manySections()
+{
+    QByteArray bytes = "[D\xC3\xA9marrage]\nPrenom=Zo\xC3\xA9\n";
+    for (int i = 0; i < 5000; ++i)
+        bytes += "\n[" + QByteArray::number(i) + "]\nNote=1\n";
+    return bytes;
+}
+
 } // namespace
 
 class TestStore : public QObject {
@@ -139,6 +148,44 @@ private Q_SLOTS:
                 QCOMPARE(Store::read(Frappin, fields[0], key, "<absent>"), value);
         }
         QCOMPARE(fileBytes(iniPath()), after);
+    }
+
+    void fileChangedBehindIsReadAgain_data()
+    {
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        const QByteArray before = manySections();
+        QByteArray far = before;
+        far.replace("[4000]\nNote=1", "[4000]\nNote=2");
+        // clang-format off
+        QTest::newRow("same size, first piece") << QByteArray(before).replace("Zo\xC3\xA9", "L\xC3\xA9o") << Demarrage << "Prenom" << "Léo";
+        QTest::newRow("same size, a later piece") << far << "4000" << "Note" << "2";
+        QTest::newRow("longer") << before + "\n[Zzz]\nNote=3\n" << "Zzz" << "Note" << "3";
+        QTest::newRow("shorter") << before.first(before.indexOf("[4000]")) << "4000" << "Note" << "<absent>";
+        QTest::newRow("emptied") << QByteArray() << Demarrage << "Prenom" << "<absent>";
+        // clang-format on
+    }
+    // A file rewritten by another program is read again, whatever changed and even with its time put back.
+    void fileChangedBehindIsReadAgain()
+    {
+        QFETCH(QByteArray, after);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        Sandbox sandbox;
+        QVERIFY(Store::write(Frappin, Demarrage, Store::Prenom, "Zoé"));
+        const QByteArray before = manySections();
+        QFile ini(iniPath());
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate) && ini.write(before) == before.size());
+        ini.close();
+        const QDateTime time = QFileInfo(ini).lastModified();
+        QVERIFY(Store::prenom() == "Zoé" && Store::read(Frappin, section, key, "<absent>") != value);
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate) && ini.write(after) == after.size() &&
+                ini.setFileTime(time, QFile::FileModificationTime));
+        ini.close();
+        QCOMPARE(Store::read(Frappin, section, key, "<absent>"), value);
     }
 
     void fileThatMayNotBeWritten_data()
