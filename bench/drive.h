@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -34,6 +35,14 @@ inline double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const std::size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The processor time of this process, in milliseconds: on a busy machine, what a step cost in itself.
+inline double cpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 // The resident memory of this process (VmRSS), in KiB.
@@ -63,8 +72,8 @@ inline void settle()
 
 // Types the shown word key by key (ASCII as key presses, anything else as an input-method commit, as the
 // French keyboard gives it), adding the time of each typed change to changeMs, then ends the pause; returns
-// the time of that last step, which ends the series after its last word.
-inline double typeWord(frmMain &window, std::vector<double> *changeMs = nullptr)
+// the time of that last step, which ends the series after its last word, and sets its processor time.
+inline double typeWord(frmMain &window, std::vector<double> *changeMs = nullptr, double *stepCpuMs = nullptr)
 {
     auto *word = window.findChild<QLineEdit *>(QStringLiteral("MotATaper"));
     auto *typing = window.findChild<QLineEdit *>(QStringLiteral("MonTexte"));
@@ -87,20 +96,24 @@ inline double typeWord(frmMain &window, std::vector<double> *changeMs = nullptr)
     if (!window.Timer(0)->isTicking())
         fail("the typed word was not taken");
     const double start = nowMs();
+    const double startCpu = cpuMs();
     window.Timer_Timer(0);
     const double pauseEnd = nowMs() - start;
+    if (stepCpuMs)
+        *stepCpuMs = cpuMs() - startCpu;
     settle();
     return pauseEnd;
 }
 
-// One whole series; returns the time taken by the end of the series (the step after its last word).
-inline double series(frmMain &window, std::vector<double> *changeMs = nullptr)
+// One whole series; returns the time taken by the end of the series (the step after its last word), and
+// sets its processor time.
+inline double series(frmMain &window, std::vector<double> *changeMs = nullptr, double *endCpuMs = nullptr)
 {
     window.BoutonDepart_Click();
     settle();
     double last = 0;
     while (window.series().MotsRestants > 0)
-        last = typeWord(window, changeMs);
+        last = typeWord(window, changeMs, endCpuMs);
     return last;
 }
 

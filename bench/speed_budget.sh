@@ -7,9 +7,10 @@
 #   bench/speed_budget.sh --runs 9         runs per program (default 7), after one warm-up round
 #   bench/speed_budget.sh --before DIR     also times the frappin of another build folder (say, of main's
 #                                          code), in the same rounds, for a before and after
-# For each program: the time from starting the process to the X server mapping its first window, and its
-# resident memory (VmRSS, with any process it started) after three seconds idle; the medians of the runs,
-# and their ratios to the floor. For Frappin also the time to handle one typed change
+# For each program: the time from starting the process to the X server mapping its first window, both the
+# processor time it took (the one the start-up targets compare: on the shared 2-core machine the wall time
+# mostly measures the other programs running) and the wall time, and its resident memory (VmRSS, with any
+# process it started) after three seconds idle; the medians of the runs, and their ratios to the floor. For Frappin also the time to handle one typed change
 # (bench/bench_typing). The programs take turns in each round, so that a slower moment of the machine does
 # not fall on one of them only. Exits with 1 when Frappin misses a target.
 # Targets: start-up within 1.15 times the floor and faster than every peer; memory within 1.15 times the floor
@@ -116,22 +117,25 @@ import statistics, sys
 
 results, typed, peers_from, names = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4:]
 starts = {i: [] for i in range(len(names))}
+cpus = {i: [] for i in range(len(names))}
 memory = {i: [] for i in range(len(names))}
 for line in open(results):
-    index, ms, kb = line.split()
+    index, ms, kb, cpu = line.split()[:4]
     starts[int(index)].append(float(ms))
+    cpus[int(index)].append(float(cpu))
     memory[int(index)].append(int(kb) / 1024)
 
 def median(values):
     return statistics.median(values) if values else float("nan")
 
 start = {i: median(v) for i, v in starts.items()}
+cpu = {i: median(v) for i, v in cpus.items()}
 rss = {i: median(v) for i, v in memory.items()}
 print()
-print(f"| {'Program':<28} | {'Start-up (ms)':>13} | {'× floor':>7} | {'Memory (MB)':>11} | {'× floor':>7} |")
-print(f"|{'-' * 30}|{'-' * 15}|{'-' * 9}|{'-' * 13}|{'-' * 9}|")
+print(f"| {'Program':<28} | {'Start-up CPU (ms)':>17} | {'× floor':>7} | {'Start-up wall (ms)':>18} | {'× floor':>7} | {'Memory (MB)':>11} | {'× floor':>7} |")
+print(f"|{'-' * 30}|{'-' * 19}|{'-' * 9}|{'-' * 20}|{'-' * 9}|{'-' * 13}|{'-' * 9}|")
 for i, name in enumerate(names):
-    print(f"| {name:<28} | {start[i]:>13.1f} | {start[i] / start[1]:>7.2f} | {rss[i]:>11.1f} | {rss[i] / rss[1]:>7.2f} |")
+    print(f"| {name:<28} | {cpu[i]:>17.1f} | {cpu[i] / cpu[1]:>7.2f} | {start[i]:>18.1f} | {start[i] / start[1]:>7.2f} | {rss[i]:>11.1f} | {rss[i] / rss[1]:>7.2f} |")
 
 per_change = float(typed) / 11 if typed else float("nan")
 print()
@@ -139,8 +143,8 @@ print(f"One typed change: {per_change * 1000:.1f} µs (bench_typing: {typed} ms 
 
 peers = range(peers_from, len(names))
 checks = [
-    ("start-up within 1.15 × the floor", start[0] <= 1.15 * start[1]),
-    ("start-up faster than every peer", all(start[0] < start[p] for p in peers)),
+    ("start-up within 1.15 × the floor (processor time)", cpu[0] <= 1.15 * cpu[1]),
+    ("start-up faster than every peer (processor time)", all(cpu[0] < cpu[p] for p in peers)),
     ("memory within 1.15 × the floor", rss[0] <= 1.15 * rss[1]),
     ("memory below every peer", all(rss[0] < rss[p] for p in peers)),
     ("typed change under 0.1 ms", per_change < 0.1),
