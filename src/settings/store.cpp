@@ -4,13 +4,12 @@
 #include "common/text.h"
 #include "common/textfile.h"
 
+#include <QByteArrayMatcher>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
-
-#include <QByteArrayMatcher>
 
 #include <algorithm>
 #include <array>
@@ -353,10 +352,17 @@ private:
     template <typename Action> void forEachLine(qsizetype from, qsizetype to, Action action) const
     {
         const char *bytes = m_bytes.constData();
+        // Without "\r", the line ends are found by the C library's search, several times faster.
+        const bool cr = std::memchr(bytes + from, '\r', static_cast<std::size_t>(to - from)) != nullptr;
         for (qsizetype begin = from; begin < to;) {
             qsizetype end = begin;
-            while (end < to && bytes[end] != '\n' && bytes[end] != '\r')
-                ++end;
+            if (!cr) {
+                const void *lineEnd = std::memchr(bytes + begin, '\n', static_cast<std::size_t>(to - begin));
+                end = lineEnd ? static_cast<const char *>(lineEnd) - bytes : to;
+            } else {
+                while (end < to && bytes[end] != '\n' && bytes[end] != '\r')
+                    ++end;
+            }
             const qsizetype next = std::min(end + 1, to);
             if (!action(begin, end, next))
                 return;
