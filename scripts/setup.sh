@@ -35,3 +35,13 @@ frappin_install_packages() {
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
+
+# Makes the French locale (fr_FR.UTF-8) that the benchmarks and the end-to-end runs start the program in,
+# when the system lacks it: Debian's locales package ships its definition, not the compiled locale.
+frappin_french_locale() {
+    locale -a 2>/dev/null | grep -qix 'fr_FR.utf8' && return 0
+    local sudo=()
+    [[ $(id -u) -ne 0 ]] && sudo=(sudo)
+    echo "Création de la locale fr_FR.UTF-8"
+    "${sudo[@]}" localedef -i fr_FR -c -f UTF-8 -A /usr/share/locale/locale.alias fr_FR.UTF-8
+}

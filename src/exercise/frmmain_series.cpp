@@ -165,12 +165,11 @@ void frmMain::endSeries()
     if (Store::derniere().isEmpty())
         return;
     const SeriesResults results = m_series.results(QLocale());
-    // Each result is written, in this order, even after one that failed.
-    bool stored = true;
-    for (const auto &[key, value] :
-         {std::pair{Store::Note, AfficheNote()}, std::pair{Store::Duree, results.duree},
-          std::pair{Store::NombreCaracteres, results.caracteres}, std::pair{Store::Niveau, results.niveau}})
-        stored = Store::writePupilResult(key, value) && stored;
+    // The results in one write of the settings file: all of them, or none.
+    const bool stored = Store::writePupilResults({{Store::Note, AfficheNote()},
+                                                  {Store::Duree, results.duree},
+                                                  {Store::NombreCaracteres, results.caracteres},
+                                                  {Store::Niveau, results.niveau}});
     // The grade stays shown; the teacher must know that it was not kept.
     if (!stored)
         showMessage(QStringLiteral("Les résultats de cette série n'ont pas pu être enregistrés.\r"

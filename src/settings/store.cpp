@@ -4,16 +4,18 @@
 #include "common/text.h"
 #include "common/textfile.h"
 
-#include <QBuffer>
+#include <QByteArrayMatcher>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QIODevice>
 #include <QLockFile>
-#include <QSettings>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 // The settings files are INI files that readers other than this program can use: section and key names are
 // written in plain UTF-8 ("[Démarrage]", "Nombre de caractères=20"), and values as they stand unless they
@@ -21,9 +23,11 @@
 // "Dur%E9e=\"0,5\"") and files edited by hand, in UTF-8 or Windows-1252, are read too.
 //
 // The store reads the file afresh at each reading and writes it whole (saveWholeFile) under the lock file
-// QSettings uses for it. It does not go through QSettings itself: QSettings keeps each file it has read in a
-// cache of the process and reads it again only when its size or modification time has changed, so a file
-// that another program rewrote within the same clock tick at the same size was served stale (seen as the
+// QSettings uses for it. A school's file may hold thousands of pupils' sections: a file is parsed only where
+// a reading asks (IniFile), and a write changes the lines of its values in the bytes read rather than
+// writing every value out again. It does not go through QSettings itself: QSettings keeps each file it has
+// read in a cache of the process and reads it again only when its size or modification time has changed, so a
+// file that another program rewrote within the same clock tick at the same size was served stale (seen as the
 // pupil of the previous file), and a write could then have put the stale values back.
 
 namespace {
@@ -153,39 +157,360 @@ QString escapedValue(const QString &value)
 
 const QString GeneralSection = QStringLiteral("General");
 
-bool readPlainIni(QIODevice &device, QSettings::SettingsMap &map)
+// Values by their full name, "section/key" ("key" alone for keys of no section), in the writer's order.
+using Values = QMap<QString, QString>;
+
+// A line as the reader takes it: decoded on its own, since a file edited by hand may mix UTF-8 lines with
+// Windows-1252 ones, or hold garbage between valid lines, and the valid lines must still be read; trimmed.
+QString lineText(const char *bytes, qsizetype size)
 {
-    QString section;
-    // Each line is decoded on its own: a file edited by hand may mix UTF-8 lines with Windows-1252 ones, or
-    // hold garbage between valid lines, and the valid lines must still be read.
-    const QByteArray bytes = device.readAll();
-    for (const QByteArray &bytesOfLine : QByteArray(bytes).replace('\r', '\n').split('\n')) {
-        const QString text = decodeTextFile(bytesOfLine);
-        const QStringView line = QStringView(text).trimmed();
-        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
-            continue;
-        if (line.startsWith(u'[')) {
-            const qsizetype close = line.lastIndexOf(u']');
-            const QStringView name = line.sliced(1, (close > 0 ? close : line.size()) - 1).trimmed();
-            // "General" holds the keys of no section; a section of that name is written "%General".
-            section = name == GeneralSection               ? QString()
-                      : name == QStringLiteral("%General") ? GeneralSection
-                                                           : unescapedName(name);
-            continue;
-        }
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0)
-            continue;
-        const QString key = unescapedName(line.first(equals).trimmed());
-        if (key.isEmpty())
-            continue;
-        map.insert(section.isEmpty() ? key : section + u'/' + key,
-                   unescapedValue(line.sliced(equals + 1).trimmed()));
-    }
-    return true;
+    const bool ascii = std::all_of(bytes, bytes + size, [](char c) { return static_cast<uchar>(c) < 0x80; });
+    if (ascii)
+        return QString::fromLatin1(bytes, size).trimmed();
+    return decodeTextFile(QByteArray(bytes, size)).trimmed();
 }
 
-bool writePlainIni(QIODevice &device, const QSettings::SettingsMap &map)
+// The section a header line names. "General" holds the keys of no section; a section of that name is written
+// "%General".
+QString sectionOfHeader(QStringView line)
+{
+    const qsizetype close = line.lastIndexOf(u']');
+    const QStringView name = line.sliced(1, (close > 0 ? close : line.size()) - 1).trimmed();
+    return name == GeneralSection               ? QString()
+           : name == QStringLiteral("%General") ? GeneralSection
+                                                : unescapedName(name);
+}
+
+// A settings file read: its bytes, and what was looked up in them. A school's file may hold thousands of
+// pupils' sections: a section is found by searching the bytes for its header, and only the sections asked
+// for are parsed, with no index of the whole file kept; a start-up then costs little more than a pupil's.
+class IniFile {
+public:
+    IniFile() = default;
+    explicit IniFile(QByteArray bytes) : m_bytes(std::move(bytes)) {}
+
+    const QByteArray &bytes() const { return m_bytes; }
+
+    // The value of a full name: the last one the file gives, as a reader going through it line by line
+    // would keep.
+    std::optional<QString> value(const QString &name)
+    {
+        std::optional<QString> found;
+        for (const auto &[block, key] : candidates(name)) {
+            for (const Entry &entry : block->entries) {
+                if (entry.key == key)
+                    found = entry.value;
+            }
+        }
+        return found;
+    }
+
+    // Every value, the file read line by line.
+    Values values() const
+    {
+        Values all;
+        QString section;
+        forEachLine(0, m_bytes.size(), [&](qsizetype begin, qsizetype end, qsizetype) {
+            const QString text = lineText(m_bytes.constData() + begin, end - begin);
+            if (text.startsWith(u'[')) {
+                section = sectionOfHeader(text);
+            } else if (auto entry = entryOf(text, begin, end)) {
+                all.insert(section.isEmpty() ? entry->key : section + u'/' + entry->key, entry->value);
+            }
+            return true;
+        });
+        return all;
+    }
+
+    // The file with values of a section set, as writePlainIni would write the file's values with them when
+    // the file is as it writes them; otherwise the file's other lines are kept as they are (comments, escaped
+    // names, repeated sections), which a reader reads the same. Empty when the file must be written whole
+    // instead: one not in plain UTF-8 with "\n" line ends, or a section the change of lines cannot take.
+    std::optional<QByteArray> withValues(const QString &section,
+                                         const QList<std::pair<QString, QString>> &pairs)
+    {
+        const qsizetype slash = section.indexOf(u'/');
+        // The section as written: what comes before the name's first slash.
+        const QString written = slash < 0 ? section : section.first(slash);
+        const bool plain = !m_bytes.contains('\r') && !m_bytes.startsWith("\xEF\xBB\xBF") &&
+                           QByteArrayView(m_bytes).isValidUtf8();
+        if (!plain || written.isEmpty() || written == GeneralSection)
+            return std::nullopt;
+        const QString prefix = slash < 0 ? QString() : section.sliced(slash + 1) + u'/';
+        QMap<QString, QString> lines; // by key in the section as written; the last value of a key wins
+        for (const auto &[key, value] : pairs)
+            lines.insert(prefix + key, value);
+
+        QList<Edit> edits;
+        // Every line that gives one of the values goes; the new ones are the only ones left.
+        for (auto it = lines.cbegin(); it != lines.cend(); ++it) {
+            for (const auto &[block, key] : candidates(written + u'/' + it.key())) {
+                for (const Entry &entry : block->entries) {
+                    if (entry.key == key)
+                        edits.append({entry.begin, entry.end, {}});
+                }
+            }
+        }
+        const auto lineOf = [](const QString &key, const QString &value) {
+            return (escapedName(key, false) + u'=' + escapedValue(value)).toUtf8() + '\n';
+        };
+        if (const QList<Block> &own = blocksOf(written); !own.isEmpty()) {
+            // In the section's last block, each among its keys in order.
+            QList<Entry> kept;
+            for (const Entry &entry : own.last().entries) {
+                if (!lines.contains(entry.key))
+                    kept.append(entry);
+            }
+            auto next = kept.cbegin();
+            qsizetype at = kept.isEmpty() ? own.last().begin : kept.first().begin;
+            QByteArray text;
+            const auto flush = [&] {
+                if (text.isEmpty())
+                    return;
+                if (at > 0 && m_bytes[at - 1] != '\n')
+                    text.prepend('\n');
+                edits.append({at, at, text});
+                text.clear();
+            };
+            for (auto it = lines.cbegin(); it != lines.cend(); ++it) {
+                while (next != kept.cend() && !(it.key() < next->key)) {
+                    flush();
+                    at = next->end;
+                    ++next;
+                }
+                text += lineOf(it.key(), it.value());
+            }
+            flush();
+        } else {
+            // A new section, among the others in the writer's order.
+            const QString after = written + u'/';
+            qsizetype at = m_bytes.size();
+            forEachLine(0, m_bytes.size(), [&](qsizetype begin, qsizetype end, qsizetype) {
+                const QString text = lineText(m_bytes.constData() + begin, end - begin);
+                if (!text.startsWith(u'['))
+                    return true;
+                const QString name = sectionOfHeader(text);
+                if (name.isEmpty() || !(after < name + u'/'))
+                    return true;
+                at = begin;
+                return false;
+            });
+            QByteArray text = '[' + escapedName(written, true).toUtf8() + "]\n";
+            for (auto it = lines.cbegin(); it != lines.cend(); ++it)
+                text += lineOf(it.key(), it.value());
+            if (at < m_bytes.size())
+                text += '\n';
+            else if (!m_bytes.isEmpty())
+                text.prepend(m_bytes.endsWith('\n') ? "\n" : "\n\n");
+            edits.append({at, at, text});
+        }
+        return edited(edits);
+    }
+
+private:
+    struct Entry {
+        QString key;
+        QString value;
+        qsizetype begin; // its line, terminator included
+        qsizetype end;
+    };
+    struct Block {
+        qsizetype begin; // its first line after the header (the start of the file for the lines before any)
+        qsizetype end;   // where the next header starts, or the end of the file
+        QList<Entry> entries;
+    };
+    // Bytes that replace the range [begin, end).
+    struct Edit {
+        qsizetype begin;
+        qsizetype end;
+        QByteArray text;
+    };
+
+    // Calls action(begin, end, next) for each line of [from, to) (end before its terminator, next after it)
+    // while it returns true.
+    template <typename Action> void forEachLine(qsizetype from, qsizetype to, Action action) const
+    {
+        const char *bytes = m_bytes.constData();
+        // Without "\r", the line ends are found by the C library's search, several times faster.
+        const bool cr = std::memchr(bytes + from, '\r', static_cast<std::size_t>(to - from)) != nullptr;
+        for (qsizetype begin = from; begin < to;) {
+            qsizetype end = begin;
+            if (!cr) {
+                const void *lineEnd = std::memchr(bytes + begin, '\n', static_cast<std::size_t>(to - begin));
+                end = lineEnd ? static_cast<const char *>(lineEnd) - bytes : to;
+            } else {
+                while (end < to && bytes[end] != '\n' && bytes[end] != '\r')
+                    ++end;
+            }
+            const qsizetype next = std::min(end + 1, to);
+            if (!action(begin, end, next))
+                return;
+            begin = next;
+        }
+    }
+
+    // Whether a line may be a header: it starts with "[", maybe after blanks, or with a byte that is not
+    // ASCII (a blank in another encoding, or a byte mark); the second are decoded to tell.
+    bool isHeader(qsizetype begin, qsizetype end) const
+    {
+        const char *bytes = m_bytes.constData();
+        qsizetype first = begin;
+        while (first < end &&
+               (bytes[first] == ' ' || bytes[first] == '\t' || bytes[first] == '\v' || bytes[first] == '\f'))
+            ++first;
+        if (first == end)
+            return false;
+        if (bytes[first] == '[')
+            return true;
+        return static_cast<uchar>(bytes[first]) >= 0x80 &&
+               lineText(bytes + begin, end - begin).startsWith(u'[');
+    }
+
+    // A name that a header written "[name]" gives as it stands: no escape, no blank at its ends, no letter
+    // past Latin Extended-A (in UTF-8, so that it is already in NFC), not "General".
+    static bool isPlainName(QByteArrayView name)
+    {
+        if (name.isEmpty() || name == "General")
+            return false;
+        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+        if (blank(name.front()) || blank(name.back()))
+            return false;
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            const auto c = static_cast<uchar>(name[i]);
+            if (c >= 0x20 && c < 0x7F && c != '%' && c != '\\')
+                continue;
+            // U+0080 to U+017F, but for a blank at an end: no-break space and next line.
+            if (c < 0xC2 || c > 0xC5 || i + 1 == name.size() ||
+                (static_cast<uchar>(name[i + 1]) & 0xC0) != 0x80)
+                return false;
+            const auto d = static_cast<uchar>(name[i + 1]);
+            if (c == 0xC2 && (d == 0x85 || d == 0xA0) && (i == 0 || i + 2 == name.size()))
+                return false;
+            ++i;
+        }
+        return true;
+    }
+
+    // The headers that are not plain ("[D%E9marrage]", blanks, other encodings) and the section each names,
+    // found once: few files have any.
+    const QList<std::pair<qsizetype, QString>> &otherHeaders()
+    {
+        if (m_othersFound)
+            return m_others;
+        m_othersFound = true;
+        forEachLine(0, m_bytes.size(), [&](qsizetype begin, qsizetype end, qsizetype next) {
+            if (!isHeader(begin, end))
+                return true;
+            const char *bytes = m_bytes.constData();
+            if (end - begin < 3 || bytes[begin] != '[' || bytes[end - 1] != ']' ||
+                !isPlainName(QByteArrayView(bytes + begin + 1, end - begin - 2)))
+                m_others.append({next, sectionOfHeader(lineText(bytes + begin, end - begin))});
+            return true;
+        });
+        return m_others;
+    }
+
+    // The blocks of a section in the file's order, found and parsed on first use.
+    const QList<Block> &blocksOf(const QString &section)
+    {
+        const auto known = m_sections.constFind(section);
+        if (known != m_sections.cend())
+            return *known;
+        QList<qsizetype> starts; // where the lines of each block begin
+        if (section.isEmpty())
+            starts.append(0);
+        const QByteArray plain = section.toUtf8();
+        if (isPlainName(plain)) {
+            const QByteArray header = '[' + plain + ']';
+            const QByteArrayMatcher matcher(header);
+            const char *bytes = m_bytes.constData();
+            const qsizetype size = m_bytes.size();
+            for (qsizetype at = matcher.indexIn(m_bytes); at >= 0; at = matcher.indexIn(m_bytes, at + 1)) {
+                const qsizetype end = at + header.size();
+                if ((at == 0 || bytes[at - 1] == '\n' || bytes[at - 1] == '\r') &&
+                    (end == size || bytes[end] == '\n' || bytes[end] == '\r'))
+                    starts.append(std::min(end + 1, size));
+            }
+        }
+        for (const auto &[next, name] : otherHeaders()) {
+            if (name == section)
+                starts.append(next);
+        }
+        std::sort(starts.begin(), starts.end());
+        QList<Block> blocks;
+        for (const qsizetype begin : std::as_const(starts)) {
+            Block block{begin, m_bytes.size(), {}};
+            forEachLine(begin, m_bytes.size(), [&](qsizetype lineBegin, qsizetype end, qsizetype next) {
+                if (isHeader(lineBegin, end)) {
+                    block.end = lineBegin;
+                    return false;
+                }
+                if (auto entry =
+                        entryOf(lineText(m_bytes.constData() + lineBegin, end - lineBegin), lineBegin, next))
+                    block.entries.append(std::move(*entry));
+                return true;
+            });
+            blocks.append(std::move(block));
+        }
+        return *m_sections.insert(section, std::move(blocks));
+    }
+
+    // The key and value of a line read, or none for a blank line, a comment or a line without a key.
+    static std::optional<Entry> entryOf(const QString &text, qsizetype begin, qsizetype next)
+    {
+        const QStringView line(text);
+        const qsizetype equals = line.indexOf(u'=');
+        if (line.startsWith(u';') || line.startsWith(u'#') || equals <= 0)
+            return std::nullopt;
+        QString key = unescapedName(line.first(equals).trimmed());
+        if (key.isEmpty())
+            return std::nullopt;
+        return Entry{std::move(key), unescapedValue(line.sliced(equals + 1).trimmed()), begin, next};
+    }
+
+    // The blocks that may give a full name, in the file's order, and the key it has in each: the name's
+    // section is whatever comes before one of its slashes, or none.
+    QList<std::pair<const Block *, QString>> candidates(const QString &name)
+    {
+        QList<std::pair<const Block *, QString>> found;
+        const auto add = [&](const QString &section, const QString &key) {
+            for (const Block &block : blocksOf(section))
+                found.append({&block, key});
+        };
+        add(QString(), name);
+        for (qsizetype slash = name.indexOf(u'/'); slash > 0; slash = name.indexOf(u'/', slash + 1))
+            add(name.first(slash), name.sliced(slash + 1));
+        std::sort(found.begin(), found.end(),
+                  [](const auto &a, const auto &b) { return a.first->begin < b.first->begin; });
+        return found;
+    }
+
+    // The bytes with the edits made; edits do not overlap, and an insertion goes before a removal that
+    // starts where it is.
+    QByteArray edited(QList<Edit> edits) const
+    {
+        std::stable_sort(edits.begin(), edits.end(), [](const Edit &a, const Edit &b) {
+            return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+        });
+        QByteArray out;
+        out.reserve(m_bytes.size() + 256);
+        qsizetype from = 0;
+        for (const Edit &edit : std::as_const(edits)) {
+            out.append(m_bytes.constData() + from, edit.begin - from);
+            out.append(edit.text);
+            from = edit.end;
+        }
+        out.append(m_bytes.constData() + from, m_bytes.size() - from);
+        return out;
+    }
+
+    QByteArray m_bytes;
+    QHash<QString, QList<Block>> m_sections; // the sections looked up
+    bool m_othersFound = false;
+    QList<std::pair<qsizetype, QString>> m_others;
+};
+
+QByteArray writePlainIni(const Values &map)
 {
     QString text;
     QString current;
@@ -204,10 +529,9 @@ bool writePlainIni(QIODevice &device, const QSettings::SettingsMap &map)
             current = section;
             first = false;
         }
-        text += escapedName(key, false) + u'=' + escapedValue(it.value().toString()) + u'\n';
+        text += escapedName(key, false) + u'=' + escapedValue(it.value()) + u'\n';
     }
-    const QByteArray bytes = text.toUtf8();
-    return device.write(bytes) == bytes.size();
+    return text.toUtf8();
 }
 
 // The file of an application: $XDG_CONFIG_HOME/frappin/<application>.ini, where QSettings puts it too.
@@ -217,30 +541,51 @@ QString storeFile(const QString &application)
            QStringLiteral("/frappin/") + application + QStringLiteral(".ini");
 }
 
-// The values of a file, read afresh. Only an ordinary file is read (a named pipe would wait for ever). The
-// bytes are read each time; the values are parsed again only when the bytes differ from the last file's.
-QSettings::SettingsMap load(const QString &path, bool *readable = nullptr)
+// The settings files as last read or written, by path.
+QHash<QString, IniFile> &files()
 {
-    static QString lastPath;
-    static QByteArray lastBytes;
-    static QSettings::SettingsMap lastMap;
+    static QHash<QString, IniFile> read;
+    return read;
+}
+
+// A file read afresh. Only an ordinary file is read (a named pipe would wait for ever). The bytes are read
+// each time; the file is indexed again only when they differ from those last read or written.
+IniFile *load(const QString &path, bool *readable = nullptr)
+{
     QFile file(path);
     const bool ok = QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
     if (readable)
         *readable = ok || !QFileInfo::exists(path);
-    if (!ok)
-        return {};
-    const QByteArray bytes = file.readAll();
-    if (path != lastPath || bytes != lastBytes) {
-        QBuffer buffer;
-        buffer.setData(bytes);
-        buffer.open(QIODevice::ReadOnly);
-        lastMap.clear();
-        readPlainIni(buffer, lastMap);
-        lastPath = path;
-        lastBytes = bytes;
+    static IniFile none;
+    if (!ok) {
+        none = IniFile();
+        return &none;
     }
-    return lastMap;
+    IniFile &known = files()[path];
+    // Compared piece by piece with the bytes known, so that a file read again and again costs no memory.
+    const QByteArray &before = known.bytes();
+    std::array<char, 65536> piece;
+    qsizetype same = 0;
+    qint64 got = 0;
+    for (;;) {
+        const qint64 wanted = same < before.size() ? std::min<qint64>(piece.size(), before.size() - same) : 1;
+        got = file.read(piece.data(), wanted);
+        if (got <= 0 || same + got > before.size() ||
+            std::memcmp(piece.data(), before.constData() + same, static_cast<std::size_t>(got)) != 0)
+            break;
+        same += got;
+    }
+    if (got == 0 && same == before.size())
+        return &known;
+    QByteArray bytes;
+    bytes.reserve(std::max<qint64>(file.size(), same + got) + 1);
+    bytes.append(before.constData(), same);
+    if (got > 0)
+        bytes.append(piece.data(), got);
+    for (qint64 more = 0; (more = file.read(piece.data(), piece.size())) > 0;)
+        bytes.append(piece.data(), more);
+    known = IniFile(std::move(bytes));
+    return &known;
 }
 
 QString settingsKey(const QString &section, const QString &key)
@@ -248,19 +593,9 @@ QString settingsKey(const QString &section, const QString &key)
     return section + u'/' + key;
 }
 
-} // namespace
-
-namespace Store {
-
-QString read(const QString &application, const QString &section, const QString &key,
-             const QString &defaultValue)
-{
-    const QSettings::SettingsMap map = load(storeFile(application));
-    const auto value = map.constFind(settingsKey(section, key));
-    return value == map.cend() ? defaultValue : value->toString();
-}
-
-bool write(const QString &application, const QString &section, const QString &key, const QString &value)
+// Sets values of an application's section in one write of the whole file.
+bool writeValues(const QString &application, const QString &section,
+                 const QList<std::pair<QString, QString>> &values)
 {
     const QString path = storeFile(application);
     // Grades of children are personal data: the folder and the file are for their owner only. The folder is
@@ -276,26 +611,48 @@ bool write(const QString &application, const QString &section, const QString &ke
     if (!lock.tryLock(2000))
         return false;
     bool readable = false;
-    QSettings::SettingsMap map = load(path, &readable);
+    IniFile file = *load(path, &readable);
     // A file that cannot be read is never replaced by one that would lose its values.
     if (!readable)
         return false;
-    map.insert(settingsKey(section, key), value);
-    QBuffer bytes;
-    bytes.open(QIODevice::WriteOnly);
-    if (!writePlainIni(bytes, map) || !saveWholeFile(path, bytes.data()).isEmpty())
+    if (std::optional<QByteArray> changed = file.withValues(section, values)) {
+        file = IniFile(std::move(*changed));
+    } else {
+        Values all = file.values();
+        for (const auto &[key, value] : values)
+            all.insert(settingsKey(section, key), value);
+        file = IniFile(writePlainIni(all));
+    }
+    if (!saveWholeFile(path, file.bytes()).isEmpty())
         return false;
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    files()[path] = std::move(file);
     return true;
+}
+
+} // namespace
+
+namespace Store {
+
+QString read(const QString &application, const QString &section, const QString &key,
+             const QString &defaultValue)
+{
+    return load(storeFile(application))->value(settingsKey(section, key)).value_or(defaultValue);
+}
+
+bool write(const QString &application, const QString &section, const QString &key, const QString &value)
+{
+    return writeValues(application, section, {{key, value}});
 }
 
 QStringList sections(const QString &application)
 {
     QStringList found;
-    const QSettings::SettingsMap map = load(storeFile(application));
+    const Values map = load(storeFile(application))->values();
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         const qsizetype slash = it.key().indexOf(u'/');
-        if (slash > 0 && !found.contains(it.key().first(slash)))
+        // The names of a section are together in the map's order.
+        if (slash > 0 && (found.isEmpty() || found.last() != it.key().first(slash)))
             found.append(it.key().first(slash));
     }
     return found;
@@ -336,10 +693,15 @@ QString nom()
     return read(Frappin, Demarrage, Nom, QString());
 }
 
-bool writePupilResult(const QString &key, const QString &value)
+bool writePupilResults(const QList<std::pair<QString, QString>> &results)
 {
     const QString section = trimBlanks(derniere());
-    return section.isEmpty() || write(Frappin, section, key, value);
+    return section.isEmpty() || writeValues(Frappin, section, results);
+}
+
+bool writePupilResult(const QString &key, const QString &value)
+{
+    return writePupilResults({{key, value}});
 }
 
 } // namespace Store

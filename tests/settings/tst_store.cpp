@@ -18,6 +18,15 @@ QString iniPath()
     return TestSupport::configFolder() + QStringLiteral("/Frappin.ini");
 }
 
+// A file of more than one piece of the store's comparison (64 KiB): a first name and 5000 sections.
+QByteArray manySections()
+{
+    QByteArray bytes = "[D\xC3\xA9marrage]\nPrenom=Zo\xC3\xA9\n";
+    for (int i = 0; i < 5000; ++i)
+        bytes += "\n[" + QByteArray::number(i) + "]\nNote=1\n";
+    return bytes;
+}
+
 } // namespace
 
 class TestStore : public QObject {
@@ -85,6 +94,99 @@ private Q_SLOTS:
         QVERIFY(QDir().rmdir(iniPath()) && QFile::rename(iniPath() + ".old", iniPath()));
         // A failed write leaves nothing behind: not read later, not written at the next access.
         QCOMPARE(readSetting(Store::Niveau) + fileBytes(iniPath()), "<absent>" + before);
+    }
+
+    void writeChangesOnlyItsLines_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QStringList>("writes"); // "section|key|value"
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray two = "[A]\nb=1\nd=2\n\n[C]\nx=1\n";
+        // clang-format off
+        QTest::newRow("new key in order") << two << QStringList{"A|c|3"} << QByteArray("[A]\nb=1\nc=3\nd=2\n\n[C]\nx=1\n");
+        QTest::newRow("value replaced")   << two << QStringList{"A|d|é;"} << QByteArray("[A]\nb=1\nd=\"é;\"\n\n[C]\nx=1\n");
+        // In the whole file's order: "A-z/k" comes before "A/b".
+        QTest::newRow("sections in order") << two << QStringList{"B|k|1", "0|k|2", "D|k|3", "A-z|k|4"}
+            << QByteArray("[0]\nk=2\n\n[A-z]\nk=4\n\n[A]\nb=1\nd=2\n\n[B]\nk=1\n\n[C]\nx=1\n\n[D]\nk=3\n");
+        // Results of a series: "section|key|value|key|value..." in one write.
+        QTest::newRow("results among keys") << two << QStringList{"Démarrage|Dernière|A", "A|c|3|a|0|e|5|d|4"}
+            << QByteArray("[A]\na=0\nb=1\nc=3\nd=4\ne=5\n\n[C]\nx=1\n\n[D\xC3\xA9marrage]\nDerni\xC3\xA8re=A\n");
+        QTest::newRow("results in a new section") << two << QStringList{"Démarrage|Dernière|B", "B|z|1|y|2"}
+            << QByteArray("[A]\nb=1\nd=2\n\n[B]\ny=2\nz=1\n\n[C]\nx=1\n\n[D\xC3\xA9marrage]\nDerni\xC3\xA8re=B\n");
+        QTest::newRow("empty file") << QByteArray() << QStringList{"A|k|1"} << QByteArray("[A]\nk=1\n");
+        QTest::newRow("no last line end") << QByteArray("[A]\nk=1") << QStringList{"A|m|2", "B|k|3"}
+            << QByteArray("[A]\nk=1\nm=2\n\n[B]\nk=3\n");
+        QTest::newRow("comments, escaped names kept") << QByteArray("; classe\n[D%E9marrage]\nPrenom=Zo\xC3\xA9\n")
+            << QStringList{"Démarrage|Nom|Martin"} << QByteArray("; classe\n[D%E9marrage]\nNom=Martin\nPrenom=Zo\xC3\xA9\n");
+        QTest::newRow("repeated key and section") << QByteArray("[A]\nk=1\n[B]\nx=1\n[A]\nk=2\nk=3\n")
+            << QStringList{"A|k|4"} << QByteArray("[A]\n[B]\nx=1\n[A]\nk=4\n");
+        QTest::newRow("key of a section with a slash") << QByteArray("[CE1/L\xC3\xA9""a]\nNote=5\n")
+            << QStringList{"CE1/Léa|Note|6"} << QByteArray("[CE1]\nL\xC3\xA9""a\\Note=6\n\n[CE1/L\xC3\xA9""a]\n");
+        QTest::newRow("Windows-1252 and CR LF written anew") << QByteArray("[B]\r\nk=\xE9\r\n[A]\r\nk=1\r\n")
+            << QStringList{"A|m|2"} << QByteArray("[A]\nk=1\nm=2\n\n[B]\nk=\xC3\xA9\n");
+        // clang-format on
+    }
+    // A write keeps every other line as it was and every other value as it read; a file not in plain UTF-8 is
+    // written anew whole.
+    void writeChangesOnlyItsLines()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, writes);
+        QFETCH(QByteArray, after);
+        Sandbox sandbox;
+        QVERIFY(Store::write(Frappin, "A", "b", "0"));
+        QFile ini(iniPath());
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate) && ini.write(before) == before.size());
+        ini.close();
+        for (const QString &write : writes) {
+            const QStringList fields = write.split(u'|');
+            QList<std::pair<QString, QString>> results;
+            for (qsizetype i = 1; i + 1 < fields.size(); i += 2)
+                results.append({fields[i], fields[i + 1]});
+            QVERIFY(results.size() == 1 ? Store::write(Frappin, fields[0], fields[1], fields[2])
+                                        : Store::writePupilResults(results));
+            for (const auto &[key, value] : results)
+                QCOMPARE(Store::read(Frappin, fields[0], key, "<absent>"), value);
+        }
+        QCOMPARE(fileBytes(iniPath()), after);
+    }
+
+    void fileChangedBehindIsReadAgain_data()
+    {
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        const QByteArray before = manySections();
+        QByteArray far = before;
+        far.replace("[4000]\nNote=1", "[4000]\nNote=2");
+        // clang-format off
+        QTest::newRow("same size, first piece") << QByteArray(before).replace("Zo\xC3\xA9", "L\xC3\xA9o") << Demarrage << "Prenom" << "Léo";
+        QTest::newRow("same size, a later piece") << far << "4000" << "Note" << "2";
+        QTest::newRow("longer") << before + "\n[Zzz]\nNote=3\n" << "Zzz" << "Note" << "3";
+        QTest::newRow("shorter") << before.first(before.indexOf("[4000]")) << "4000" << "Note" << "<absent>";
+        QTest::newRow("emptied") << QByteArray() << Demarrage << "Prenom" << "<absent>";
+        // clang-format on
+    }
+    // A file rewritten by another program is read again, whatever changed and even with its time put back.
+    void fileChangedBehindIsReadAgain()
+    {
+        QFETCH(QByteArray, after);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        Sandbox sandbox;
+        QVERIFY(Store::write(Frappin, Demarrage, Store::Prenom, "Zoé"));
+        const QByteArray before = manySections();
+        QFile ini(iniPath());
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate) && ini.write(before) == before.size());
+        ini.close();
+        const QDateTime time = QFileInfo(ini).lastModified();
+        QVERIFY(Store::prenom() == "Zoé" && Store::read(Frappin, section, key, "<absent>") != value);
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate) && ini.write(after) == after.size() &&
+                ini.setFileTime(time, QFile::FileModificationTime));
+        ini.close();
+        QCOMPARE(Store::read(Frappin, section, key, "<absent>"), value);
     }
 
     void fileThatMayNotBeWritten_data()

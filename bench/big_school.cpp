@@ -1,0 +1,148 @@
+// A big school: the settings store and the history as a school that has used the program for years leaves
+// them. Two commands, run by bench/big_school.sh in the folders that XDG_CONFIG_HOME and XDG_DATA_HOME name:
+//   big_school fill PUPILS SERIES   writes the settings file, with the teacher's settings and a section of
+//                                   results for each of PUPILS pupils, and a history of SERIES series of them
+//   big_school series ROUNDS DATA   runs ROUNDS series of the pupil of "Dernière" with the data files of the
+//                                   folder DATA, and prints the median time of the end of a series (the step
+//                                   after the last word: the grade shown, the results stored, the history
+//                                   written) and its median processor time, in milliseconds
+
+#include "common/messagebox.h"
+#include "common/platform.h"
+#include "drive.h"
+#include "history/history.h"
+#include "settings/store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+// Names spread over the alphabet, some before "Démarrage", as a class list is.
+QString pupilName(int index)
+{
+    static const char *const families[] = {"Bernard",  "Dubois", "Martin", "André",  "Petit", "Robert",
+                                           "Richard",  "Durand", "Leroy",  "Moreau", "Simon", "Laurent",
+                                           "Lefèvre",  "Michel", "Garcia", "David",  "Roux",  "Vincent",
+                                           "Fournier", "Morel",  "Girard", "Zola",   "Caron", "Éluard"};
+    constexpr int Families = sizeof families / sizeof *families;
+    return QStringLiteral("%1 Élève%2").arg(QString::fromUtf8(families[index % Families])).arg(index);
+}
+
+// The pupil whose series are run: one in the middle of the file.
+QString currentPupil(int pupils)
+{
+    return pupilName(pupils / 2);
+}
+
+int fill(int pupils, int series)
+{
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/frappin");
+    QDir().mkpath(folder);
+    QMap<QString, QString> sections;
+    for (int i = 0; i < pupils; ++i)
+        sections.insert(pupilName(i), QStringLiteral("Note=14\nDurée=0,0016\nNombre de caractères=31\n"
+                                                     "Niveau=2\n"));
+    sections.insert(Store::Demarrage, QStringLiteral("Dernière=%1\nPrenom=Léa\nNom=Martin\nExercice=0\n"
+                                                     "Niveau=1\nSon=0\nFichier=frappin.mot\n")
+                                          .arg(currentPupil(pupils)));
+    QString text;
+    for (auto it = sections.cbegin(); it != sections.cend(); ++it)
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + u'[' + it.key() +
+                QStringLiteral("]\n") + it.value();
+    QFile file(folder + QStringLiteral("/Frappin.ini"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+        Drive::fail("cannot write the settings file");
+    file.close();
+    if (series == 0)
+        return 0;
+
+    // One series through the program makes the database and its schema; the others are added in one go.
+    History::Record record;
+    record.pupil = currentPupil(pupils);
+    record.start = QDateTime(QDate(2020, 9, 1), QTime(9, 0), Qt::UTC);
+    record.seconds = 95;
+    record.grade = 14;
+    record.characters = 31;
+    record.mistakes = 2;
+    record.wordList = Store::DefaultWordList;
+    record.mistakesByCharacter = {{QStringLiteral("é"), 1}, {QStringLiteral("s"), 1}};
+    if (const QString error = History::append(record); !error.isEmpty())
+        Drive::fail(qPrintable(error));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        db.setDatabaseName(History::databasePath());
+        if (!db.open())
+            Drive::fail("cannot open the history");
+        QSqlQuery query(db);
+        const QStringList statements = {
+            QStringLiteral("BEGIN"),
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                           "INSERT OR IGNORE INTO eleve (nom) SELECT 'Élève ' || i FROM n")
+                .arg(std::min(pupils, 1000) - 1),
+            QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                "INSERT INTO serie (eleve, debut, duree, note, caracteres, fautes, niveau, liste) "
+                "SELECT 1 + i % (SELECT count(*) FROM eleve), "
+                "strftime('%Y-%m-%dT%H:%M:%S.000Z', '2020-09-01', '+' || (i * 600) || ' seconds'), "
+                "60 + i % 90, i % 21, 25 + i % 10, i % 7, 1 + i % 3, 'frappin.mot' FROM n")
+                .arg(series - 1),
+            QStringLiteral(
+                "INSERT INTO faute (serie, caractere, nombre) SELECT id, 'é', 1 + id % 3 FROM serie "
+                "WHERE id % 2 = 0"),
+            QStringLiteral("COMMIT"),
+        };
+        for (const QString &statement : statements) {
+            if (!query.exec(statement))
+                Drive::fail(qPrintable(query.lastError().text()));
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    return 0;
+}
+
+int runSeries(int argc, char *argv[], int rounds, const QString &data)
+{
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C"); // figures for the scripts, whatever the language
+    setProgramFolderForTests(data);
+    setMessageHandlerForTests([](const MessageRequest &request) {
+        Drive::fail(qPrintable(request.text));
+        return MsgAnswer::Ok;
+    });
+    frmMain window;
+    window.show();
+    Drive::settle();
+    std::vector<double> ends;
+    std::vector<double> cpu;
+    for (int i = 0; i < rounds; ++i) {
+        double endCpu = 0;
+        ends.push_back(Drive::series(window, nullptr, &endCpu));
+        cpu.push_back(endCpu);
+    }
+    std::printf("%.3f %.3f\n", Drive::median(ends), Drive::median(cpu));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (command == u"fill" && argc == 4) {
+        QCoreApplication app(argc, argv);
+        return fill(std::atoi(argv[2]), std::atoi(argv[3]));
+    }
+    if (command == u"series" && argc == 4)
+        return runSeries(argc, argv, std::max(std::atoi(argv[2]), 1), QString::fromLocal8Bit(argv[3]));
+    std::fprintf(stderr, "usage: big_school fill PUPILS SERIES | big_school series ROUNDS DATA_FOLDER\n");
+    return 2;
+}
