@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 
 #include <cmath>
+#include <optional>
 
 // The settings files are INI files that readers other than this program can use: section and key names are
 // written in plain UTF-8 ("[Démarrage]", "Nombre de caractères=20"), and values as they stand unless they
@@ -248,19 +249,9 @@ QString settingsKey(const QString &section, const QString &key)
     return section + u'/' + key;
 }
 
-} // namespace
-
-namespace Store {
-
-QString read(const QString &application, const QString &section, const QString &key,
-             const QString &defaultValue)
-{
-    const QSettings::SettingsMap map = load(storeFile(application));
-    const auto value = map.constFind(settingsKey(section, key));
-    return value == map.cend() ? defaultValue : value->toString();
-}
-
-bool write(const QString &application, const QString &section, const QString &key, const QString &value)
+// Writes or, without a value, removes one key.
+bool update(const QString &application, const QString &section, const QString &key,
+            const std::optional<QString> &value)
 {
     const QString path = storeFile(application);
     // Grades of children are personal data: the folder and the file are for their owner only. The folder is
@@ -280,13 +271,43 @@ bool write(const QString &application, const QString &section, const QString &ke
     // A file that cannot be read is never replaced by one that would lose its values.
     if (!readable)
         return false;
-    map.insert(settingsKey(section, key), value);
+    if (value)
+        map.insert(settingsKey(section, key), *value);
+    else if (map.remove(settingsKey(section, key)) == 0)
+        return true;
     QBuffer bytes;
     bytes.open(QIODevice::WriteOnly);
     if (!writePlainIni(bytes, map) || !saveWholeFile(path, bytes.data()).isEmpty())
         return false;
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return true;
+}
+
+} // namespace
+
+namespace Store {
+
+QString filePath(const QString &application)
+{
+    return storeFile(application);
+}
+
+QString read(const QString &application, const QString &section, const QString &key,
+             const QString &defaultValue)
+{
+    const QSettings::SettingsMap map = load(storeFile(application));
+    const auto value = map.constFind(settingsKey(section, key));
+    return value == map.cend() ? defaultValue : value->toString();
+}
+
+bool write(const QString &application, const QString &section, const QString &key, const QString &value)
+{
+    return update(application, section, key, value);
+}
+
+bool remove(const QString &application, const QString &section, const QString &key)
+{
+    return update(application, section, key, std::nullopt);
 }
 
 QStringList sections(const QString &application)

@@ -64,6 +64,11 @@ QString readSetting(const QString &key, const QString &section = Store::Demarrag
 // when the rights could not be dropped.
 int asOrdinaryUser(const std::function<int()> &check);
 
+// Answers the teacher's code dialogs as they open, one code each: typed then OK, or Cancel for an empty
+// text. In the dialog that chooses a code, "new|again" fills its two fields and saves, "-" removes the code.
+// Each answer leaves in "said" what the dialog's red line then says ("" when hidden or closed).
+void answerCodeDialogs(QStringList codes, QStringList *said);
+
 // The open top-level windows of a type.
 template <typename T> QList<T *> topLevels()
 {
