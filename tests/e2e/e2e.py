@@ -3,13 +3,16 @@
 
 Each test copies the installed layout (program and data files in one folder) to a temporary folder, starts its
 own X server and the program with a fresh settings store, types as a pupil or teacher would, reads the results
-back with frappin-eleve and the files on disk, and stops the program by its process id. Screenshots are left in
+back with frappin-eleve and the files on disk, and quits the program as a teacher would (Frappin by its menu,
+frappin-classe by Ctrl+Q). Screenshots are left in
 the build folder (e2e-screenshots/).
 
     e2e.py INSTALL_PREFIX SCREENSHOT_DIR TEST_NAME
 """
 
+import base64
 import configparser
+import hashlib
 import os
 import shutil
 import subprocess
@@ -21,6 +24,7 @@ PREFIX, SHOTS, TEST = sys.argv[1], sys.argv[2], sys.argv[3]
 APPDIR = os.path.join(PREFIX, "lib", "frappin")
 ELEVE = os.path.join(PREFIX, "bin", "frappin-eleve")
 TITLE = "Divod Ivodedod - Frappin"
+CLASSE = "Frappin - La classe"
 
 
 class Failure(Exception):
@@ -138,6 +142,13 @@ class Session:
                 self.program.wait(5)
             except (Failure, subprocess.TimeoutExpired):
                 pass
+        if self.alive() and self.windows(CLASSE):
+            self.wait_window(CLASSE)
+            self.keys("ctrl+q")
+            try:
+                self.program.wait(5)
+            except subprocess.TimeoutExpired:
+                pass
         if self.program is not None and self.program.poll() is None:
             self.program.terminate()
             try:
@@ -147,6 +158,20 @@ class Session:
         self.xvfb.terminate()
         self.xvfb.wait(5)
         shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def save_as(self, keys, title, path):
+        """A file dialog of frappin-classe opened by its access key, the path typed in place of the name it
+        offers."""
+        self.wait_window(CLASSE)
+        self.keys(keys)
+        self.wait_window(title)
+        self.keys("ctrl+a")
+        self.type(path)
+        self.keys("Return")
+        self.wait_for(lambda: os.path.exists(path), f"{path} not written")
+        time.sleep(0.5)
+        with open(path, "rb") as f:
+            return f.read()
 
     def result(self, pupil, key):
         out = self.eleve("resultats", pupil).stdout
@@ -300,8 +325,14 @@ def test_missing_data_files(s):
 
 
 def test_picker_starts_frappin(s):
-    """The child clicks their face in frappin-classe; Frappin starts for them; the series is in the history."""
+    """The child clicks their face in frappin-classe; Frappin starts for them; the series is in the history;
+    the results open for the teacher's code alone, and export the pupil's series."""
     s.write_data("chat.mot", "chat,,\r\n")
+    # The teacher's code "1234", made by another program's PBKDF2.
+    key = base64.b64encode(hashlib.pbkdf2_hmac("sha256", b"1234", b"sel de test", 1000)).decode()
+    os.makedirs(os.path.join(s.env["XDG_CONFIG_HOME"], "frappin"), exist_ok=True)
+    with open(os.path.join(s.env["XDG_CONFIG_HOME"], "frappin", "Configuration.ini"), "w") as f:
+        f.write(f"[Enseignant]\nCode=pbkdf2-sha256$1000${base64.b64encode(b'sel de test').decode()}${key}\n")
     s.set("Fichier", "chat.mot")
     data = os.path.join(s.env["XDG_DATA_HOME"], "frappin")
     os.makedirs(data)
@@ -331,10 +362,28 @@ def test_picker_starts_frappin(s):
         check(history[1].split(";")[9] == "a 1", f"mistakes by character {history[1]}")
     finally:
         os.kill(int(pid), 15)
-    s.wait_window("Frappin - La classe")
+    s.wait_window(CLASSE)
     subprocess.run(["xdotool", "mousemove", "226", "13", "click", "1"], env=s.env, check=True)  # Résultats
+    s.wait_window("Code de l'enseignant")
+    s.screenshot("code")
+    s.type("1243")
+    s.keys("Return")
+    s.screenshot("wrong-code")
+    check(s.windows("Code de l'enseignant"), "a wrong code is asked again")
+    s.type("1234")
+    s.keys("Return")
     time.sleep(1)
+    check(not s.windows("Code de l'enseignant"), "the right code opens the results")
     s.screenshot("results")
+    out = os.path.join(s.tmp, "sortie")
+    os.makedirs(out)
+    pdf = s.save_as("alt+f", "Fiche PDF", os.path.join(out, "lea.pdf"))
+    check(pdf.startswith(b"%PDF") and pdf.rstrip().endswith(b"%%EOF") and len(pdf) > 20000,
+          f"the pupil's PDF sheet ({len(pdf)} bytes)")
+    table = s.save_as("alt+t", "Exporter le tableau", os.path.join(out, "classe.csv")).decode("utf-8-sig")
+    check("\r\nLéa Martin;1;19;19;" in table, f"class table {table!r}")
+    history = s.save_as("alt+h", "Exporter l'historique", os.path.join(out, "lea.csv")).decode("utf-8-sig")
+    check(len(history.splitlines()) == 2 and ";Léa Martin;" in history, f"pupil's history {history!r}")
 
 
 TESTS = {name[len("test_"):]: f for name, f in globals().items() if name.startswith("test_")}

@@ -12,6 +12,7 @@
 #include "settings/store.h"
 #include "settings/teachercode.h"
 
+#include <QAction>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -199,6 +200,10 @@ ClassWindow::ClassWindow(QWidget *parent) : QMainWindow(parent)
     m_tabs->addTab(lockable(makeResultsTab()), QStringLiteral("&Résultats"));
     setCentralWidget(m_tabs);
     connect(m_tabs, &QTabWidget::currentChanged, this, &ClassWindow::tabChosen);
+    auto *quit = new QAction(QStringLiteral("Quitter"), this);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
     refreshClass();
     // With a teacher's code, the window opens on the pupils' screen, the teacher's side shut.
     if (TeacherCode::state() != TeacherCode::State::None)
