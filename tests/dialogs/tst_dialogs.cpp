@@ -113,8 +113,8 @@ private Q_SLOTS:
         const rlimit full{16, room.rlim_max};
         const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &room); });
         if (steps.value(0) == "keys") { // with the key table, untypable words are told
-            QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), values().ToucheCaractere,
-                                 values().DerniereTouche));
+            QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"),
+                                 values().ToucheCaractere, values().DerniereTouche));
             steps.removeFirst();
         }
         QPointer<frmMots> dialog = new frmMots;
@@ -278,13 +278,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("opened");
         const QString wrong = "Ce n'est pas le bon code. Essayez encore, ou Annuler.";
         const QString damaged =
-            "Le code enregistré est abîmé : aucun code ne peut l'ouvrir. Pour repartir sans "
-            "code, retirez la ligne « Code=... » de la section [Enseignant] du fichier " +
-            TestSupport::configFolder() + "/Configuration.ini.";
+            "Le code enregistré est abîmé : aucun code ne peut l'ouvrir. Pour repartir sans code, "
+            "retirez la ligne « Code=... » de la section [Enseignant] du fichier %1/Configuration.ini.";
         // clang-format off
         QTest::newRow("cancelled")         << "1234" << QStringList{""}             << QStringList{""}        << false;
         QTest::newRow("wrong, then right") << "1234" << QStringList{"1243", "1234"} << QStringList{wrong, ""} << true;
-        QTest::newRow("damaged")           << "pbkdf2-sha256$1000$$" << QStringList{"1234"} << QStringList{damaged, ""} << false;
+        QTest::newRow("damaged")           << "pbkdf2-sha256$1000$$" << QStringList{"1234"} << QStringList{damaged.arg(TestSupport::configFolder()), ""} << false;
         // clang-format on
     }
     // With a teacher's code, the settings and the word-list editor open for the code alone; Cancel leaves the

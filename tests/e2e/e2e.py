@@ -159,19 +159,25 @@ class Session:
         self.xvfb.wait(5)
         shutil.rmtree(self.tmp, ignore_errors=True)
 
+    def answer(self, steps):
+        """Steps (keys for frappin-classe or None, title of the window then open, text typed in it, then Return)."""
+        for keys, title, text in steps:
+            if keys:
+                self.wait_window(CLASSE)
+                self.keys(*keys.split())
+            time.sleep(1)
+            self.wait_window(title)
+            if text:
+                self.keys("ctrl+a")
+                self.type(text)
+            self.keys("Return")
+
     def save_as(self, keys, title, path):
-        """A file dialog of frappin-classe opened by its access key, the path typed in place of the name it
-        offers."""
-        self.wait_window(CLASSE)
-        self.keys(keys)
-        self.wait_window(title)
-        self.keys("ctrl+a")
-        self.type(path)
-        self.keys("Return")
+        """A file of frappin-classe saved by its access key, the path typed in place of the name offered."""
+        self.answer([(keys, title, path)])
         self.wait_for(lambda: os.path.exists(path), f"{path} not written")
         time.sleep(0.5)
-        with open(path, "rb") as f:
-            return f.read()
+        return open(path, "rb").read()
 
     def result(self, pupil, key):
         out = self.eleve("resultats", pupil).stdout
@@ -325,26 +331,25 @@ def test_missing_data_files(s):
 
 
 def test_picker_starts_frappin(s):
-    """The child clicks their face in frappin-classe; Frappin starts for them; the series is in the history;
-    the results open for the teacher's code alone, and export the pupil's series."""
+    """The child clicks their face in frappin-classe; Frappin starts for them; the series is in the history. The
+    teacher's side opens for the code alone, and then exports the pupil's series and keeps the class."""
     s.write_data("chat.mot", "chat,,\r\n")
-    # The teacher's code "1234", made by another program's PBKDF2.
-    key = base64.b64encode(hashlib.pbkdf2_hmac("sha256", b"1234", b"sel de test", 1000)).decode()
-    os.makedirs(os.path.join(s.env["XDG_CONFIG_HOME"], "frappin"), exist_ok=True)
-    with open(os.path.join(s.env["XDG_CONFIG_HOME"], "frappin", "Configuration.ini"), "w") as f:
-        f.write(f"[Enseignant]\nCode=pbkdf2-sha256$1000${base64.b64encode(b'sel de test').decode()}${key}\n")
     s.set("Fichier", "chat.mot")
+    # The teacher's code "1234", made by another program's PBKDF2.
+    key = base64.b64encode(hashlib.pbkdf2_hmac("sha256", b"1234", b"sel", 1000)).decode()
+    configuration = os.path.join(s.env["XDG_CONFIG_HOME"], "frappin", "Configuration.ini")
+    with open(configuration, "w") as f:
+        f.write(f"[Enseignant]\nCode=pbkdf2-sha256$1000$c2Vs${key}\n")  # c2Vs: "sel" in Base64
     data = os.path.join(s.env["XDG_DATA_HOME"], "frappin")
     os.makedirs(data)
     with open(os.path.join(data, "classe.csv"), "w", encoding="utf-8-sig") as f:
         f.write("Élève;Prénom;Nom\r\nLéa Martin;Léa;Martin\r\nTom Petit;Tom;Petit\r\n")
     s.program = subprocess.Popen([os.path.join(s.appdir, "frappin-classe")], env=s.env,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    classe = s.wait_window("Frappin - La classe")
+    classe = s.wait_window(CLASSE)
     subprocess.run(["xdotool", "windowmove", "--sync", classe, "0", "0"], env=s.env, capture_output=True)
-    subprocess.run(["xdotool", "mousemove", "132", "13", "click", "1"], env=s.env, check=True)  # À qui le tour ?
     time.sleep(1)
-    s.screenshot("picker")
+    s.screenshot("picker")  # with a code, the window opens on the pupils' screen
     subprocess.run(["xdotool", "mousemove", "110", "190", "click", "1"], env=s.env, check=True)  # the first face
     frappin = s.wait_window(TITLE, timeout=15)
     pid = subprocess.run(["xdotool", "getwindowpid", frappin], env=s.env, capture_output=True, text=True).stdout
@@ -354,36 +359,32 @@ def test_picker_starts_frappin(s):
         check((stored["Prenom"], stored["Nom"], stored["Dernière"]) == ("Léa", "Martin", "Léa Martin"),
               f"identity {dict(stored)}")
         s.type_series(["chat"] * 5, mistake_in_first=True)
-        s.screenshot("grade")
         check(s.result("Léa Martin", "Note") == "19/20", "grade in the store")
-        history = s.eleve("historique", "Léa Martin", "--csv").stdout.splitlines()
-        check(len(history) == 2 and ";Léa Martin;" in history[1] and history[1].split(";")[3] == "19",
-              f"history {history}")
-        check(history[1].split(";")[9] == "a 1", f"mistakes by character {history[1]}")
     finally:
         os.kill(int(pid), 15)
-    s.wait_window(CLASSE)
-    subprocess.run(["xdotool", "mousemove", "226", "13", "click", "1"], env=s.env, check=True)  # Résultats
-    s.wait_window("Code de l'enseignant")
-    s.screenshot("code")
-    s.type("1243")
-    s.keys("Return")
-    s.screenshot("wrong-code")
-    check(s.windows("Code de l'enseignant"), "a wrong code is asked again")
-    s.type("1234")
-    s.keys("Return")
-    time.sleep(1)
-    check(not s.windows("Code de l'enseignant"), "the right code opens the results")
+    # The results: a wrong code is asked again (or the next step finds no dialog), the right one opens them.
+    s.answer([("alt+r", "Code de", "1243"), (None, "Code de", "1234")])
     s.screenshot("results")
     out = os.path.join(s.tmp, "sortie")
     os.makedirs(out)
     pdf = s.save_as("alt+f", "Fiche PDF", os.path.join(out, "lea.pdf"))
-    check(pdf.startswith(b"%PDF") and pdf.rstrip().endswith(b"%%EOF") and len(pdf) > 20000,
-          f"the pupil's PDF sheet ({len(pdf)} bytes)")
+    check(pdf.startswith(b"%PDF") and pdf.rstrip().endswith(b"%%EOF") and len(pdf) > 20000, "the PDF sheet")
     table = s.save_as("alt+t", "Exporter le tableau", os.path.join(out, "classe.csv")).decode("utf-8-sig")
     check("\r\nLéa Martin;1;19;19;" in table, f"class table {table!r}")
     history = s.save_as("alt+h", "Exporter l'historique", os.path.join(out, "lea.csv")).decode("utf-8-sig")
-    check(len(history.splitlines()) == 2 and ";Léa Martin;" in history, f"pupil's history {history!r}")
+    row = history.splitlines()[-1].split(";")
+    check(len(history.splitlines()) == 2 and row[1] == "Léa Martin" and row[3] == "19" and row[9] == "a 1",
+          f"pupil's history {history!r}")
+    # The class tab, open until the pupils' screen: a pupil added then removed, a list imported, a new code.
+    with open(os.path.join(out, "liste.csv"), "w", encoding="cp1252") as f:
+        f.write("Nom;Prénom\r\nBLANC;Anna\r\n")
+    s.answer([("alt+c alt+a", "Ajouter", "Zoé\tRoux"), ("alt+s", CLASSE, ""), ("alt+i", "Importer", out + "/liste.csv"),
+              (None, "Importer", ""), (None, CLASSE, ""), ("alt+o", "Code de", "1234"), (None, "Code de", "4321\t4321"),
+              (None, "Code de", "")])
+    check(open(os.path.join(data, "classe.csv"), encoding="utf-8-sig").read().splitlines()[1:] ==
+          ["Léa Martin;Léa;Martin", "Tom Petit;Tom;Petit", "Anna BLANC;Anna;BLANC"], "the class")
+    code = open(configuration).read()
+    check("Code=pbkdf2-sha256$200000$" in code and "4321" not in code, f"the new code {code!r}")
 
 
 TESTS = {name[len("test_"):]: f for name, f in globals().items() if name.startswith("test_")}

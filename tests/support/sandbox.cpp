@@ -156,25 +156,17 @@ void answerCodeDialogs(QStringList codes, QStringList *said)
     auto *timer = new QTimer(qApp);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, codes, said]() mutable {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        const bool choosing = dialog && dialog->objectName() == QStringLiteral("choixCode");
-        if (!choosing && (!dialog || dialog->objectName() != QStringLiteral("codeEnseignant"))) {
-            if (codes.isEmpty())
-                timer->deleteLater();
-            return;
+        if (dialog && dialog->objectName() == QStringLiteral("codeEnseignant")) {
+            // A dialog still asking once the answers are spent is cancelled: the test sees one answer more.
+            const QString code = codes.isEmpty() ? QString() : codes.takeFirst();
+            dialog->findChild<QLineEdit *>()->setText(code);
+            dialog->findChild<QDialogButtonBox *>()
+                ->button(code.isEmpty() ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok)
+                ->click();
+            const auto *error = dialog->findChild<QLabel *>(QStringLiteral("erreur"));
+            said->append(dialog->isVisible() && error->isVisible() ? error->text() : QString());
         }
-        // A dialog still asking once the answers are spent is cancelled, and the test sees one answer more.
-        const QString code = codes.isEmpty() ? QString() : codes.takeFirst();
-        for (QLineEdit *field : dialog->findChildren<QLineEdit *>())
-            field->setText(field->objectName() == QStringLiteral("encore") ? code.section(u'|', -1)
-                                                                           : code.section(u'|', 0, 0));
-        auto *buttons = dialog->findChild<QDialogButtonBox *>();
-        (code.isEmpty() ? buttons->button(QDialogButtonBox::Cancel)
-         : code == u'-' ? dialog->findChild<QPushButton *>(QStringLiteral("retirer"))
-                        : buttons->button(choosing ? QDialogButtonBox::Save : QDialogButtonBox::Ok))
-            ->click();
-        const auto *error = dialog->findChild<QLabel *>(QStringLiteral("erreur"));
-        said->append(dialog->isVisible() && error->isVisible() ? error->text() : QString());
-        if (codes.isEmpty() && !dialog->isVisible())
+        if (codes.isEmpty() && (!dialog || !dialog->isVisible()))
             timer->deleteLater();
     });
     timer->start(5);

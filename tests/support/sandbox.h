@@ -65,7 +65,7 @@ QString readSetting(const QString &key, const QString &section = Store::Demarrag
 int asOrdinaryUser(const std::function<int()> &check);
 
 // Answers the teacher's code dialogs as they open, one code each: typed then OK, or Cancel for an empty
-// text. In the dialog that chooses a code, "new|again" fills its two fields and saves, "-" removes the code.
+// text.
 // Each answer leaves in "said" what the dialog's red line then says ("" when hidden or closed).
 void answerCodeDialogs(QStringList codes, QStringList *said);
 
