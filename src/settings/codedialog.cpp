@@ -30,7 +30,6 @@ QLabel *errorLine(QDialog *dialog)
     auto *line = new QLabel(dialog);
     line->setObjectName(QStringLiteral("erreur"));
     line->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
-    line->setWordWrap(true);
     line->hide();
     return line;
 }
@@ -54,17 +53,17 @@ bool askTeacherCode(QWidget *parent, const QString &opening)
     auto *form = new QFormLayout(&dialog);
     auto *intro = new QLabel(
         QStringLiteral("Le code de l'enseignant est demandé pour ouvrir %1.").arg(opening), &dialog);
-    intro->setWordWrap(true);
     form->addRow(intro);
     QLineEdit *code = codeField(&dialog, QStringLiteral("code"));
     form->addRow(QStringLiteral("&Code :"), code);
     QLabel *error = errorLine(&dialog);
     form->addRow(error);
     if (state == TeacherCode::State::Damaged)
-        say(error, QStringLiteral("Le code enregistré est abîmé : aucun code ne peut l'ouvrir. Pour repartir "
-                                  "sans code, retirez la ligne « Code=... » de la section [Enseignant] du "
-                                  "fichier %1.")
-                       .arg(QDir::toNativeSeparators(Store::filePath(Store::Configuration))));
+        say(error,
+            QStringLiteral("Le code enregistré est abîmé : aucun code ne peut l'ouvrir.\nPour repartir "
+                           "sans code, retirez la ligne « Code=... » de la section [Enseignant]\ndu "
+                           "fichier %1.")
+                .arg(QDir::toNativeSeparators(Store::filePath(Store::Configuration))));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     form->addRow(buttons);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -90,11 +89,10 @@ void editTeacherCode(QWidget *parent)
     dialog.setWindowTitle(Title);
     auto *form = new QFormLayout(&dialog);
     auto *intro =
-        new QLabel(QStringLiteral("Le code sera demandé avant d'ouvrir la classe, les résultats, les "
-                                  "paramètres et la liste de mots. « À qui le tour ? » et les "
-                                  "exercices restent libres."),
+        new QLabel(QStringLiteral("Le code sera demandé avant d'ouvrir la classe, les résultats, les\n"
+                                  "paramètres et la liste de mots. « À qui le tour ? » et les exercices\n"
+                                  "restent libres."),
                    &dialog);
-    intro->setWordWrap(true);
     form->addRow(intro);
     QLineEdit *code = codeField(&dialog, QStringLiteral("nouveau"));
     QLineEdit *again = codeField(&dialog, QStringLiteral("encore"));

@@ -278,8 +278,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("opened");
         const QString wrong = "Ce n'est pas le bon code. Essayez encore, ou Annuler.";
         const QString damaged =
-            "Le code enregistré est abîmé : aucun code ne peut l'ouvrir. Pour repartir sans code, "
-            "retirez la ligne « Code=... » de la section [Enseignant] du fichier %1/Configuration.ini.";
+            "Le code enregistré est abîmé : aucun code ne peut l'ouvrir.\nPour repartir sans code, "
+            "retirez la ligne « Code=... » de la section [Enseignant]\ndu fichier %1/Configuration.ini.";
         // clang-format off
         QTest::newRow("cancelled")         << "1234" << QStringList{""}             << QStringList{""}        << false;
         QTest::newRow("wrong, then right") << "1234" << QStringList{"1243", "1234"} << QStringList{wrong, ""} << true;
