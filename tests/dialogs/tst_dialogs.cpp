@@ -276,13 +276,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("codes");
         QTest::addColumn<QStringList>("said");
         QTest::addColumn<bool>("opened");
-        const QString wrong = "Ce n'est pas le bon code. Essayez encore, ou Annuler.";
         const QString damaged =
             "Le code enregistré est abîmé : aucun code ne peut l'ouvrir.\nPour repartir sans code, "
             "retirez la ligne « Code=... » de la section [Enseignant]\ndu fichier %1/Configuration.ini.";
         // clang-format off
         QTest::newRow("cancelled")         << "1234" << QStringList{""}             << QStringList{""}        << false;
-        QTest::newRow("wrong, then right") << "1234" << QStringList{"1243", "1234"} << QStringList{wrong, ""} << true;
+        QTest::newRow("wrong, then right") << "1234" << QStringList{"1243", "1234"} << QStringList{"Ce n'est pas le bon code. Essayez encore, ou Annuler.", ""} << true;
         QTest::newRow("damaged")           << "pbkdf2-sha256$1000$$" << QStringList{"1234"} << QStringList{damaged.arg(TestSupport::configFolder()), ""} << false;
         // clang-format on
     }

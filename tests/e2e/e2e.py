@@ -365,8 +365,7 @@ def test_picker_starts_frappin(s):
     # The results: a wrong code is asked again (or the next step finds no dialog), the right one opens them.
     s.answer([("alt+r", "Code de", "1243"), (None, "Code de", "1234")])
     s.screenshot("results")
-    out = os.path.join(s.tmp, "sortie")
-    os.makedirs(out)
+    out = tempfile.mkdtemp(dir=s.tmp)
     pdf = s.save_as("alt+f", "Fiche PDF", os.path.join(out, "lea.pdf"))
     check(pdf.startswith(b"%PDF") and pdf.rstrip().endswith(b"%%EOF") and len(pdf) > 20000, "the PDF sheet")
     table = s.save_as("alt+t", "Exporter le tableau", os.path.join(out, "classe.csv")).decode("utf-8-sig")
@@ -376,9 +375,8 @@ def test_picker_starts_frappin(s):
     check(len(history.splitlines()) == 2 and row[1] == "Léa Martin" and row[3] == "19" and row[9] == "a 1",
           f"pupil's history {history!r}")
     # The class tab, open until the pupils' screen: a pupil added then removed, a list imported, a new code.
-    with open(os.path.join(out, "liste.csv"), "w", encoding="cp1252") as f:
-        f.write("Nom;Prénom\r\nBLANC;Anna\r\n")
-    s.answer([("alt+c alt+a", "Ajouter", "Zoé\tRoux"), ("alt+s", CLASSE, ""), ("alt+i", "Importer", out + "/liste.csv"),
+    s.write_data("liste.csv", "Nom;Prénom\r\nBLANC;Anna\r\n")
+    s.answer([("alt+c alt+a", "Ajouter", "Zoé\tRoux"), ("alt+s", CLASSE, ""), ("alt+i", "Importer", s.appdir + "/liste.csv"),
               (None, "Importer", ""), (None, CLASSE, ""), ("alt+o", "Code de", "1234"), (None, "Code de", "4321\t4321"),
               (None, "Code de", "")])
     check(open(os.path.join(data, "classe.csv"), encoding="utf-8-sig").read().splitlines()[1:] ==
