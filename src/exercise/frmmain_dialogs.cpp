@@ -3,11 +3,15 @@
 // Each dialog has no owner and no modal flag, so the main window stays usable while it is open. It is
 // created on first use and destroyed when closed; while it is open, its menu entry brings the same copy to
 // the front. A dialog still open when the main window goes away goes with it.
+//
+// The settings and the word-list editor are the teacher's: when a teacher's code is set, it is asked before
+// either opens (not when it is open already), and Cancel leaves the window as it was, the series running.
 
 #include "exercise/frmmain.h"
 
 #include "about/frmapropos.h"
 #include "common/strings.h"
+#include "settings/codedialog.h"
 #include "settings/frmparam.h"
 #include "words/frmmots.h"
 
@@ -28,6 +32,8 @@ void bringToFront(QWidget *dialog)
 void frmMain::mnuParam_Click()
 {
     if (!m_frmParam) {
+        if (!askTeacherCode(this, QStringLiteral("les paramètres")))
+            return;
         auto *dialog = new frmParam;
         connect(dialog, &frmParam::okPressed, this, [this] {
             BoutonDepart->setEnabled(true);
@@ -46,6 +52,8 @@ void frmMain::mnuParam_Click()
 void frmMain::mnuMots_Click()
 {
     if (!m_frmMots) {
+        if (!askTeacherCode(this, QStringLiteral("la liste de mots")))
+            return;
         auto *dialog = new frmMots;
         connect(this, &QObject::destroyed, dialog, &QObject::deleteLater);
         m_frmMots = dialog;

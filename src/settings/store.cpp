@@ -593,9 +593,9 @@ QString settingsKey(const QString &section, const QString &key)
     return section + u'/' + key;
 }
 
-// Sets values of an application's section in one write of the whole file.
+// Sets values of an application's section, or removes one of its keys, in one write of the whole file.
 bool writeValues(const QString &application, const QString &section,
-                 const QList<std::pair<QString, QString>> &values)
+                 const QList<std::pair<QString, QString>> &values, const QString &removedKey = {})
 {
     const QString path = storeFile(application);
     // Grades of children are personal data: the folder and the file are for their owner only. The folder is
@@ -615,7 +615,12 @@ bool writeValues(const QString &application, const QString &section,
     // A file that cannot be read is never replaced by one that would lose its values.
     if (!readable)
         return false;
-    if (std::optional<QByteArray> changed = file.withValues(section, values)) {
+    if (!removedKey.isEmpty()) {
+        Values all = file.values();
+        if (all.remove(settingsKey(section, removedKey)) == 0)
+            return true;
+        file = IniFile(writePlainIni(all));
+    } else if (std::optional<QByteArray> changed = file.withValues(section, values)) {
         file = IniFile(std::move(*changed));
     } else {
         Values all = file.values();
@@ -634,6 +639,11 @@ bool writeValues(const QString &application, const QString &section,
 
 namespace Store {
 
+QString filePath(const QString &application)
+{
+    return storeFile(application);
+}
+
 QString read(const QString &application, const QString &section, const QString &key,
              const QString &defaultValue)
 {
@@ -643,6 +653,11 @@ QString read(const QString &application, const QString &section, const QString &
 bool write(const QString &application, const QString &section, const QString &key, const QString &value)
 {
     return writeValues(application, section, {{key, value}});
+}
+
+bool remove(const QString &application, const QString &section, const QString &key)
+{
+    return writeValues(application, section, {}, key);
 }
 
 QStringList sections(const QString &application)

@@ -46,11 +46,16 @@ inline const QString ServiceEnseignant = QStringLiteral("ServiceEnseignant");
 
 inline const QString DefaultWordList = QStringLiteral("frappin.mot");
 
+// The file of an application, for messages that send the user to it.
+QString filePath(const QString &application);
+
 // The stored text, or defaultValue when the key is absent or the store cannot be read.
 QString read(const QString &application, const QString &section, const QString &key,
              const QString &defaultValue);
 // Creates or replaces the value. Returns false when the store could not be written.
 bool write(const QString &application, const QString &section, const QString &key, const QString &value);
+// Removes the key; true when it is gone (or was never there), false when the store could not be written.
+bool remove(const QString &application, const QString &section, const QString &key);
 
 // The sections of an application, in the store's order; for the companion tool that lists the pupils.
 QStringList sections(const QString &application);

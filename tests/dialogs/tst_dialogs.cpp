@@ -9,6 +9,7 @@
 #include "exercise/frmmain.h"
 #include "keyboard/keytable.h"
 #include "settings/frmparam.h"
+#include "settings/teachercode.h"
 #include "support/sandbox.h"
 #include "words/frmmots.h"
 
@@ -112,8 +113,8 @@ private Q_SLOTS:
         const rlimit full{16, room.rlim_max};
         const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &room); });
         if (steps.value(0) == "keys") { // with the key table, untypable words are told
-            QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), values().ToucheCaractere,
-                                 values().DerniereTouche));
+            QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"),
+                                 values().ToucheCaractere, values().DerniereTouche));
             steps.removeFirst();
         }
         QPointer<frmMots> dialog = new frmMots;
@@ -267,6 +268,46 @@ private Q_SLOTS:
         QVERIFY(dialog.isNull());
         QCOMPARE(control(&window, "BoutonDepart")->isEnabled(), closing != 0);
         QCOMPARE(control<QLabel>(&window, "Message")->text() == Texts::Invitation, closing != 0);
+    }
+
+    void teacherCodeGuardsTheTeachersDialogs_data()
+    {
+        QTest::addColumn<QString>("stored"); // the value of "Code", or the code to set
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<QStringList>("said");
+        QTest::addColumn<bool>("opened");
+        const QString damaged =
+            "Le code enregistré est abîmé : aucun code ne peut l'ouvrir.\nPour repartir sans code, "
+            "retirez la ligne « Code=... » de la section [Enseignant]\ndu fichier %1/Configuration.ini.";
+        // clang-format off
+        QTest::newRow("cancelled")         << "1234" << QStringList{""}             << QStringList{""}        << false;
+        QTest::newRow("wrong, then right") << "1234" << QStringList{"1243", "1234"} << QStringList{"Ce n'est pas le bon code. Essayez encore, ou Annuler.", ""} << true;
+        QTest::newRow("damaged")           << "pbkdf2-sha256$1000$$" << QStringList{"1234"} << QStringList{damaged.arg(TestSupport::configFolder()), ""} << false;
+        // clang-format on
+    }
+    // With a teacher's code, the settings and the word-list editor open for the code alone; Cancel leaves the
+    // series running. Without one, nothing is asked (settingsDialog).
+    void teacherCodeGuardsTheTeachersDialogs()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, codes);
+        QFETCH(QStringList, said);
+        QFETCH(bool, opened);
+        Sandbox sandbox;
+        sandbox.copyShippedData();
+        QVERIFY(stored.size() == 4 ? TeacherCode::set(stored)
+                                   : Store::write(Store::Configuration, "Enseignant", "Code", stored));
+        frmMain window;
+        window.BoutonDepart_Click();
+        for (const auto menu : {&frmMain::mnuParam_Click, &frmMain::mnuMots_Click}) {
+            QStringList answered;
+            answerCodeDialogs(codes, &answered);
+            (window.*menu)();
+            QCOMPARE(answered, said);
+        }
+        QCOMPARE(window.series().EnCours != 0, !opened);
+        QCOMPARE(topLevels<frmParam>().size() + topLevels<frmMots>().size(), opened ? 2 : 0);
+        qDeleteAll(topLevels<QDialog>());
     }
 
     void aboutBoxStartsTheSystemInformation_data()

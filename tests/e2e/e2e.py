@@ -3,13 +3,16 @@
 
 Each test copies the installed layout (program and data files in one folder) to a temporary folder, starts its
 own X server and the program with a fresh settings store, types as a pupil or teacher would, reads the results
-back with frappin-eleve and the files on disk, and stops the program by its process id. Screenshots are left in
+back with frappin-eleve and the files on disk, and quits the program as a teacher would (Frappin by its menu,
+frappin-classe by Ctrl+Q). Screenshots are left in
 the build folder (e2e-screenshots/).
 
     e2e.py INSTALL_PREFIX SCREENSHOT_DIR TEST_NAME
 """
 
+import base64
 import configparser
+import hashlib
 import os
 import shutil
 import subprocess
@@ -21,6 +24,7 @@ PREFIX, SHOTS, TEST = sys.argv[1], sys.argv[2], sys.argv[3]
 APPDIR = os.path.join(PREFIX, "lib", "frappin")
 ELEVE = os.path.join(PREFIX, "bin", "frappin-eleve")
 TITLE = "Divod Ivodedod - Frappin"
+CLASSE = "Frappin - La classe"
 
 
 class Failure(Exception):
@@ -138,6 +142,13 @@ class Session:
                 self.program.wait(5)
             except (Failure, subprocess.TimeoutExpired):
                 pass
+        if self.alive() and self.windows(CLASSE):
+            self.wait_window(CLASSE)
+            self.keys("ctrl+q")
+            try:
+                self.program.wait(5)
+            except subprocess.TimeoutExpired:
+                pass
         if self.program is not None and self.program.poll() is None:
             self.program.terminate()
             try:
@@ -147,6 +158,26 @@ class Session:
         self.xvfb.terminate()
         self.xvfb.wait(5)
         shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def answer(self, steps):
+        """Steps (keys for frappin-classe or None, title of the window then open, text typed in it, then Return)."""
+        for keys, title, text in steps:
+            if keys:
+                self.wait_window(CLASSE)
+                self.keys(*keys.split())
+            time.sleep(1)
+            self.wait_window(title)
+            if text:
+                self.keys("ctrl+a")
+                self.type(text)
+            self.keys("Return")
+
+    def save_as(self, keys, title, path):
+        """A file of frappin-classe saved by its access key, the path typed in place of the name offered."""
+        self.answer([(keys, title, path)])
+        self.wait_for(lambda: os.path.exists(path), f"{path} not written")
+        time.sleep(0.5)
+        return open(path, "rb").read()
 
     def result(self, pupil, key):
         out = self.eleve("resultats", pupil).stdout
@@ -300,20 +331,25 @@ def test_missing_data_files(s):
 
 
 def test_picker_starts_frappin(s):
-    """The child clicks their face in frappin-classe; Frappin starts for them; the series is in the history."""
+    """The child clicks their face in frappin-classe; Frappin starts for them; the series is in the history. The
+    teacher's side opens for the code alone, and then exports the pupil's series and keeps the class."""
     s.write_data("chat.mot", "chat,,\r\n")
     s.set("Fichier", "chat.mot")
+    # The teacher's code "1234", made by another program's PBKDF2.
+    key = base64.b64encode(hashlib.pbkdf2_hmac("sha256", b"1234", b"sel", 1000)).decode()
+    configuration = os.path.join(s.env["XDG_CONFIG_HOME"], "frappin", "Configuration.ini")
+    with open(configuration, "w") as f:
+        f.write(f"[Enseignant]\nCode=pbkdf2-sha256$1000$c2Vs${key}\n")  # c2Vs: "sel" in Base64
     data = os.path.join(s.env["XDG_DATA_HOME"], "frappin")
     os.makedirs(data)
     with open(os.path.join(data, "classe.csv"), "w", encoding="utf-8-sig") as f:
         f.write("Élève;Prénom;Nom\r\nLéa Martin;Léa;Martin\r\nTom Petit;Tom;Petit\r\n")
     s.program = subprocess.Popen([os.path.join(s.appdir, "frappin-classe")], env=s.env,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    classe = s.wait_window("Frappin - La classe")
+    classe = s.wait_window(CLASSE)
     subprocess.run(["xdotool", "windowmove", "--sync", classe, "0", "0"], env=s.env, capture_output=True)
-    subprocess.run(["xdotool", "mousemove", "132", "13", "click", "1"], env=s.env, check=True)  # À qui le tour ?
     time.sleep(1)
-    s.screenshot("picker")
+    s.screenshot("picker")  # with a code, the window opens on the pupils' screen
     subprocess.run(["xdotool", "mousemove", "110", "190", "click", "1"], env=s.env, check=True)  # the first face
     frappin = s.wait_window(TITLE, timeout=15)
     pid = subprocess.run(["xdotool", "getwindowpid", frappin], env=s.env, capture_output=True, text=True).stdout
@@ -323,18 +359,30 @@ def test_picker_starts_frappin(s):
         check((stored["Prenom"], stored["Nom"], stored["Dernière"]) == ("Léa", "Martin", "Léa Martin"),
               f"identity {dict(stored)}")
         s.type_series(["chat"] * 5, mistake_in_first=True)
-        s.screenshot("grade")
         check(s.result("Léa Martin", "Note") == "19/20", "grade in the store")
-        history = s.eleve("historique", "Léa Martin", "--csv").stdout.splitlines()
-        check(len(history) == 2 and ";Léa Martin;" in history[1] and history[1].split(";")[3] == "19",
-              f"history {history}")
-        check(history[1].split(";")[9] == "a 1", f"mistakes by character {history[1]}")
     finally:
         os.kill(int(pid), 15)
-    s.wait_window("Frappin - La classe")
-    subprocess.run(["xdotool", "mousemove", "226", "13", "click", "1"], env=s.env, check=True)  # Résultats
-    time.sleep(1)
+    # The results: a wrong code is asked again (or the next step finds no dialog), the right one opens them.
+    s.answer([("alt+r", "Code de", "1243"), (None, "Code de", "1234")])
     s.screenshot("results")
+    out = tempfile.mkdtemp(dir=s.tmp)
+    pdf = s.save_as("alt+f", "Fiche PDF", os.path.join(out, "lea.pdf"))
+    check(pdf.startswith(b"%PDF") and pdf.rstrip().endswith(b"%%EOF") and len(pdf) > 20000, "the PDF sheet")
+    table = s.save_as("alt+t", "Exporter le tableau", os.path.join(out, "classe.csv")).decode("utf-8-sig")
+    check("\r\nLéa Martin;1;19;19;" in table, f"class table {table!r}")
+    history = s.save_as("alt+h", "Exporter l'historique", os.path.join(out, "lea.csv")).decode("utf-8-sig")
+    row = history.splitlines()[-1].split(";")
+    check(len(history.splitlines()) == 2 and row[1] == "Léa Martin" and row[3] == "19" and row[9] == "a 1",
+          f"pupil's history {history!r}")
+    # The class tab, open until the pupils' screen: a pupil added then removed, a list imported, a new code.
+    s.write_data("liste.csv", "Nom;Prénom\r\nBLANC;Anna\r\n")
+    s.answer([("alt+c alt+a", "Ajouter", "Zoé\tRoux"), ("alt+s", CLASSE, ""), ("alt+i", "Importer", s.appdir + "/liste.csv"),
+              (None, "Importer", ""), (None, CLASSE, ""), ("alt+o", "Code de", "1234"), (None, "Code de", "4321\t4321"),
+              (None, "Code de", "")])
+    check(open(os.path.join(data, "classe.csv"), encoding="utf-8-sig").read().splitlines()[1:] ==
+          ["Léa Martin;Léa;Martin", "Tom Petit;Tom;Petit", "Anna BLANC;Anna;BLANC"], "the class")
+    code = open(configuration).read()
+    check("Code=pbkdf2-sha256$200000$" in code and "4321" not in code, f"the new code {code!r}")
 
 
 TESTS = {name[len("test_"):]: f for name, f in globals().items() if name.startswith("test_")}

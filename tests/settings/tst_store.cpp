@@ -1,6 +1,7 @@
-// The settings store: round trips and the pupil's results. tst_badinput starts the program on settings files
-// of every form and on bad values.
+// The settings store: round trips, the pupil's results and the teacher's code. tst_badinput starts the
+// program on settings files of every form and on bad values.
 
+#include "settings/teachercode.h"
 #include "support/sandbox.h"
 
 #include <QDir>
@@ -219,6 +220,36 @@ private Q_SLOTS:
                  }),
                  0);
         QCOMPARE(fileBytes(iniPath()), before);
+    }
+
+    void teacherCodeMatchesOnlyItsHash_data()
+    {
+        using enum TeacherCode::State;
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<TeacherCode::State>("state");
+        QTest::addColumn<bool>("matches");
+        const QString lea = TeacherCode::hashed("Léa 2024", "sel", 1000);
+        // clang-format off
+        QTest::newRow("right code")            << lea                 << "Léa 2024"        << Set << true;
+        QTest::newRow("wrong code")            << lea                 << "Léa 2025"        << Set << false;
+        QTest::newRow("é typed as e + accent") << lea                 << "Le\u0301a 2024"  << Set << true;
+        QTest::newRow("no code")               << " "                 << ""                << None << false;
+        QTest::newRow("code put in clear")     << "Léa 2024"          << "Léa 2024"        << Damaged << false;
+        QTest::newRow("cut short")             << lea.chopped(8)      << "Léa 2024"        << Damaged << false;
+        QTest::newRow("count that would hang") << QString(lea).replace("$1000$", "$2000000000$") << "Léa 2024"
+                                                                                          << Damaged << false;
+        // clang-format on
+    }
+    // A code matches its own hash alone; a stored value that cannot be read is a code that nothing matches.
+    void teacherCodeMatchesOnlyItsHash()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(TeacherCode::State, state);
+        QFETCH(bool, matches);
+        QCOMPARE(TeacherCode::stateOf(stored), state);
+        QCOMPARE(TeacherCode::matchesStored(typed, stored), matches);
     }
 };
 

@@ -64,6 +64,10 @@ QString readSetting(const QString &key, const QString &section = Store::Demarrag
 // when the rights could not be dropped.
 int asOrdinaryUser(const std::function<int()> &check);
 
+// Answers the teacher's code dialogs as they open, one code each (typed then OK; an empty one: Cancel), and
+// leaves in "said" what the dialog's red line says after each answer ("" when hidden or closed).
+void answerCodeDialogs(QStringList codes, QStringList *said);
+
 // The open top-level windows of a type.
 template <typename T> QList<T *> topLevels()
 {

@@ -6,10 +6,13 @@
 #include "keyboard/heatmap.h"
 #include "keyboard/keycaps.h"
 #include "keyboard/keytable.h"
+#include "settings/codedialog.h"
 #include "settings/identity.h"
 #include "settings/pupilphoto.h"
 #include "settings/store.h"
+#include "settings/teachercode.h"
 
+#include <QAction>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,6 +37,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -46,6 +50,8 @@
 namespace {
 
 const QString Title = QStringLiteral("Frappin - La classe");
+
+enum Tab { ClassTab, PickerTab, ResultsTab };
 
 void tell(QWidget *parent, const QString &text)
 {
@@ -189,20 +195,55 @@ ClassWindow::ClassWindow(QWidget *parent) : QMainWindow(parent)
     QString error;
     m_pupils = ClassList::load(&error);
     m_tabs = new QTabWidget(this);
-    m_tabs->addTab(makeClassTab(), QStringLiteral("La &classe"));
+    m_tabs->addTab(lockable(makeClassTab()), QStringLiteral("La &classe"));
     m_tabs->addTab(makePickerTab(), QStringLiteral("À &qui le tour ?"));
-    m_tabs->addTab(makeResultsTab(), QStringLiteral("&Résultats"));
+    m_tabs->addTab(lockable(makeResultsTab()), QStringLiteral("&Résultats"));
     setCentralWidget(m_tabs);
-    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == 1)
-            refreshPicker();
-        else if (index == 2)
-            refreshResults();
-    });
+    connect(m_tabs, &QTabWidget::currentChanged, this, &ClassWindow::tabChosen);
+    auto *quit = new QAction(QStringLiteral("Quitter"), this);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
     refreshClass();
+    // With a teacher's code, the window opens on the pupils' screen, the teacher's side shut.
+    if (TeacherCode::state() != TeacherCode::State::None)
+        m_tabs->setCurrentIndex(PickerTab);
     resize(1000, 720);
     if (!error.isEmpty())
         QTimer::singleShot(0, this, [this, error] { tell(this, error); });
+}
+
+// The teacher's tabs stand behind a notice while the teacher's side is shut.
+QWidget *ClassWindow::lockable(QWidget *page)
+{
+    auto *stack = new QStackedWidget;
+    auto *notice = new QLabel(QStringLiteral("Cet onglet est réservé à l'enseignant."), stack);
+    notice->setAlignment(Qt::AlignCenter);
+    stack->addWidget(notice);
+    stack->addWidget(page);
+    stack->setCurrentIndex(1);
+    m_locks.append(stack);
+    return stack;
+}
+
+void ClassWindow::tabChosen(int index)
+{
+    if (index == PickerTab) {
+        // Once the pupils have their screen, the teacher's side needs the code again.
+        const bool open = TeacherCode::state() == TeacherCode::State::None;
+        for (QStackedWidget *stack : std::as_const(m_locks))
+            stack->setCurrentIndex(open ? 1 : 0);
+        return refreshPicker();
+    }
+    if (m_locks.constFirst()->currentIndex() == 0) {
+        if (!askTeacherCode(this, index == ClassTab ? QStringLiteral("la classe")
+                                                    : QStringLiteral("les résultats")))
+            return m_tabs->setCurrentIndex(PickerTab);
+        for (QStackedWidget *stack : std::as_const(m_locks))
+            stack->setCurrentIndex(1);
+    }
+    if (index == ResultsTab)
+        refreshResults();
 }
 
 QString ClassWindow::frappinProgram()
@@ -264,9 +305,11 @@ QWidget *ClassWindow::makeClassTab()
     auto *change = new QPushButton(QStringLiteral("&Modifier..."), page);
     auto *remove = new QPushButton(QStringLiteral("&Supprimer"), page);
     auto *import = new QPushButton(QStringLiteral("&Importer une liste (CSV)..."), page);
+    auto *code = new QPushButton(QStringLiteral("C&ode de l'enseignant..."), page);
     for (QPushButton *button : {add, change, remove, import})
         buttons->addWidget(button);
     buttons->addStretch();
+    buttons->addWidget(code);
     layout->addLayout(buttons);
     connect(chooseFolder, &QPushButton::clicked, this, &ClassWindow::choosePhotoFolder);
     connect(add, &QPushButton::clicked, this, &ClassWindow::addPupil);
@@ -274,6 +317,7 @@ QWidget *ClassWindow::makeClassTab()
     connect(m_classTable, &QTableWidget::cellDoubleClicked, this, &ClassWindow::changePupil);
     connect(remove, &QPushButton::clicked, this, &ClassWindow::removePupil);
     connect(import, &QPushButton::clicked, this, &ClassWindow::importClass);
+    connect(code, &QPushButton::clicked, this, [this] { editTeacherCode(this); });
     return page;
 }
 

@@ -11,6 +11,7 @@ class QChartView;
 class QLabel;
 class QTableWidget;
 class QTabWidget;
+class QStackedWidget;
 class QGridLayout;
 class HeatMapView;
 
@@ -30,6 +31,8 @@ public:
     QList<ClassPupil> pupils() const { return m_pupils; }
 
 private:
+    QWidget *lockable(QWidget *page);
+    void tabChosen(int index);
     QWidget *makeClassTab();
     QWidget *makePickerTab();
     QWidget *makeResultsTab();
@@ -49,6 +52,8 @@ private:
 
     QList<ClassPupil> m_pupils;
     QTabWidget *m_tabs = nullptr;
+    // The class and the results, each behind its notice of the teacher's side.
+    QList<QStackedWidget *> m_locks;
     QLabel *m_photoFolder = nullptr;
     QTableWidget *m_classTable = nullptr;
     QGridLayout *m_faces = nullptr;
