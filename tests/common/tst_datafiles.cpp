@@ -12,7 +12,6 @@
 #include <QPainter>
 #include <QTest>
 
-#include <numeric>
 #include <sys/stat.h>
 
 namespace {
@@ -107,15 +106,6 @@ private Q_SLOTS:
             QCOMPARE(load(keyboard), entries);
             QCOMPARE(sandbox.messages, messages);
         }
-    }
-
-    // Each of the 256 bytes decodes to a character that encodes back to it; what 1252 cannot hold is refused.
-    void windows1252RoundTrips()
-    {
-        QByteArray all(256, '\0');
-        std::iota(all.begin(), all.end(), '\0');
-        QCOMPARE(encodeWindows1252(decodeWindows1252(all)), std::optional<QByteArray>(all));
-        QVERIFY(!fitsWindows1252(u"chat 🐱") && !encodeWindows1252(u"кот"));
     }
 
     // Each marker lies inside its own cap, within the picture; no two caps overlap; the picture drawn from

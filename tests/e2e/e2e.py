@@ -265,12 +265,9 @@ def dead_key_series(s, word):
     check(s.result("Tom Roux", "Nombre de caractères") == str(5 * len(word)), "characters")
 
 
-def test_dead_key_circumflex(s):
-    dead_key_series(s, "fête")
-
-
 def test_dead_key_diaeresis(s):
-    # A capital (Maj held), ë (Maj and the dead key), and a phrase wider than the word box at its font.
+    # A capital (Maj held), ë (Maj and the dead key), î (the dead key alone), and a phrase wider than the word
+    # box at its font.
     dead_key_series(s, "Noël chez Léa et sa boîte de crayons")
 
 
@@ -310,24 +307,6 @@ def test_editor_adds_a_word(s):
     check(b"\r\nh\xe9risson,,\r\n" in data,
           "the word is saved in Windows-1252 with CR LF")
     check(b"\xc3" not in data, "no UTF-8 in the saved list")
-
-
-def test_missing_data_files(s):
-    os.remove(os.path.join(s.appdir, "frappin.mot"))
-    os.remove(os.path.join(s.appdir, "clavier.dat"))
-    s.start()
-    s.wait_window("Fichier des mots")
-    s.screenshot("word-list-message")
-    s.keys("Return")
-    s.wait_window("Fichier du clavier")
-    s.screenshot("keyboard-message")
-    s.keys("Return")
-    s.wait_window(TITLE)
-    s.keys("alt+c")
-    s.type("abc")
-    s.screenshot("usable")
-    check(s.alive(), "the program is still running")
-    check(not s.windows("Fichier des mots") and not s.windows("Fichier du clavier"), "the messages are closed")
 
 
 def test_picker_starts_frappin(s):
