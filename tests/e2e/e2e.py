@@ -271,24 +271,6 @@ def test_dead_key_diaeresis(s):
     dead_key_series(s, "Noël chez Léa et sa boîte de crayons")
 
 
-def test_settings_dialog_series_length(s):
-    s.write_data("chat.mot", "le,,\r\n")
-    s.set("Fichier", "chat.mot")
-    s.eleve("definir", "--prenom", "Zoé", "--nom", "Petit")
-    s.start()
-    s.wait_window(TITLE)
-    s.keys("alt+f", "p")
-    s.wait_window("Paramètres")
-    s.screenshot("settings")
-    # From OK, Tab reaches the number of words; Down chooses "10 mots"; Enter is OK.
-    s.keys("Tab", "Down")
-    s.screenshot("ten-words")
-    s.keys("Return")
-    s.type_series(["le"] * 10)
-    s.screenshot("grade")
-    check(s.result("Zoé Petit", "Nombre de caractères") == "20", f"characters {s.result('Zoé Petit', 'Nombre de caractères')}")
-
-
 def test_editor_adds_a_word(s):
     s.start()
     s.wait_window(TITLE)
