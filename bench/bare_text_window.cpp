@@ -1,0 +1,31 @@
+// The floor of the key-to-screen latency (bench/latency.sh): the smallest Qt Widgets program that shows a
+// typed letter, a main window of Frappin's size with one focused text box. The box has the place and the font
+// of Frappin's typing box, so that both draw the same large letters; Enter empties it, as a new word empties
+// Frappin's.
+//   bare_text_window [X Y]   the window's top-left corner on the screen (default 0 0)
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Fenêtre Qt nue avec une case"));
+    auto *central = new QWidget(&window);
+    window.setCentralWidget(central);
+    auto *box = new QLineEdit(central);
+    box->setGeometry(10, 72, 535, 116);
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPixelSize(85);
+    font.setBold(true);
+    box->setFont(font);
+    QObject::connect(box, &QLineEdit::returnPressed, box, &QLineEdit::clear);
+    window.resize(642, 468);
+    if (argc >= 3)
+        window.move(QString::fromLocal8Bit(argv[1]).toInt(), QString::fromLocal8Bit(argv[2]).toInt());
+    window.show();
+    box->setFocus();
+    return QApplication::exec();
+}
