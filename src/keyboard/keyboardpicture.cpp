@@ -2,6 +2,7 @@
 
 #include "keyboard/keycaps.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -268,9 +269,11 @@ void drawBump(QPainter &painter, int index)
 }
 
 // The panel of the three lock lights above the numeric pad: Num (lit), capitals (a padlock) and Défil.
+const QRectF LockPanel(448.5, 3.5, 85, KeyCaps::CapHeight - 1);
+
 void drawLockLights(QPainter &painter, bool capsLockLit)
 {
-    const QRectF panel(448.5, 3.5, 85, KeyCaps::CapHeight - 1);
+    const QRectF panel = LockPanel;
     painter.setPen(QPen(QColor(0x8c, 0x99, 0xaa), 1.0));
     painter.setBrush(QColor(0xe9, 0xef, 0xf5));
     painter.drawRoundedRect(panel, Radius, Radius);
@@ -303,14 +306,22 @@ void drawLockLights(QPainter &painter, bool capsLockLit)
 
 } // namespace
 
-void drawKeyboard(QPainter &painter, bool capsLockLit)
+void drawKeyboard(QPainter &painter, bool capsLockLit, const QRegion &area)
 {
+    // What a cap draws, its labels included, stays this close to its rectangle.
+    constexpr int Reach = 6;
+    const auto shows = [&](const QRect &rect) {
+        return area.isEmpty() || area.intersects(rect.adjusted(-Reach, -Reach, Reach, Reach));
+    };
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     drawPlate(painter);
-    drawLockLights(painter, capsLockLit);
+    if (shows(LockPanel.toAlignedRect()))
+        drawLockLights(painter, capsLockLit);
     for (int i = 0; i < KeyCaps::Count; ++i) {
+        if (!shows(KeyCaps::capRect(i)))
+            continue;
         const KeyCaps::KeyCap &k = KeyCaps::cap(i);
         drawCap(painter, i, coloursOf(k.kind));
         if (k.glyph != KeyCaps::Glyph::None)
@@ -353,10 +364,10 @@ void KeyboardPicture::setCapsLockLit(bool lit)
     update(QRect(440, 0, KeyCaps::PictureSize.width() - 440, KeyCaps::CapHeight + 4));
 }
 
-void KeyboardPicture::paintEvent(QPaintEvent *)
+void KeyboardPicture::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    drawKeyboard(painter, m_capsLock);
+    drawKeyboard(painter, m_capsLock, event->region());
     // The keys to press: a tinted face, so the label stays readable, and a thick rim of the same colour.
     painter.setRenderHint(QPainter::Antialiasing);
     for (const auto &[keys, colour] : {std::pair{&m_first, KeyboardColours::FirstStep},

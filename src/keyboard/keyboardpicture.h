@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QList>
+#include <QRegion>
 #include <QWidget>
 
 class QPainter;
@@ -19,9 +20,10 @@ inline const QColor FirstStep{0xf0, 0x8c, 0x00};
 inline const QColor SecondStep{0x1c, 0x64, 0xd8};
 } // namespace KeyboardColours
 
-// Paints the whole keyboard with the painter's origin at the picture's top-left corner; the capitals light
-// (Verr. Maj) lit or not.
-void drawKeyboard(QPainter &painter, bool capsLockLit = false);
+// Paints the keyboard with the painter's origin at the picture's top-left corner; the capitals light (Verr.
+// Maj) lit or not. With an area, only the caps that can show in it are drawn (the painter must be clipped to
+// it): a hand moving over the picture repaints a few caps, not a hundred.
+void drawKeyboard(QPainter &painter, bool capsLockLit = false, const QRegion &area = QRegion());
 
 class KeyboardPicture : public QWidget {
     Q_OBJECT
