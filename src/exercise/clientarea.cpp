@@ -29,8 +29,9 @@ constexpr Line Line5{180, 5400, 8220, 5400, 2};
 constexpr Line Line6{120, 750, 90, 750, 1};
 constexpr Line Line7{8220, 3090, 8220, 5400, 2};
 
-// The background picture is drawn at its own size from the client's top-left corner; the client is 2 pixels
-// wider and 32 pixels lower, so its right edge shows the window colour and its bottom rows are cut off.
+// The background picture (640 x 480) is drawn at its own size from the client's top-left corner; the client
+// is 2 pixels wider and 32 pixels lower, so its right edge shows the window colour and its bottom rows are
+// cut off.
 constexpr QSize BackgroundSize{640, 480};
 
 QRect pixels(const QRect &twips)
@@ -105,11 +106,28 @@ void ClientArea::paintEvent(QPaintEvent *event)
     // Shape1 hides the background under it: the picture is drawn only where some of it shows.
     const QRegion shown = event->region() - pixels(Shape1Twips);
     if (!shown.isEmpty()) {
-        if (!m_backgroundSvg)
+        if (!m_backgroundSvg) {
             m_backgroundSvg = new QSvgRenderer(QStringLiteral(":/pictures/fond.svg"), this);
+            for (const char *id : ClientLayout::BackgroundParts) {
+                const QString part = QString::fromLatin1(id);
+                if (m_backgroundSvg->elementExists(part))
+                    m_backgroundParts.append({part, m_backgroundSvg->boundsOnElement(part)});
+            }
+            // A picture without these parts is drawn whole at each paint.
+            if (m_backgroundParts.size() != static_cast<qsizetype>(ClientLayout::BackgroundParts.size()))
+                m_backgroundParts = {{QString(), QRectF(QPointF(0, 0), QSizeF(BackgroundSize))}};
+        }
         painter.save();
         painter.setClipRegion(shown, Qt::IntersectClip);
-        m_backgroundSvg->render(&painter, QRectF(QPointF(0, 0), QSizeF(BackgroundSize)));
+        // A part drawn on its own bounds lies where the whole picture has it.
+        for (const BackgroundPart &part : std::as_const(m_backgroundParts)) {
+            if (!shown.intersects(part.bounds.toAlignedRect().adjusted(-2, -2, 2, 2)))
+                continue;
+            if (part.id.isEmpty())
+                m_backgroundSvg->render(&painter, part.bounds);
+            else
+                m_backgroundSvg->render(&painter, part.id, part.bounds);
+        }
         painter.restore();
     }
     painter.fillRect(pixels(Shape1Twips), Qt::black);

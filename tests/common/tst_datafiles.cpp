@@ -141,29 +141,6 @@ private Q_SLOTS:
         }
     }
 
-    // Repainted in small parts (a hand moving, a key lit), the keyboard shows in each part what the whole
-    // picture shows there: no cap, label or light that reaches into the part is left out.
-    void keyboardDrawnInPartsAsWhole()
-    {
-        QImage whole(KeyCaps::PictureSize, QImage::Format_ARGB32_Premultiplied);
-        QImage part = whole.copy();
-        constexpr int Tile = 16;
-        for (int y = 0; y < whole.height(); y += Tile) {
-            for (int x = 0; x < whole.width(); x += Tile) {
-                const QRect tile(x, y, Tile, Tile);
-                for (const auto &[image, area] :
-                     {std::pair{&whole, QRegion()}, std::pair{&part, QRegion(tile)}}) {
-                    image->fill(Qt::transparent);
-                    QPainter painter(image);
-                    painter.setClipRect(tile);
-                    drawKeyboard(painter, true, area);
-                }
-                QVERIFY2(whole.copy(tile) == part.copy(tile),
-                         QByteArray::number(x) + "," + QByteArray::number(y));
-            }
-        }
-    }
-
     // The shipped key file names, line by line, the key drawn under each marker: the left shift serves the
     // diaeresis, and a field cannot hold the comma key's character.
     void shippedKeyFileAgreesWithThePicture()

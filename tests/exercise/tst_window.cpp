@@ -25,9 +25,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSvgRenderer>
 #include <QTest>
 
 #include <csignal>
@@ -176,6 +178,48 @@ private Q_SLOTS:
         const auto *pixels = reinterpret_cast<const QRgb *>(image.constBits());
         QCOMPARE(std::count(pixels, pixels + image.sizeInBytes() / 4, frmMain::MistakeColour.rgb()) > 0,
                  p.typing()->hasSelectedText());
+    }
+
+    // Repainted in small parts (the typed text, a hand moving, a key lit), the window shows in each part what
+    // it shows whole: no part of the background or of the keyboard that reaches into it is left out.
+    void repaintedInPartsAsWhole()
+    {
+        Program p("fenêtre,,\r\n");
+        p.start();
+        p.type("fe"); // the right hand under the bottom row, over the background
+        QWidget *client = p.control("client");
+        QImage whole(client->size(), QImage::Format_RGB32);
+        QImage part = whole.copy();
+        client->render(&whole);
+        constexpr int Tile = 24;
+        for (int y = 0; y < whole.height(); y += Tile) {
+            for (int x = 0; x < whole.width(); x += Tile) {
+                const QRect tile(x, y, Tile, Tile);
+                part.fill(Qt::black);
+                client->render(&part, tile.topLeft(), QRegion(tile));
+                QVERIFY2(part.copy(tile) == whole.copy(tile),
+                         qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+            }
+        }
+    }
+
+    // The background drawn part by part, as a repaint draws the parts it shows, is the whole picture.
+    void backgroundPartsMakeTheWhole()
+    {
+        QSvgRenderer svg(QStringLiteral(":/pictures/fond.svg"));
+        QImage whole(svg.defaultSize(), QImage::Format_RGB32);
+        whole.fill(Qt::white);
+        QImage parts = whole.copy();
+        QPainter painter(&whole);
+        svg.render(&painter, QRectF(whole.rect()));
+        painter.end();
+        painter.begin(&parts);
+        for (const char *id : ClientLayout::BackgroundParts) {
+            QVERIFY2(svg.elementExists(id), id);
+            svg.render(&painter, id, svg.boundsOnElement(id));
+        }
+        painter.end();
+        QVERIFY(parts == whole);
     }
 
     void wholeTextInView_data()
