@@ -2,7 +2,6 @@
 // typed letter, a main window of Frappin's size with one focused text box. The box has the place and the font
 // of Frappin's typing box, so that both draw the same large letters; Enter empties it, as a new word empties
 // Frappin's.
-//   bare_text_window [X Y]   the window's top-left corner on the screen (default 0 0)
 
 #include <QApplication>
 #include <QLineEdit>
@@ -23,8 +22,6 @@ int main(int argc, char *argv[])
     box->setFont(font);
     QObject::connect(box, &QLineEdit::returnPressed, box, &QLineEdit::clear);
     window.resize(642, 468);
-    if (argc >= 3)
-        window.move(QString::fromLocal8Bit(argv[1]).toInt(), QString::fromLocal8Bit(argv[2]).toInt());
     window.show();
     box->setFocus();
     return QApplication::exec();

@@ -1,9 +1,10 @@
 // The time from a key pressed on the X server to the first change of a window's pixels, for Frappin and for
 // a floor program (bench/bare_text_window) in the same run, taking turns word after word:
-//   latency ROUNDS SERIES_WORDS WORD FRAPPIN_PID FLOOR_PID
-// Frappin must show a word list holding WORD alone, series of SERIES_WORDS words and the guide's hands that
-// stay; WORD has exactly one letter made with the ^ dead key, neither first nor last (bench/latency.sh sets
-// this up). For each round the word is typed once in each window. Each letter is one sample:
+//   latency ROUNDS SERIES_WORDS WORD FLOOR_PID NAME=PID [NAME=PID...]
+// Each NAME=PID is a running Frappin (several, to compare two builds in one run) that shows a word list
+// holding WORD alone, in series of SERIES_WORDS words, with the guide's hands that stay; WORD has exactly one
+// letter made with the ^ dead key, neither first nor last (bench/latency.sh sets this up). The windows are
+// placed side by side. For each round the word is typed once in each window. Each letter is one sample:
 //   right     a right letter (the hand moves to the next key);
 //   wrong     an x typed in place of the dead-key letter (the mistake is selected, the hands move);
 //   dead key  the dead-key letter, replacing the mistake: ^ then the base letter, timed from the base letter,
@@ -12,7 +13,7 @@
 // A sample starts just before the fake key press (XTest) and ends at the first DamageNotify of the window
 // (XDamage, a report on the first damage only); nothing is subtracted. Before each sample the window has
 // had no damage for a while, stale events are read and the damage is emptied. Prints one table and exits
-// with 1 when Frappin misses a target: median within 1.2 x the floor's and under 4 ms for every kind, 99th
+// with 1 when a Frappin misses a target: median within 1.2 x the floor's and under 4 ms for every kind, 99th
 // percentile under 8 ms.
 
 #include <X11/XKBlib.h>
@@ -29,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,7 +62,7 @@ double msSince(Clock::time_point start)
 }
 
 struct Target {
-    const char *name = "";
+    std::string name;
     Window window = 0;
     Damage damage = 0;
     std::array<std::vector<double>, KindCount> samples;
@@ -304,8 +306,8 @@ std::vector<Step> stepsOf(Session &session, const std::string &word)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: latency ROUNDS SERIES_WORDS WORD FRAPPIN_PID FLOOR_PID\n");
+    if (argc < 6) {
+        std::fprintf(stderr, "usage: latency ROUNDS SERIES_WORDS WORD FLOOR_PID NAME=PID [NAME=PID...]\n");
         return 2;
     }
     const int rounds = std::atoi(argv[1]);
@@ -320,17 +322,32 @@ int main(int argc, char *argv[])
     const KeyCode end = session.keyOf(XK_End);
     const KeyCode enter = session.keyOf(XK_Return);
 
-    Target frappin;
-    frappin.name = "Frappin";
-    Target floor;
+    // The programs, then the floor, side by side so that no window covers another.
+    std::vector<Target> targets(static_cast<std::size_t>(argc - 4));
+    Target &floor = targets.back();
     floor.name = "bare Qt 6 window, one text box";
-    frappin.window = session.windowOf(std::strtoul(argv[4], nullptr, 10));
-    floor.window = session.windowOf(std::strtoul(argv[5], nullptr, 10));
-    for (Target *target : {&frappin, &floor}) {
+    floor.window = session.windowOf(std::strtoul(argv[4], nullptr, 10));
+    for (int i = 5; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const auto equals = argument.rfind('=');
+        Target &target = targets[static_cast<std::size_t>(i - 5)];
+        target.name = argument.substr(0, equals);
+        target.window = session.windowOf(std::strtoul(argument.substr(equals + 1).c_str(), nullptr, 10));
+    }
+    const int screenWidth = DisplayWidth(display, DefaultScreen(display));
+    int x = 0;
+    int y = 0;
+    for (Target &target : targets) {
         XWindowAttributes attributes;
-        XGetWindowAttributes(display, target->window, &attributes);
-        std::printf("%s: %d x %d\n", target->name, attributes.width, attributes.height);
-        session.watch(*target);
+        XGetWindowAttributes(display, target.window, &attributes);
+        if (x > 0 && x + attributes.width > screenWidth) {
+            x = 0;
+            y += attributes.height + 10;
+        }
+        XMoveWindow(display, target.window, x, y);
+        std::printf("%s: %d x %d\n", target.name.c_str(), attributes.width, attributes.height);
+        x += attributes.width + 10;
+        session.watch(target);
     }
 
     // The whole word in one window. The End key, which changes no text, first restarts the text cursor's
@@ -343,7 +360,7 @@ int main(int argc, char *argv[])
                 session.type(target, step.deadKey);
             const double ms = session.time(target, step.key);
             if (ms < 0)
-                std::fprintf(stderr, "  (%s: no change on the screen after a key, %s)\n", target.name,
+                std::fprintf(stderr, "  (%s: no change on the screen after a key, %s)\n", target.name.c_str(),
                              KindNames[step.kind]);
             else
                 target.samples[step.kind].push_back(ms);
@@ -352,24 +369,32 @@ int main(int argc, char *argv[])
 
     std::printf("%d rounds of the word \"%s\" in each window, taking turns...\n", rounds, argv[3]);
     std::fflush(stdout);
+    const auto programs = [&] { return std::span(targets.begin(), targets.end() - 1); };
     // The first series starts as a pupil starts it, with Enter.
-    session.focus(frappin);
-    session.type(frappin, enter);
+    for (Target &program : programs()) {
+        session.focus(program);
+        session.type(program, enter);
+    }
     for (int round = 0; round < rounds; ++round) {
-        const auto frappinStart = Clock::now();
-        typeWord(frappin);
-        const auto wordEnd = Clock::now();
+        const auto roundStart = Clock::now();
+        auto lastWordEnd = roundStart;
+        for (Target &program : programs()) {
+            typeWord(program);
+            lastWordEnd = Clock::now();
+        }
         typeWord(floor);
         session.type(floor, enter);
-        // Frappin's next word is drawn after the pause; after the series' last word, the next series starts.
-        std::this_thread::sleep_until(wordEnd + WordPause);
+        // Each Frappin's next word is drawn after the pause; after the series' last word, the next series
+        // starts.
+        std::this_thread::sleep_until(lastWordEnd + WordPause);
         if ((round + 1) % seriesWords == 0) {
-            session.focus(frappin);
-            session.type(frappin, enter);
+            for (Target &program : programs()) {
+                session.focus(program);
+                session.type(program, enter);
+            }
         }
-        if (round % 20 == 19) {
-            std::fprintf(stderr, "  %d rounds (%.1f s per round)\n", round + 1, msSince(frappinStart) / 1000);
-        }
+        if (round % 20 == 19)
+            std::fprintf(stderr, "  %d rounds (%.1f s per round)\n", round + 1, msSince(roundStart) / 1000);
     }
 
     std::printf("\n| %-34s | %-15s | %5s | %11s | %8s | %14s |\n", "Program", "Kind", "n", "median (ms)",
@@ -377,45 +402,43 @@ int main(int argc, char *argv[])
     std::printf("|%s|%s|%s|%s|%s|%s|\n", std::string(36, '-').c_str(), std::string(17, '-').c_str(),
                 std::string(7, '-').c_str(), std::string(13, '-').c_str(), std::string(10, '-').c_str(),
                 std::string(16, '-').c_str());
-    bool met = true;
     std::string missed;
-    for (const Target *target : {&frappin, &floor}) {
-        for (int kind = 0; kind < KindCount; ++kind) {
-            const auto &samples = target->samples[static_cast<std::size_t>(kind)];
+    for (const Target &target : targets) {
+        for (std::size_t kind = 0; kind < KindCount; ++kind) {
+            const auto &samples = target.samples[kind];
             const double m = median(samples);
             const double p99 = percentile(samples, 0.99);
-            const double ratio = m / median(floor.samples[static_cast<std::size_t>(kind)]);
-            std::printf("| %-34s | %-15s | %5zu | %11.2f | %8.2f | %14.2f |\n", target->name,
-                        KindNames[static_cast<std::size_t>(kind)], samples.size(), m, p99, ratio);
-            if (target != &frappin)
+            const double ratio = m / median(floor.samples[kind]);
+            std::printf("| %-34s | %-15s | %5zu | %11.2f | %8.2f | %14.2f |\n", target.name.c_str(),
+                        KindNames[kind], samples.size(), m, p99, ratio);
+            if (&target == &floor)
                 continue;
-            const std::string kindName = KindNames[static_cast<std::size_t>(kind)];
+            char line[200];
+            const char *name = KindNames[kind];
+            const char *who = target.name.c_str();
             if (samples.empty()) {
-                met = false;
-                missed += "  " + kindName + ": no sample\n";
+                std::snprintf(line, sizeof line, "  %s, %s: no sample\n", who, name);
+                missed += line;
                 continue;
             }
-            char line[160];
             if (!(ratio <= MedianRatio)) {
-                std::snprintf(line, sizeof line, "  %s: median %.2f x the floor's\n", kindName.c_str(),
-                              ratio);
+                std::snprintf(line, sizeof line, "  %s, %s: median %.2f x the floor's\n", who, name, ratio);
                 missed += line;
             }
             if (!(m < MedianMs)) {
-                std::snprintf(line, sizeof line, "  %s: median %.2f ms\n", kindName.c_str(), m);
+                std::snprintf(line, sizeof line, "  %s, %s: median %.2f ms\n", who, name, m);
                 missed += line;
             }
             if (!(p99 < P99Ms)) {
-                std::snprintf(line, sizeof line, "  %s: p99 %.2f ms\n", kindName.c_str(), p99);
+                std::snprintf(line, sizeof line, "  %s, %s: p99 %.2f ms\n", who, name, p99);
                 missed += line;
             }
         }
     }
-    met = met && missed.empty();
     std::printf(
         "\nTargets for every kind: median within %.1f x the floor's and under %.0f ms, p99 under %.0f ms: "
         "%s\n%s",
-        MedianRatio, MedianMs, P99Ms, met ? "met" : "MISSED", missed.c_str());
+        MedianRatio, MedianMs, P99Ms, missed.empty() ? "met" : "MISSED", missed.c_str());
     XCloseDisplay(display);
-    return met ? 0 : 1;
+    return missed.empty() ? 0 : 1;
 }

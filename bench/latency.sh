@@ -4,6 +4,9 @@
 # (bench/bare_text_window), on one Xvfb server with the French keyboard. bench/latency.cpp types and times.
 #   bench/latency.sh              200 rounds: 200 words in each window (about 9 minutes)
 #   bench/latency.sh --rounds 40  fewer rounds, for a quick look
+#   bench/latency.sh --before OLD/frappin
+#                                 also an earlier build of Frappin, in the same run (its data files are this
+#                                 build's)
 # Frappin shows a word list of one word, "fenêtre", in series of 20 words, with a named pupil: each round
 # gives five right letters, one wrong letter, one dead-key letter and one last letter in each window.
 # Exits with 1 when Frappin misses a target (see bench/latency.cpp), or when its history does not show the
@@ -12,10 +15,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 rounds=200
+before=
 while (($# > 0)); do
     case "$1" in
     --rounds) rounds=$2; shift ;;
-    *) echo "usage: $0 [--rounds N]" >&2; exit 2 ;;
+    --before) before=$2; shift ;;
+    *) echo "usage: $0 [--rounds N] [--before FRAPPIN]" >&2; exit 2 ;;
     esac
     shift
 done
@@ -35,46 +40,58 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A fresh home and settings; Frappin with its data files and the bench's word list beside it.
-mkdir -p "$work/home/.config/frappin" "$work/run" "$work/frappin"
-chmod 700 "$work/run"
-cp "$build/frappin" "$build/frappin.mot" "$build/clavier.dat" "$work/frappin/"
-printf '%s,,\r\n' "$word" | iconv -f UTF-8 -t WINDOWS-1252 >"$work/frappin/banc.mot"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
-    XDG_RUNTIME_DIR="$work/run" LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
+export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
 unset QT_QPA_PLATFORM SESSION_MANAGER
-# Series of 20 words, the hands that stay, no sound.
-printf '[Démarrage]\nFichier=banc.mot\nExercice=3\nNiveau=0\nSon=0\n' >"$XDG_CONFIG_HOME/frappin/Frappin.ini"
-"$build/frappin-eleve" definir --prenom Banc --nom Essai >/dev/null
+mkdir -p "$work/run"
+chmod 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
 
-Xvfb -displayfd 3 -screen 0 1300x1024x24 -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1300x1000x24 -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [[ -s "$work/display" ]] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 setxkbmap fr
 
-"$work/frappin/frappin" >/dev/null 2>&1 &
-frappin=$!
-pids+=("$frappin")
-# Beside Frappin's window, so that neither covers the other.
-"$build/bench/bare_text_window" 650 0 >/dev/null 2>&1 &
+# Each Frappin in a fresh home of its own, with its data files and the bench's word list beside it: series
+# of 20 words, the hands that stay, no sound, a named pupil.
+homes=()
+programs=()
+start_frappin() { # NAME BINARY
+    local dir="$work/${#homes[@]}"
+    mkdir -p "$dir/home/.config/frappin" "$dir/frappin"
+    cp "$2" "$dir/frappin/frappin"
+    cp "$build/frappin.mot" "$build/clavier.dat" "$dir/frappin/"
+    printf '%s,,\r\n' "$word" | iconv -f UTF-8 -t WINDOWS-1252 >"$dir/frappin/banc.mot"
+    printf '[Démarrage]\nFichier=banc.mot\nExercice=3\nNiveau=0\nSon=0\n' >"$dir/home/.config/frappin/Frappin.ini"
+    HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" XDG_DATA_HOME="$dir/home/.local/share" \
+        "$build/frappin-eleve" definir --prenom Banc --nom Essai >/dev/null
+    HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" XDG_DATA_HOME="$dir/home/.local/share" \
+        "$dir/frappin/frappin" >/dev/null 2>&1 &
+    pids+=($!)
+    programs+=("$1=$!")
+    homes+=("$dir/home")
+}
+[[ -n "$before" ]] && start_frappin "Frappin before" "$before"
+start_frappin Frappin "$build/frappin"
+"$build/bench/bare_text_window" >/dev/null 2>&1 &
 floor=$!
 pids+=("$floor")
 
 echo "Load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 status=0
-"$build/bench/latency" "$rounds" "$series_words" "$word" "$frappin" "$floor" || status=$?
+"$build/bench/latency" "$rounds" "$series_words" "$word" "$floor" "${programs[@]}" || status=$?
 echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # Every finished series is in the history, with one mistake per word: the keys went where they should.
 series=$((rounds / series_words))
-if ((series > 0)); then
-    rows=$("$build/frappin-eleve" historique --csv | tail -n +2 |
-        awk -F';' -v words="$series_words" '$6 == words' | wc -l)
+for i in "${!homes[@]}"; do
+    rows=$(HOME="${homes[$i]}" XDG_CONFIG_HOME="${homes[$i]}/.config" XDG_DATA_HOME="${homes[$i]}/.local/share" \
+        "$build/frappin-eleve" historique --csv | tail -n +2 | awk -F';' -v words="$series_words" '$6 == words' |
+        wc -l)
     if ((rows < series)); then
-        echo "The history shows $rows series of $series_words words with one mistake each, not $series:" \
-            "the keys did not go where they should." >&2
+        echo "${programs[$i]%=*}: the history shows $rows series of $series_words words with one mistake each," \
+            "not $series: the keys did not go where they should." >&2
         status=1
     fi
-fi
+done
 exit "$status"

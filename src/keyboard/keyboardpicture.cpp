@@ -269,11 +269,9 @@ void drawBump(QPainter &painter, int index)
 }
 
 // The panel of the three lock lights above the numeric pad: Num (lit), capitals (a padlock) and Défil.
-const QRectF LockPanel(448.5, 3.5, 85, KeyCaps::CapHeight - 1);
-
 void drawLockLights(QPainter &painter, bool capsLockLit)
 {
-    const QRectF panel = LockPanel;
+    const QRectF panel(448.5, 3.5, 85, KeyCaps::CapHeight - 1);
     painter.setPen(QPen(QColor(0x8c, 0x99, 0xaa), 1.0));
     painter.setBrush(QColor(0xe9, 0xef, 0xf5));
     painter.drawRoundedRect(panel, Radius, Radius);
@@ -306,22 +304,14 @@ void drawLockLights(QPainter &painter, bool capsLockLit)
 
 } // namespace
 
-void drawKeyboard(QPainter &painter, bool capsLockLit, const QRegion &area)
+void drawKeyboard(QPainter &painter, bool capsLockLit)
 {
-    // What a cap draws, its labels included, stays this close to its rectangle.
-    constexpr int Reach = 6;
-    const auto shows = [&](const QRect &rect) {
-        return area.isEmpty() || area.intersects(rect.adjusted(-Reach, -Reach, Reach, Reach));
-    };
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     drawPlate(painter);
-    if (shows(LockPanel.toAlignedRect()))
-        drawLockLights(painter, capsLockLit);
+    drawLockLights(painter, capsLockLit);
     for (int i = 0; i < KeyCaps::Count; ++i) {
-        if (!shows(KeyCaps::capRect(i)))
-            continue;
         const KeyCaps::KeyCap &k = KeyCaps::cap(i);
         drawCap(painter, i, coloursOf(k.kind));
         if (k.glyph != KeyCaps::Glyph::None)
@@ -366,8 +356,21 @@ void KeyboardPicture::setCapsLockLit(bool lit)
 
 void KeyboardPicture::paintEvent(QPaintEvent *event)
 {
+    const qreal ratio = devicePixelRatioF();
+    if (m_keyboard.isNull() || m_keyboard.devicePixelRatio() != ratio || m_keyboardCapsLock != m_capsLock) {
+        // In the window's own format. The blending may round a channel of a few pixels of the gradients the
+        // other way (by 1 in 255), depending on where the picture lies in memory.
+        m_keyboard = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        m_keyboard.setDevicePixelRatio(ratio);
+        m_keyboard.fill(KeyboardColours::Plate);
+        QPainter keyboard(&m_keyboard);
+        drawKeyboard(keyboard, m_capsLock);
+        m_keyboardCapsLock = m_capsLock;
+    }
     QPainter painter(this);
-    drawKeyboard(painter, m_capsLock, event->region());
+    for (const QRect &rect : event->region())
+        painter.drawImage(rect, m_keyboard,
+                          QRectF(QRectF(rect).topLeft() * ratio, QSizeF(rect.size()) * ratio));
     // The keys to press: a tinted face, so the label stays readable, and a thick rim of the same colour.
     painter.setRenderHint(QPainter::Antialiasing);
     for (const auto &[keys, colour] : {std::pair{&m_first, KeyboardColours::FirstStep},
