@@ -222,6 +222,27 @@ private Q_SLOTS:
         QVERIFY(parts == whole);
     }
 
+    // With the focus the typing box covers all its pixels, as it then tells the window (which paints nothing
+    // behind it); without it, its rounded corners show the window.
+    void typingBoxCoversItselfWithTheFocus()
+    {
+        Program p("chat,,\r\n");
+        p.start();
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        for (const bool focused : {true, false}) {
+            if (!focused)
+                p.typing()->clearFocus();
+            QImage image(p.typing()->size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            p.typing()->render(&image, {}, {}, QWidget::DrawChildren);
+            const auto *pixels = reinterpret_cast<const QRgb *>(image.constBits());
+            const bool covered = std::all_of(pixels, pixels + image.sizeInBytes() / 4,
+                                             [](QRgb pixel) { return qAlpha(pixel) == 255; });
+            QCOMPARE(p.typing()->testAttribute(Qt::WA_OpaquePaintEvent), focused);
+            QCOMPARE(covered, focused);
+        }
+    }
+
     void wholeTextInView_data()
     {
         QTest::addColumn<QString>("word");
