@@ -109,6 +109,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    double pitch() const;
+    QPointF centre(int index) const;
+    // Where a star draws, its outline included.
+    QRect starRect(int index) const;
+
     int m_done = 0;
     int m_total = 0;
 };
