@@ -26,6 +26,9 @@ protected:
 
 private:
     QSvgRenderer *m_svg = nullptr;
+    // The vector picture drawn at the control's size, kept until the picture or the size changes: a hand
+    // moved to the next key is copied, not drawn again.
+    QImage m_drawnSvg;
     QImage m_image;
     bool m_border = false;
 };

@@ -29,8 +29,9 @@ constexpr Line Line5{180, 5400, 8220, 5400, 2};
 constexpr Line Line6{120, 750, 90, 750, 1};
 constexpr Line Line7{8220, 3090, 8220, 5400, 2};
 
-// The background picture is drawn at its own size from the client's top-left corner; the client is 2 pixels
-// wider and 32 pixels lower, so its right edge shows the window colour and its bottom rows are cut off.
+// The background picture (640 x 480) is drawn at its own size from the client's top-left corner; the client
+// is 2 pixels wider and 32 pixels lower, so its right edge shows the window colour and its bottom rows are
+// cut off.
 constexpr QSize BackgroundSize{640, 480};
 
 QRect pixels(const QRect &twips)
@@ -105,11 +106,28 @@ void ClientArea::paintEvent(QPaintEvent *event)
     // Shape1 hides the background under it: the picture is drawn only where some of it shows.
     const QRegion shown = event->region() - pixels(Shape1Twips);
     if (!shown.isEmpty()) {
-        if (!m_backgroundSvg)
+        if (!m_backgroundSvg) {
             m_backgroundSvg = new QSvgRenderer(QStringLiteral(":/pictures/fond.svg"), this);
+            for (const char *id : ClientLayout::BackgroundParts) {
+                const QString part = QString::fromLatin1(id);
+                if (m_backgroundSvg->elementExists(part))
+                    m_backgroundParts.append({part, m_backgroundSvg->boundsOnElement(part)});
+            }
+            // A picture without these parts is drawn whole at each paint.
+            if (m_backgroundParts.size() != static_cast<qsizetype>(ClientLayout::BackgroundParts.size()))
+                m_backgroundParts = {{QString(), QRectF(QPointF(0, 0), QSizeF(BackgroundSize))}};
+        }
         painter.save();
         painter.setClipRegion(shown, Qt::IntersectClip);
-        m_backgroundSvg->render(&painter, QRectF(QPointF(0, 0), QSizeF(BackgroundSize)));
+        // A part drawn on its own bounds lies where the whole picture has it.
+        for (const BackgroundPart &part : std::as_const(m_backgroundParts)) {
+            if (!shown.intersects(part.bounds.toAlignedRect().adjusted(-2, -2, 2, 2)))
+                continue;
+            if (part.id.isEmpty())
+                m_backgroundSvg->render(&painter, part.bounds);
+            else
+                m_backgroundSvg->render(&painter, part.id, part.bounds);
+        }
         painter.restore();
     }
     painter.fillRect(pixels(Shape1Twips), Qt::black);
@@ -179,20 +197,45 @@ void StarRow::setProgress(int done, int total)
     done = std::clamp(done, 0, total);
     if (done == m_done && total == m_total)
         return;
+    // A word done fills one star: only that star is painted again.
+    const bool sameRow = total == m_total;
+    const int from = std::min(done, m_done);
+    const int to = std::max(done, m_done);
     m_done = done;
     m_total = total;
     setAccessibleDescription(QStringLiteral("%1 mots faits sur %2").arg(done).arg(total));
-    update();
+    if (!sameRow) {
+        update();
+        return;
+    }
+    for (int i = from; i < to; ++i)
+        update(starRect(i));
 }
 
-void StarRow::paintEvent(QPaintEvent *)
+double StarRow::pitch() const
+{
+    // The stars of a long series are closer together when the row would not fit.
+    return m_total > 0 ? std::min<double>(Pitch, double(width()) / m_total) : Pitch;
+}
+
+QPointF StarRow::centre(int index) const
+{
+    // The row is centred.
+    const double left = (width() - pitch() * m_total) / 2.0;
+    return {left + pitch() * (index + 0.5), height() / 2.0 + pitch() * 0.45 * 0.1};
+}
+
+QRect StarRow::starRect(int index) const
+{
+    const double reach = pitch() * 0.45 + 2;
+    return QRectF(centre(index) - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach)).toAlignedRect();
+}
+
+void StarRow::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    // The row is centred; the stars of a long series are closer together when the row would not fit.
-    const double pitch = m_total > 0 ? std::min<double>(Pitch, double(width()) / m_total) : Pitch;
-    const double radius = pitch * 0.45;
-    const double left = (width() - pitch * m_total) / 2.0;
+    const double radius = pitch() * 0.45;
     QPainterPath star;
     for (int point = 0; point < 10; ++point) {
         const double angle = -M_PI / 2 + point * M_PI / 5;
@@ -202,11 +245,12 @@ void StarRow::paintEvent(QPaintEvent *)
     }
     star.closeSubpath();
     for (int i = 0; i < m_total; ++i) {
-        const QPointF centre(left + pitch * (i + 0.5), height() / 2.0 + radius * 0.1);
+        if (!event->region().intersects(starRect(i)))
+            continue;
         const bool filled = i < m_done;
         painter.setPen(QPen(filled ? QColor(0xc8, 0x7a, 0x00) : QColor(0x9a, 0x8c, 0x6c), 1.3, Qt::SolidLine,
                             Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(filled ? QColor(0xff, 0xc8, 0x2e) : QColor(255, 255, 255, 170));
-        painter.drawPath(star.translated(centre));
+        painter.drawPath(star.translated(centre(i)));
     }
 }

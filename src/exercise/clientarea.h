@@ -10,13 +10,20 @@
 // behind it, so painting them first changes nothing); FrontDecorations paints Shape2 and Line4 in front of
 // the labels and pictures; the window stacks its controls between them.
 
+#include <QList>
 #include <QPointer>
+#include <QRectF>
 #include <QWidget>
+
+#include <array>
 
 class QPushButton;
 class QSvgRenderer;
 
 namespace ClientLayout {
+
+// The parts of the background picture, from back to front, which together make the whole picture.
+inline constexpr std::array<const char *, 4> BackgroundParts{"mur-et-bureau", "bulles", "pot", "guirlande"};
 
 // A straight decoration line, in twips, with its width in pixels.
 struct Line {
@@ -51,6 +58,13 @@ private:
     // The background picture, drawn from its vector source at each paint (only the damaged part reaches the
     // screen). Kept as a pixmap it would cost as much memory as the whole window's own buffer.
     QSvgRenderer *m_backgroundSvg = nullptr;
+    // The picture's parts, back to front, with where each one draws: a paint draws only the parts it shows
+    // (the typed text and the hands show the wall and the desk alone, not the decorations at the edges).
+    struct BackgroundPart {
+        QString id;
+        QRectF bounds;
+    };
+    QList<BackgroundPart> m_backgroundParts;
     QPointer<QPushButton> m_defaultButton;
 };
 
@@ -95,6 +109,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    double pitch() const;
+    QPointF centre(int index) const;
+    // Where a star draws, its outline included.
+    QRect starRect(int index) const;
+
     int m_done = 0;
     int m_total = 0;
 };

@@ -45,8 +45,12 @@ void frmMain::MonTexte_Change()
 }
 
 // Caps Lock: a letter that comes out as a capital without Maj held, or as a small letter with Maj held.
+// The focus: with it, the typing box covers every pixel of its own (its focus ring hides its rounded
+// corners), so that a typed letter repaints the box alone, not the window's background and lines behind it.
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == MonTexte && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        MonTexte->setAttribute(Qt::WA_OpaquePaintEvent, event->type() == QEvent::FocusIn);
     if (watched == MonTexte && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<const QKeyEvent *>(event);
         const QString text = key->text();

@@ -2,6 +2,7 @@
 
 #include "keyboard/keycaps.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -353,10 +354,23 @@ void KeyboardPicture::setCapsLockLit(bool lit)
     update(QRect(440, 0, KeyCaps::PictureSize.width() - 440, KeyCaps::CapHeight + 4));
 }
 
-void KeyboardPicture::paintEvent(QPaintEvent *)
+void KeyboardPicture::paintEvent(QPaintEvent *event)
 {
+    const qreal ratio = devicePixelRatioF();
+    if (m_keyboard.isNull() || m_keyboard.devicePixelRatio() != ratio || m_keyboardCapsLock != m_capsLock) {
+        // In the window's own format. The blending may round a channel of a few pixels of the gradients the
+        // other way (by 1 in 255), depending on where the picture lies in memory.
+        m_keyboard = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        m_keyboard.setDevicePixelRatio(ratio);
+        m_keyboard.fill(KeyboardColours::Plate);
+        QPainter keyboard(&m_keyboard);
+        drawKeyboard(keyboard, m_capsLock);
+        m_keyboardCapsLock = m_capsLock;
+    }
     QPainter painter(this);
-    drawKeyboard(painter, m_capsLock);
+    for (const QRect &rect : event->region())
+        painter.drawImage(rect, m_keyboard,
+                          QRectF(QRectF(rect).topLeft() * ratio, QSizeF(rect.size()) * ratio));
     // The keys to press: a tinted face, so the label stays readable, and a thick rim of the same colour.
     painter.setRenderHint(QPainter::Antialiasing);
     for (const auto &[keys, colour] : {std::pair{&m_first, KeyboardColours::FirstStep},

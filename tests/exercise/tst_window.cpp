@@ -25,9 +25,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSvgRenderer>
 #include <QTest>
 
 #include <csignal>
@@ -176,6 +178,59 @@ private Q_SLOTS:
         const auto *pixels = reinterpret_cast<const QRgb *>(image.constBits());
         QCOMPARE(std::count(pixels, pixels + image.sizeInBytes() / 4, frmMain::MistakeColour.rgb()) > 0,
                  p.typing()->hasSelectedText());
+    }
+
+    // Repainted in parts (the typed text, a hand moving, a key lit), the window shows what it shows whole.
+    void repaintedInPartsAsWhole()
+    {
+        Program p("fenêtre,,\r\n");
+        p.start();
+        p.type("fe"); // the right hand under the bottom row, over the background
+        QWidget *client = p.control("client");
+        QImage whole(client->size(), QImage::Format_RGB32);
+        QImage part(whole.size(), whole.format());
+        client->render(&whole);
+        for (int y = 0; y < whole.height(); y += 24)
+            for (int x = 0; x < whole.width(); x += 24) {
+                part.fill(Qt::black);
+                client->render(&part, QPoint(x, y), QRegion(x, y, 24, 24));
+                QVERIFY(part.copy(x, y, 24, 24) == whole.copy(x, y, 24, 24));
+            }
+    }
+
+    // The background drawn part by part, as a repaint draws the parts it shows, is the whole picture.
+    void backgroundPartsMakeTheWhole()
+    {
+        QSvgRenderer svg(QStringLiteral(":/pictures/fond.svg"));
+        QImage whole(svg.defaultSize(), QImage::Format_RGB32);
+        whole.fill(Qt::white);
+        QImage parts = whole.copy();
+        QPainter painter(&whole);
+        svg.render(&painter);
+        painter.end();
+        painter.begin(&parts);
+        for (const char *id : ClientLayout::BackgroundParts)
+            svg.render(&painter, id, svg.boundsOnElement(id));
+        painter.end();
+        QVERIFY(parts == whole);
+    }
+
+    // With the focus, the typing box covers all its pixels and says so; without it, its corners show through.
+    void typingBoxCoversItselfWithTheFocus()
+    {
+        Program p("chat,,\r\n");
+        p.start();
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        for (const bool focused : {true, false}) {
+            if (!focused)
+                p.typing()->clearFocus();
+            QImage image(p.typing()->size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            p.typing()->render(&image, {}, {}, QWidget::DrawChildren);
+            QCOMPARE(p.typing()->testAttribute(Qt::WA_OpaquePaintEvent), focused);
+            QCOMPARE(image == image.convertToFormat(QImage::Format_RGB32).convertToFormat(image.format()),
+                     focused);
+        }
     }
 
     void wholeTextInView_data()
