@@ -271,26 +271,6 @@ def test_dead_key_diaeresis(s):
     dead_key_series(s, "Noël chez Léa et sa boîte de crayons")
 
 
-def test_editor_adds_a_word(s):
-    s.start()
-    s.wait_window(TITLE)
-    s.keys("alt+e", "l")
-    s.wait_window("Edition")
-    s.keys("Tab")
-    s.type("hérisson")
-    s.keys("alt+a")
-    s.screenshot("editor")
-    s.keys("alt+f")
-    s.wait_window("Liste des mots")
-    s.screenshot("save-question")
-    s.keys("Return")
-    time.sleep(0.5)
-    data = open(os.path.join(s.appdir, "frappin.mot"), "rb").read()
-    check(b"\r\nh\xe9risson,,\r\n" in data,
-          "the word is saved in Windows-1252 with CR LF")
-    check(b"\xc3" not in data, "no UTF-8 in the saved list")
-
-
 def test_picker_starts_frappin(s):
     """The child clicks their face in frappin-classe; Frappin starts for them; the series is in the history. The
     teacher's side opens for the code alone, and then exports the pupil's series and keeps the class."""

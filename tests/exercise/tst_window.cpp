@@ -7,7 +7,6 @@
 #include "common/picturebox.h"
 #include "common/platform.h"
 #include "common/strings.h"
-#include "common/values.h"
 #include "exercise/clientarea.h"
 #include "exercise/frmmain.h"
 #include "keyboard/guide.h"
@@ -24,7 +23,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -93,38 +91,6 @@ public:
 class TestWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void startupWaitsForTheFirstSeries_data()
-    {
-        QTest::addColumn<bool>("dataFiles");
-        QTest::addColumn<QString>("prenom");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("fresh store") << true << QString() << "";
-        QTest::newRow("first name trimmed") << true << "  Léa "
-                                            << "Léa";
-        QTest::newRow("no data files") << false << "Tom"
-                                       << "Tom";
-    }
-    // At start-up the typing box greets the pupil, the word area is hidden, missing data files are told.
-    void startupWaitsForTheFirstSeries()
-    {
-        QFETCH(bool, dataFiles);
-        QFETCH(QString, prenom);
-        QFETCH(QString, shown);
-        Sandbox sandbox;
-        if (dataFiles)
-            sandbox.copyShippedData();
-        if (!prenom.isNull())
-            Store::write(Store::Frappin, Store::Demarrage, Store::Prenom, prenom);
-        frmMain window;
-        QCOMPARE(window.findChild<QLineEdit *>("MonTexte")->text(), QStringLiteral("<inconnue>"));
-        window.show();
-        QCOMPARE(window.findChild<QLineEdit *>("MonTexte")->text(), shown);
-        QCOMPARE(sandbox.messages.size(), dataFiles ? 0 : 2);
-        QVERIFY(!window.findChild<QLineEdit *>("MotATaper")->isVisible());
-        QCOMPARE(window.findChild<QLabel *>("Message")->text(), Texts::Invitation);
-        QCOMPARE(window.findChild<PictureBox *>("MainDroite")->geometry(), frmMain::RestingRightHand);
-    }
-
     void typingShowsTheMistakeAndTheHands_data()
     {
         QTest::addColumn<QString>("word");

@@ -1,15 +1,17 @@
 // The program started on bad input: settings files of garbage or in the place of their folder, values out of
 // range, data files that cannot be read, photographs that are not pictures or claim a huge size; and, in
-// every series, 100,000 characters pasted into the typing box.
+// every series, 100,000 characters pasted into the typing box. Each start waits for the first series.
 
 #include "common/intervaltimer.h"
 #include "common/picturebox.h"
+#include "common/strings.h"
 #include "exercise/frmmain.h"
 #include "support/sandbox.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -209,6 +211,9 @@ private Q_SLOTS:
         frmMain window;
         window.show();
         QCOMPARE(sandbox.messages.size(), outcome.told);
+        QVERIFY(!box(window, "MotATaper")->isVisible() &&
+                window.findChild<QLabel *>("Message")->text() == Texts::Invitation &&
+                window.findChild<PictureBox *>("MainDroite")->geometry() == frmMain::RestingRightHand);
         QCOMPARE(box(window, "MonTexte")->text(), outcome.greeting);
         PictureBox *photo = window.findChild<PictureBox *>("FrappinPhoto");
         QVERIFY(photo->hasPicture() == outcome.photo && photo->hasBorder() == outcome.photo);
