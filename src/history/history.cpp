@@ -219,23 +219,7 @@ public:
             query.addBindValue(pupil);
             mistakes.addBindValue(pupil);
         }
-        if (!query.exec() || !mistakes.exec()) {
-            error = query.lastError().isValid() ? query.lastError().text() : mistakes.lastError().text();
-            return {};
-        }
-        QList<History::Record> found;
-        QHash<QString, qsizetype> byUuid;
-        while (query.next()) {
-            found.append(recordAt(query));
-            byUuid.insert(found.last().uuid, found.size() - 1);
-        }
-        while (mistakes.next()) {
-            const auto at = byUuid.constFind(mistakes.value(0).toString());
-            if (at != byUuid.cend())
-                found[*at].mistakesByCharacter.insert(mistakes.value(1).toString(),
-                                                      mistakes.value(2).toInt());
-        }
-        return found;
+        return joined(query, mistakes, error, false);
     }
 
 private:
@@ -335,22 +319,34 @@ private:
     {
         QSqlQuery query(m_db);
         QSqlQuery mistakes(m_db);
-        if (!query.exec(QStringLiteral("SELECT s.id, e.nom, s.debut, s.duree, s.note, s.caracteres, s.fautes,"
-                                       " s.niveau, s.liste FROM serie s JOIN eleve e ON e.id = s.eleve")) ||
-            !mistakes.exec(QStringLiteral("SELECT serie, caractere, nombre FROM faute"))) {
+        query.prepare(QStringLiteral("SELECT s.id, e.nom, s.debut, s.duree, s.note, s.caracteres, s.fautes,"
+                                     " s.niveau, s.liste FROM serie s JOIN eleve e ON e.id = s.eleve"));
+        mistakes.prepare(QStringLiteral("SELECT serie, caractere, nombre FROM faute"));
+        // Version 1 knew its series by number: each gets its identifier now.
+        return joined(query, mistakes, error, true);
+    }
+
+    // Runs the prepared queries of the series (columns as recordAt reads them, the first the series' key)
+    // and of their mistakes (key, character, count), and gives each series its mistakes; a new identifier
+    // for each series when newIdentifiers.
+    static QList<History::Record> joined(QSqlQuery &query, QSqlQuery &mistakes, QString &error,
+                                         bool newIdentifiers)
+    {
+        if (!query.exec() || !mistakes.exec()) {
             error = query.lastError().isValid() ? query.lastError().text() : mistakes.lastError().text();
             return {};
         }
         QList<History::Record> found;
-        QHash<QString, qsizetype> byId;
+        QHash<QString, qsizetype> byKey;
         while (query.next()) {
             found.append(recordAt(query));
-            byId.insert(found.last().uuid, found.size() - 1);
-            found.last().uuid = newUuid();
+            byKey.insert(found.last().uuid, found.size() - 1);
+            if (newIdentifiers)
+                found.last().uuid = newUuid();
         }
         while (mistakes.next()) {
-            const auto at = byId.constFind(mistakes.value(0).toString());
-            if (at != byId.cend())
+            const auto at = byKey.constFind(mistakes.value(0).toString());
+            if (at != byKey.cend())
                 found[*at].mistakesByCharacter.insert(mistakes.value(1).toString(),
                                                       mistakes.value(2).toInt());
         }
