@@ -32,15 +32,7 @@ build=${BUILD_DIR:-build}
 [[ -f "$build/CMakeCache.txt" ]] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --parallel 2 --target frappin mapwatch big_school >/dev/null
 
-work=$(mktemp -d)
-xvfb_pid=
-bus_pid=
-cleanup() {
-    [[ -n "$bus_pid" ]] && kill "$bus_pid" 2>/dev/null
-    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/session.sh
 
 # The builds measured: this one, and the one to compare with.
 builds=("$build")
@@ -52,19 +44,10 @@ for b in "${!builds[@]}"; do
         "${builds[$b]}/bench/big_school" "$work/program$b/"
 done
 
-mkdir -p "$work/run"
-chmod 700 "$work/run"
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" LANG=fr_FR.UTF-8 LANGUAGE=fr
-unset QT_QPA_PLATFORM SESSION_MANAGER LC_ALL LC_MESSAGES DBUS_SESSION_BUS_ADDRESS
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-setxkbmap -layout fr
-bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
-bus_pid=${bus##*$'\n'}
+export HOME="$work/home" LANG=fr_FR.UTF-8 LANGUAGE=fr
+unset LC_ALL LC_MESSAGES DBUS_SESSION_BUS_ADDRESS
+bench_x_server 1280x1024
+bench_session_bus
 
 # The cases: name, pupils' sections, series in the history. The first is the reference.
 cases=("1 pupil|1|0" "1,000 pupils|1000|0" "10,000 pupils|10000|0" "1 pupil, 100,000 series|1|100000"

@@ -31,26 +31,9 @@ build=${BUILD_DIR:-build}
 [[ -f "$build/CMakeCache.txt" ]] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --parallel 2 --target frappin frappin-eleve bare_text_window latency >/dev/null
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
+source bench/session.sh
 export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
-unset QT_QPA_PLATFORM SESSION_MANAGER
-mkdir -p "$work/run"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
-
-Xvfb -displayfd 3 -screen 0 1300x1000x24 -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-setxkbmap fr
+bench_x_server 1300x1000
 
 # Each Frappin in a fresh home of its own, with its data files and the bench's word list beside it: series
 # of 20 words, the hands that stay, no sound, a named pupil.
@@ -67,7 +50,7 @@ start_frappin() { # NAME BINARY
         "$build/frappin-eleve" definir --prenom Banc --nom Essai >/dev/null
     HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" XDG_DATA_HOME="$dir/home/.local/share" \
         "$dir/frappin/frappin" >/dev/null 2>&1 &
-    pids+=($!)
+    bench_pids+=($!)
     programs+=("$1=$!")
     homes+=("$dir/home")
 }
@@ -75,7 +58,7 @@ start_frappin() { # NAME BINARY
 start_frappin Frappin "$build/frappin"
 "$build/bench/bare_text_window" >/dev/null 2>&1 &
 floor=$!
-pids+=("$floor")
+bench_pids+=("$floor")
 
 echo "Load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 status=0

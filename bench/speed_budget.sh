@@ -46,39 +46,20 @@ build=${BUILD_DIR:-build}
 [[ -f "$build/CMakeCache.txt" ]] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --parallel "$(nproc)" --target frappin bare_qt_window mapwatch bench_typing >/dev/null
 
-work=$(mktemp -d)
-xvfb_pid=
-bus_pid=
-cleanup() {
-    [[ -n "$bus_pid" ]] && kill "$bus_pid" 2>/dev/null
-    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/session.sh
 
 # Every program gets the same fresh home, configuration and run-time folders, and Frappin its data files.
-mkdir -p "$work/home/.config" "$work/run" "$work/frappin"
-chmod 700 "$work/run"
+mkdir -p "$work/home/.config" "$work/frappin"
 cp -r "$build/frappin" "$build/sound" "$build/frappin.mot" "$build/clavier.dat" "$work/frappin/"
 if [[ -n "$before" ]]; then
     mkdir -p "$work/before"
     cp -r "$before/frappin" "$before/sound" "$before/frappin.mot" "$before/clavier.dat" "$work/before/"
 fi
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 export LANG=fr_FR.UTF-8 LANGUAGE=fr
-unset QT_QPA_PLATFORM SESSION_MANAGER LC_ALL LC_MESSAGES DBUS_SESSION_BUS_ADDRESS
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-setxkbmap -layout fr
-
-# One session bus for every program and every run, as on a desktop, where it is already there when a program
-# starts.
-bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
-bus_pid=${bus##*$'\n'}
+unset LC_ALL LC_MESSAGES DBUS_SESSION_BUS_ADDRESS
+bench_x_server 1280x1024
+bench_session_bus
 
 names=("Frappin" "floor (Qt window, text box)")
 commands=("$work/frappin/frappin" "$build/bench/bare_qt_window")
