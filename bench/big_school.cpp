@@ -85,19 +85,18 @@ int fill(int pupils, int series)
         QSqlQuery query(db);
         const QStringList statements = {
             QStringLiteral("BEGIN"),
-            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                           "INSERT OR IGNORE INTO eleve (nom) SELECT 'Élève ' || i FROM n")
-                .arg(std::min(pupils, 1000) - 1),
+            // A thousand pupils at most share the series, each known by an identifier of its own.
             QStringLiteral(
                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                "INSERT INTO serie (eleve, debut, duree, note, caracteres, fautes, niveau, liste) "
-                "SELECT 1 + i % (SELECT count(*) FROM eleve), "
+                "INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste) "
+                "SELECT 'banc-' || i, 'Élève ' || (i % %2), "
                 "strftime('%Y-%m-%dT%H:%M:%S.000Z', '2020-09-01', '+' || (i * 600) || ' seconds'), "
                 "60 + i % 90, i % 21, 25 + i % 10, i % 7, 1 + i % 3, 'frappin.mot' FROM n")
-                .arg(series - 1),
+                .arg(series - 1)
+                .arg(std::min(pupils, 1000)),
             QStringLiteral(
-                "INSERT INTO faute (serie, caractere, nombre) SELECT id, 'é', 1 + id % 3 FROM serie "
-                "WHERE id % 2 = 0"),
+                "INSERT INTO faute (serie, caractere, nombre) SELECT uuid, 'é', 1 + rowid % 3 FROM serie "
+                "WHERE rowid % 2 = 0"),
             QStringLiteral("COMMIT"),
         };
         for (const QString &statement : statements) {
