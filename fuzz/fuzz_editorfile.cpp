@@ -98,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     TextEncoding encoding = TextEncoding::Windows1252;
     const QString content = decodeTextFile(
-        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)), &encoding);
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)),
+        &encoding);
 
     EditorFile file = readEditorFile(content);
     file.encoding = encoding;

@@ -135,8 +135,6 @@ private Q_SLOTS:
         row("settings decomposed",           ini, QString("[Démarrage]\nPrenom = Zoe\u0301\nNom=Martin\nDernière=Le\u0301a").toUtf8(), Outcome{.results = "Léa"});
         for (const auto &[value, words] : {std::pair<QByteArray, int>{"1", 10}, {"2.0", 15}, {" 3 ", 20}, {"1.5", 5}, {"4", 5}, {"9", 5}, {"-3", 5}, {"inf", 5}, {"vingt", 5}, {QByteArray(10000, '9'), 5}})
             row("Exercice " + value.left(20), d + "Exercice", value, Outcome{.words = words});
-        for (const QByteArray &value : {QByteArray("9"), x})
-            row("Son " + value.left(20), d + "Son", value, Outcome{});
         for (const QByteArray &value : {QByteArray("../absent.mot"), QByteArray(), QByteArray("/"), x})
             row("Fichier " + value.left(20), d + "Fichier", value, noWords);
         row("Fichier through a subfolder",   d + "Fichier", "sous/../frappin.mot", Outcome{});

@@ -42,7 +42,6 @@ private Q_SLOTS:
         const QString f = Frappin, d = Demarrage, c = Store::Configuration;
         // clang-format off
         QTest::newRow("value with commas")   << f << d                     << Store::Prenom << "a, b,c";
-        QTest::newRow("value with ;")        << f << d                     << Store::Prenom << "Léa ; CE1";
         QTest::newRow("value with quotes")   << f << d                     << Store::Nom    << "d'\"Arc\"";
         QTest::newRow("empty value")         << f << d                     << Store::Prenom << "";
         QTest::newRow("section General")     << f << "General"             << Store::Note   << "12";

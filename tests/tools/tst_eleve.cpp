@@ -76,8 +76,10 @@ private Q_SLOTS:
             for (int i = 1; i < pupil.size(); ++i)
                 QVERIFY(pupil[i].isEmpty() || Store::write(Store::Frappin, pupil[0], keys[i - 1], pupil[i]));
         }
-        QVERIFY(History::append({"Léa", QDateTime({2026, 12, 6}, {9, 0}, Qt::UTC), 120, 17, 40, 1, 2, "cp.mot", {{"é", 1}}})
-                    .isEmpty());
+        QVERIFY(
+            History::append(
+                {"Léa", QDateTime({2026, 12, 6}, {9, 0}, Qt::UTC), 120, 17, 40, 1, 2, "cp.mot", {{"é", 1}}})
+                .isEmpty());
         sandbox.writeFile("bons.mot", QString("Léa,,\nNoël sûr ?,,\n").toUtf8());
         sandbox.writeFile("mauvais.mot", QString("cœur,,\nchat,,\nÉcole,,\nl’île,,\nex æquo,,\n").toUtf8());
         QString out, err;
