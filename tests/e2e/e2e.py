@@ -54,10 +54,10 @@ class Session:
             QT_QPA_PLATFORM="xcb",
         )
         self.env.pop("QT_QPA_PLATFORMTHEME", None)
-        self.display = f":{200 + abs(hash(name)) % 500}"
-        self.env["DISPLAY"] = self.display
-        self.xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1024x768x24", "-noreset", "-nolisten", "tcp"],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The server picks a display no other server has: tests run side by side never share one.
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-noreset", "-nolisten",
+                                      "tcp"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.env["DISPLAY"] = self.display = ":" + self.xvfb.stdout.readline().decode().strip()
         self.wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode == 0,
                       "the X server did not start", timeout=15)
         subprocess.run(["setxkbmap", "fr"], env=self.env, check=True)
