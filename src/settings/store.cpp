@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 // The settings files are INI files that readers other than this program can use: section and key names are
 // written in plain UTF-8 ("[Démarrage]", "Nombre de caractères=20"), and values as they stand unless they
@@ -222,20 +223,21 @@ public:
         return all;
     }
 
-    // The file with values of a section set, as writePlainIni would write the file's values with them when
+    // Sets values of a section in the bytes, as writePlainIni would write the file's values with them when
     // the file is as it writes them; otherwise the file's other lines are kept as they are (comments, escaped
-    // names, repeated sections), which a reader reads the same. Empty when the file must be written whole
-    // instead: one not in plain UTF-8 with "\n" line ends, or a section the change of lines cannot take.
-    std::optional<QByteArray> withValues(const QString &section,
-                                         const QList<std::pair<QString, QString>> &pairs)
+    // names, repeated sections), which a reader reads the same. False, with nothing changed, when the file
+    // must be written whole instead: one not in plain UTF-8 with "\n" line ends, or a section the change of
+    // lines cannot take.
+    bool setValues(const QString &section, const QList<std::pair<QString, QString>> &pairs)
     {
         const qsizetype slash = section.indexOf(u'/');
         // The section as written: what comes before the name's first slash.
         const QString written = slash < 0 ? section : section.first(slash);
-        const bool plain = !m_bytes.contains('\r') && !m_bytes.startsWith("\xEF\xBB\xBF") &&
-                           QByteArrayView(m_bytes).isValidUtf8();
-        if (!plain || written.isEmpty() || written == GeneralSection)
-            return std::nullopt;
+        if (!m_plain)
+            m_plain = !m_bytes.contains('\r') && !m_bytes.startsWith("\xEF\xBB\xBF") &&
+                      QByteArrayView(m_bytes).isValidUtf8();
+        if (!*m_plain || written.isEmpty() || written == GeneralSection)
+            return false;
         const QString prefix = slash < 0 ? QString() : section.sliced(slash + 1) + u'/';
         QMap<QString, QString> lines; // by key in the section as written; the last value of a key wins
         for (const auto &[key, value] : pairs)
@@ -267,7 +269,7 @@ public:
             const auto flush = [&] {
                 if (text.isEmpty())
                     return;
-                if (at > 0 && m_bytes[at - 1] != '\n')
+                if (at > 0 && m_bytes.at(at - 1) != '\n')
                     text.prepend('\n');
                 edits.append({at, at, text});
                 text.clear();
@@ -304,7 +306,8 @@ public:
                 text.prepend(m_bytes.endsWith('\n') ? "\n" : "\n\n");
             edits.append({at, at, text});
         }
-        return edited(edits);
+        edit(std::move(edits));
+        return true;
     }
 
 private:
@@ -399,15 +402,21 @@ private:
             return m_others;
         m_othersFound = true;
         forEachLine(0, m_bytes.size(), [&](qsizetype begin, qsizetype end, qsizetype next) {
-            if (!isHeader(begin, end))
-                return true;
-            const char *bytes = m_bytes.constData();
-            if (end - begin < 3 || bytes[begin] != '[' || bytes[end - 1] != ']' ||
-                !isPlainName(QByteArrayView(bytes + begin + 1, end - begin - 2)))
-                m_others.append({next, sectionOfHeader(lineText(bytes + begin, end - begin))});
+            addIfOther(begin, end, next);
             return true;
         });
         return m_others;
+    }
+
+    // Adds a line to the headers that are not plain, if it is one.
+    void addIfOther(qsizetype begin, qsizetype end, qsizetype next)
+    {
+        if (!isHeader(begin, end))
+            return;
+        const char *bytes = m_bytes.constData();
+        if (end - begin < 3 || bytes[begin] != '[' || bytes[end - 1] != ']' ||
+            !isPlainName(QByteArrayView(bytes + begin + 1, end - begin - 2)))
+            m_others.append({next, sectionOfHeader(lineText(bytes + begin, end - begin))});
     }
 
     // The blocks of a section in the file's order, found and parsed on first use.
@@ -437,8 +446,14 @@ private:
                 starts.append(next);
         }
         std::sort(starts.begin(), starts.end());
+        return *m_sections.insert(section, parsedBlocks(starts));
+    }
+
+    // The blocks whose lines begin at the starts given: each up to the next header.
+    QList<Block> parsedBlocks(const QList<qsizetype> &starts) const
+    {
         QList<Block> blocks;
-        for (const qsizetype begin : std::as_const(starts)) {
+        for (const qsizetype begin : starts) {
             Block block{begin, m_bytes.size(), {}};
             forEachLine(begin, m_bytes.size(), [&](qsizetype lineBegin, qsizetype end, qsizetype next) {
                 if (isHeader(lineBegin, end)) {
@@ -452,7 +467,7 @@ private:
             });
             blocks.append(std::move(block));
         }
-        return *m_sections.insert(section, std::move(blocks));
+        return blocks;
     }
 
     // The key and value of a line read, or none for a blank line, a comment or a line without a key.
@@ -485,27 +500,81 @@ private:
         return found;
     }
 
-    // The bytes with the edits made; edits do not overlap, and an insertion goes before a removal that
-    // starts where it is.
-    QByteArray edited(QList<Edit> edits) const
+    // Makes the edits, which do not overlap (an insertion goes before a removal that starts where it is),
+    // in the bytes themselves: a school's file of a megabyte is neither copied nor allocated again for the
+    // few lines of a pupil. What was found of the lines outside the edited range is kept, moved with them.
+    void edit(QList<Edit> edits)
     {
+        if (edits.isEmpty())
+            return;
         std::stable_sort(edits.begin(), edits.end(), [](const Edit &a, const Edit &b) {
             return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
         });
-        QByteArray out;
-        out.reserve(m_bytes.size() + 256);
-        qsizetype from = 0;
+        const qsizetype from = edits.first().begin;
+        const qsizetype to = edits.last().end;
+        QByteArray middle;
+        qsizetype at = from;
         for (const Edit &edit : std::as_const(edits)) {
-            out.append(m_bytes.constData() + from, edit.begin - from);
-            out.append(edit.text);
-            from = edit.end;
+            middle.append(m_bytes.constData() + at, edit.begin - at);
+            middle.append(edit.text);
+            at = edit.end;
         }
-        out.append(m_bytes.constData() + from, m_bytes.size() - from);
-        return out;
+        m_bytes.replace(from, to - from, middle);
+        const qsizetype shift = middle.size() - (to - from);
+        const auto moved = [&](qsizetype &position) {
+            if (position >= to)
+                position += shift;
+        };
+
+        // Lines cut at a line end: the bytes stay plain UTF-8 when the new ones are.
+        if (m_plain && *m_plain)
+            m_plain = !middle.contains('\r') && QByteArrayView(middle).isValidUtf8() &&
+                      !m_bytes.startsWith("\xEF\xBB\xBF");
+
+        // A section with a header among the lines edited (the unchanged lines between two edits included) is
+        // looked up again; one with a block that reaches them is parsed again from the same headers, which
+        // are all before or after them; the others are moved.
+        forEachLine(from, from + middle.size(), [&](qsizetype begin, qsizetype end, qsizetype) {
+            if (isHeader(begin, end))
+                m_sections.remove(sectionOfHeader(lineText(m_bytes.constData() + begin, end - begin)));
+            return true;
+        });
+        for (auto it = m_sections.begin(); it != m_sections.end();) {
+            QList<qsizetype> starts;
+            bool reached = false;
+            for (Block &block : *it) {
+                reached = reached || (block.begin <= to && block.end >= from);
+                starts.append(block.begin > to ? block.begin + shift : block.begin);
+                moved(block.begin);
+                moved(block.end);
+                for (Entry &entry : block.entries) {
+                    moved(entry.begin);
+                    moved(entry.end);
+                }
+            }
+            if (reached)
+                *(it++) = parsedBlocks(starts);
+            else
+                ++it;
+        }
+        if (!m_othersFound)
+            return;
+        // A header is known by where its line ends: those of the edited range go, those of its new lines
+        // come.
+        m_others.removeIf([&](const auto &other) { return other.first > from && other.first <= to; });
+        for (auto &other : m_others) {
+            if (other.first > to)
+                other.first += shift;
+        }
+        forEachLine(from, from + middle.size(), [&](qsizetype begin, qsizetype end, qsizetype next) {
+            addIfOther(begin, end, next);
+            return true;
+        });
     }
 
     QByteArray m_bytes;
     QHash<QString, QList<Block>> m_sections; // the sections looked up
+    std::optional<bool> m_plain;             // in UTF-8 with "\n" line ends, once known
     bool m_othersFound = false;
     QList<std::pair<qsizetype, QString>> m_others;
 };
@@ -611,18 +680,21 @@ bool writeValues(const QString &application, const QString &section,
     if (!lock.tryLock(2000))
         return false;
     bool readable = false;
-    IniFile file = *load(path, &readable);
+    IniFile *known = load(path, &readable);
     // A file that cannot be read is never replaced by one that would lose its values.
     if (!readable)
         return false;
+    // The bytes known are changed where they are: the file kept goes with them, and comes back once written
+    // (a failed write leaves none, so the next reading reads the file again).
+    IniFile file = std::exchange(*known, IniFile());
     if (!removedKey.isEmpty()) {
         Values all = file.values();
-        if (all.remove(settingsKey(section, removedKey)) == 0)
+        if (all.remove(settingsKey(section, removedKey)) == 0) {
+            *known = std::move(file);
             return true;
+        }
         file = IniFile(writePlainIni(all));
-    } else if (std::optional<QByteArray> changed = file.withValues(section, values)) {
-        file = IniFile(std::move(*changed));
-    } else {
+    } else if (!file.setValues(section, values)) {
         Values all = file.values();
         for (const auto &[key, value] : values)
             all.insert(settingsKey(section, key), value);

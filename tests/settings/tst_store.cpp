@@ -118,6 +118,8 @@ private Q_SLOTS:
             << QByteArray("[A]\nk=1\nm=2\n\n[B]\nk=3\n");
         QTest::newRow("comments, escaped names kept") << QByteArray("; classe\n[D%E9marrage]\nPrenom=Zo\xC3\xA9\n")
             << QStringList{"Démarrage|Nom|Martin"} << QByteArray("; classe\n[D%E9marrage]\nNom=Martin\nPrenom=Zo\xC3\xA9\n");
+        QTest::newRow("escaped name after") << QByteArray("[A]\nk=1\n[D%E9marrage]\nNom=Martin\n")
+            << QStringList{"A|m|22222222222"} << QByteArray("[A]\nk=1\nm=22222222222\n[D%E9marrage]\nNom=Martin\n");
         QTest::newRow("repeated key and section") << QByteArray("[A]\nk=1\n[B]\nx=1\n[A]\nk=2\nk=3\n")
             << QStringList{"A|k|4"} << QByteArray("[A]\n[B]\nx=1\n[A]\nk=4\n");
         QTest::newRow("key of a section with a slash") << QByteArray("[CE1/L\xC3\xA9""a]\nNote=5\n")
@@ -138,6 +140,18 @@ private Q_SLOTS:
         QFile ini(iniPath());
         QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate) && ini.write(before) == before.size());
         ini.close();
+        // What the store knows of the file before a write is moved with its lines: every value reads as in
+        // the file read afresh. "[Démarrage]" is first looked up after the writes.
+        const QStringList sections{"A", "B", "C", "D", "0", "A-z", "CE1", "CE1/Léa"};
+        const auto values = [](const QString &application, const QStringList &sections) {
+            QStringList all;
+            for (const QString &section : sections) {
+                for (const char *key : {"a", "b", "c", "d", "e", "k", "m", "x", "y", "z", "Nom", "Note"})
+                    all += Store::read(application, section, key, "<absent>");
+            }
+            return all;
+        };
+        values(Frappin, sections);
         for (const QString &write : writes) {
             const QStringList fields = write.split(u'|');
             QList<std::pair<QString, QString>> results;
@@ -149,6 +163,11 @@ private Q_SLOTS:
                 QCOMPARE(Store::read(Frappin, fields[0], key, "<absent>"), value);
         }
         QCOMPARE(fileBytes(iniPath()), after);
+        QFile copy(TestSupport::configFolder() + QStringLiteral("/Copie.ini"));
+        QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(after) == after.size());
+        copy.close();
+        QCOMPARE(values(Frappin, sections + QStringList{Demarrage}),
+                 values("Copie", sections + QStringList{Demarrage}));
     }
 
     void fileChangedBehindIsReadAgain_data()
