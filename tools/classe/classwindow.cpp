@@ -707,10 +707,16 @@ void ClassWindow::showPupil(const QString &eleve)
     if (!m_shownRecords.isEmpty()) {
         const QDateTime first = m_shownRecords.first().start.toLocalTime();
         const QDateTime last = m_shownRecords.last().start.toLocalTime();
-        time->setRange(first.addSecs(-3600), std::max(last, first.addDays(1)).addSecs(3600));
-        // Series of a day or two are told apart by their hour.
-        if (first.daysTo(last) < 3)
+        // The series fill the width, so that those of one sitting, minutes apart, are told apart.
+        const qint64 margin = std::max<qint64>(first.secsTo(last) / 20, 300);
+        time->setRange(first.addSecs(-margin), last.addSecs(margin));
+        if (first.date() == last.date()) {
+            time->setFormat(QStringLiteral("HH:mm"));
+            time->setTitleText(
+                QStringLiteral("Heure, le %1").arg(first.toString(QStringLiteral("dd/MM/yyyy"))));
+        } else if (first.daysTo(last) < 3) {
             time->setFormat(QStringLiteral("dd/MM HH:mm"));
+        }
     }
     auto *gradeAxis = new QValueAxis;
     gradeAxis->setRange(std::min(0,
