@@ -315,15 +315,28 @@ def test_picker_starts_frappin(s):
     row = history.splitlines()[-1].split(";")
     check(len(history.splitlines()) == 2 and row[1] == "Léa Martin" and row[3] == "19" and row[9] == "a 1",
           f"pupil's history {history!r}")
-    # The class tab, open until the pupils' screen: a pupil added then removed, a list imported, a new code.
+    # The class tab, open until the pupils' screen: a pupil added, renamed once another's results name is
+    # refused, then removed; the photographs' folder chosen; a list imported; a new code (two that differ are
+    # refused), then none.
     s.write_data("liste.csv", "Nom;Prénom\r\nBLANC;Anna\r\n")
-    s.answer([("alt+c alt+a", "Ajouter", "Zoé\tRoux"), ("alt+s", CLASSE, ""), ("alt+i", "Importer", s.appdir + "/liste.csv"),
-              (None, "Importer", ""), (None, CLASSE, ""), ("alt+o", "Code de", "1234"), (None, "Code de", "4321\t4321"),
+    os.makedirs(photos := os.path.join(s.appdir, "photos"))
+    pupils = lambda: open(os.path.join(data, "classe.csv"), encoding="utf-8-sig").read().splitlines()[1:]
+    s.answer([("alt+c alt+a", "Ajouter", "Zoé\tRoux"), ("alt+m", "Modifier", "\t\tLéa Martin"), (None, CLASSE, ""),
+              (None, "Modifier", "CE1 Zoé")])
+    check(pupils()[-1] == "CE1 Zoé;Zoé;Roux", f"the pupil renamed: {pupils()}")
+    s.answer([("alt+s", CLASSE, ""), ("alt+d", "Dossier des photos", photos + "/"),
+              ("alt+i", "Importer", s.appdir + "/liste.csv"), (None, "Importer", ""), (None, CLASSE, ""),
+              ("alt+o", "Code de", "1234"), (None, "Code de", "4321\t4322"), (None, "Code de", "4321"),
               (None, "Code de", "")])
-    check(open(os.path.join(data, "classe.csv"), encoding="utf-8-sig").read().splitlines()[1:] ==
-          ["Léa Martin;Léa;Martin", "Tom Petit;Tom;Petit", "Anna BLANC;Anna;BLANC"], "the class")
+    check(pupils() == ["Léa Martin;Léa;Martin", "Tom Petit;Tom;Petit", "Anna BLANC;Anna;BLANC"], "the class")
     code = open(configuration).read()
-    check("Code=pbkdf2-sha256$200000$" in code and "4321" not in code, f"the new code {code!r}")
+    check("Code=pbkdf2-sha256$200000$" in code and "4321" not in code and f"Eleves={photos}\n" in code,
+          f"the new code and the photographs' folder {code!r}")
+    s.answer([("alt+o", "Code de", "4321")])
+    s.wait_window("Code de")
+    s.keys("alt+r")  # "Retirer le code"
+    s.answer([(None, "Code de", "")])
+    check("Code=" not in open(configuration).read(), "the code removed")
 
 
 TESTS = {name[len("test_"):]: f for name, f in globals().items() if name.startswith("test_")}
