@@ -54,6 +54,8 @@ private Q_SLOTS:
         QTest::newRow("no history") << A{"historique", "Zoé"} << 1 << "pas encore de série dans l'historique de « Zoé »" << before;
         QTest::newRow("history of two") << A{"historique", "Léa", "Zoé"} << 2 << "un seul nom" << before;
         QTest::newRow("help of a command") << A{"definir", "--help"} << 0 << "  frappin-eleve csv\n" << before;
+        QTest::newRow("server not named")   << A{"serveur"} << 2 << "donnez le nom d'un service PostgreSQL" << before;
+        QTest::newRow("unknown service")    << A{"serveur", "frappin-absent"} << 1 << "« frappin-absent ») ne peut pas être écrit : ce service n'est pas décrit dans pg_service.conf" << before;
         // clang-format on
     }
     // A bad command line gives status 2 and a French message that points at the help; "definir" writes the
