@@ -293,9 +293,8 @@ def test_picker_starts_frappin(s):
     row = history.splitlines()[-1].split(";")
     check(len(history.splitlines()) == 2 and row[1] == "Léa Martin" and row[3] == "19" and row[9] == "a 1",
           f"pupil's history {history!r}")
-    # The class tab, open until the pupils' screen: a pupil added, renamed once another's results name is
-    # refused, then removed; the photographs' folder chosen; a list imported; a new code (two that differ are
-    # refused), then none.
+    # The class tab, open until the pupils' screen: a pupil added, renamed (another's results name refused) and
+    # removed; the photographs' folder; a list imported; a new code (two that differ refused), then none.
     s.write_data("liste.csv", "Nom;Prénom\r\nBLANC;Anna\r\n")
     os.makedirs(photos := os.path.join(s.appdir, "photos"))
     pupils = lambda: open(os.path.join(data, "classe.csv"), encoding="utf-8-sig").read().splitlines()[1:]

@@ -42,7 +42,6 @@ private Q_SLOTS:
         QTest::newRow("no results")    << A{"resultats", "Tom"} << 1 << "pas encore de résultats pour « Tom »" << before;
         QTest::newRow("CSV") << A{"csv"} << 0 << "\uFEFFÉlève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\r\n"
             "Léa;16;0,00347222222222222;5 min 00 s;20;1\r\n\"Tom; le grand\";-5;;;;3\r\nZoé;19;0,0025;3 min 36 s;;\r\n" << before;
-        QTest::newRow("help")                 << A{"--help"} << 0 << "Utilisation :\n" << before;
         const A check = {"verifier", "--clavier", FRAPPIN_RESOURCES_DIR "/clavier.dat"};
         QTest::newRow("list typable") << check + A{"<p>/bons.mot"} << 0 << "Tous les mots peuvent être tapés" << before;
         QTest::newRow("list not typable") << check + A{"<p>/mauvais.mot"} << 1
