@@ -95,9 +95,4 @@ void clearForTests()
     contents() = Contents{};
 }
 
-int openKeyCountForTests()
-{
-    return static_cast<int>(contents().open.size());
-}
-
 } // namespace Registry

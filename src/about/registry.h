@@ -61,7 +61,5 @@ void setValueForTests(quint32 root, const QString &keyName, const QString &value
                       const QByteArray &data);
 // Empties the registry and forgets the open handles.
 void clearForTests();
-// Keys opened and not yet closed.
-int openKeyCountForTests();
 
 } // namespace Registry

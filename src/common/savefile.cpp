@@ -106,8 +106,7 @@ int replaceThroughTemporary(const QByteArray &target, const QByteArray &bytes, b
 // Gives the file its old size back after a failure; the error reported is the first one, not this one's.
 void cutBack(int fd, off_t size)
 {
-    if (::ftruncate(fd, size) != 0)
-        return;
+    [[maybe_unused]] const int ignored = ::ftruncate(fd, size);
 }
 
 // Rewrites the file in place, putting the old bytes back when a write fails part-way.

@@ -4,7 +4,6 @@
 #include "history/csv.h"
 #include "settings/store.h"
 
-#include <QCollator>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -651,18 +650,6 @@ QString prepareServer(const QString &service)
     Connection connection;
     const QString error = connection.openServer(service);
     return error.isEmpty() ? QString() : told(error, service);
-}
-
-QStringList pupils(QString *error)
-{
-    QStringList names;
-    for (const Record &record : records(QString(), error)) {
-        if (!names.contains(record.pupil))
-            names.append(record.pupil);
-    }
-    QCollator collator{QLocale(QLocale::French)};
-    std::sort(names.begin(), names.end(), collator);
-    return names;
 }
 
 QStringList csvHeader()

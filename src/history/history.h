@@ -74,8 +74,6 @@ QList<Record> localRecords(const QString &pupil = QString(), QString *error = nu
 // Creates or upgrades the schema on the server of a PostgreSQL service, with that service's role. Returns the
 // empty text on success, otherwise why, in French.
 QString prepareServer(const QString &service);
-// The pupils with at least one series, in French alphabetical order.
-QStringList pupils(QString *error = nullptr);
 
 // A series as a row of a spreadsheet: date and time (local, "2026-12-06 14:05"), pupil, duration in seconds,
 // grade, characters, mistakes, characters per minute, level, word list, mistakes by character ("e 3, é 1").

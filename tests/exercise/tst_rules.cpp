@@ -80,7 +80,6 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("five words, level 1") << 5  << "0"    << "19|0,00347222222222222|20|1";
         QTest::newRow("ten words, level 3")  << 10 << " 2 "  << "20|0,00347222222222222|40|3";
-        QTest::newRow("level not a number")  << 5  << "deux" << "19|0,00347222222222222|20|1";
         QTest::newRow("level as stored")     << 5  << "2.5"  << "19|0,00347222222222222|20|3.5";
         // clang-format on
     }

@@ -130,7 +130,7 @@ private Q_SLOTS:
         row("settings: valid among garbage", ini, valid + garbage + "\n[x]\nNote=1", Outcome{.results = "Zoé"});
         row("settings folder is a file",     "frappin", "pas un dossier", defaults);
         row("settings empty: photo -.bmp",   ini, "", Outcome{.greeting = "", .results = ""}, "-.bmp");
-        row("settings in Qt's escaped form", ini, "[D%E9marrage]\nPrenom=Zo\xC3\xA9\nNom=Martin\nDerni%E8re=\"CE1 L\xC3\xA9\x61\"", Outcome{.results = "CE1 Léa"});
+        row("settings in Qt's escaped form", ini, "[D%U00E9marrage]\nPrenom=Zo\xC3\xA9\nNom=Martin\nDerni%E8re=\"CE1 L\xC3\xA9\x61\"", Outcome{.results = "CE1 Léa"});
         row("settings in Windows-1252, CR",  ini, "[D\xE9marrage]\rPrenom=Zo\xE9\rNom=Martin\rDerni\xE8re=L\xE9\x61 ; note\r", Outcome{.results = "Léa"});
         row("settings decomposed",           ini, QString("[Démarrage]\nPrenom = Zoe\u0301\nNom=Martin\nDernière=Le\u0301a").toUtf8(), Outcome{.results = "Léa"});
         for (const auto &[value, words] : {std::pair<QByteArray, int>{"1", 10}, {"2.0", 15}, {" 3 ", 20}, {"1.5", 5}, {"4", 5}, {"9", 5}, {"-3", 5}, {"inf", 5}, {"vingt", 5}, {QByteArray(10000, '9'), 5}})
@@ -140,7 +140,6 @@ private Q_SLOTS:
         row("Fichier through a subfolder",   d + "Fichier", "sous/../frappin.mot", Outcome{});
         for (const QByteArray &value : {QByteArray("   "), QByteArray()})
             row("Dernière '" + value + "'", d + "Dernière", value, notStored);
-        row("Dernière with a slash",         d + "Dernière", "CE1/Zoé", Outcome{.results = "CE1/Zoé"});
         row("Dernière of 100000 characters", d + "Dernière", x, Outcome{.results = x});
         row("Prenom with a slash",           d + "Prenom", "Zo/é", Outcome{.greeting = "Zo/é", .photo = false});
         row("Prenom of 100000 characters",   d + "Prenom", x, Outcome{.greeting = QString(32767, u'x'), .photo = false});

@@ -184,7 +184,6 @@ private Q_SLOTS:
         QTest::newRow("same size, a later piece") << far << "4000" << "Note" << "2";
         QTest::newRow("longer") << before + "\n[Zzz]\nNote=3\n" << "Zzz" << "Note" << "3";
         QTest::newRow("shorter") << before.first(before.indexOf("[4000]")) << "4000" << "Note" << "<absent>";
-        QTest::newRow("emptied") << QByteArray() << Demarrage << "Prenom" << "<absent>";
         // clang-format on
     }
     // A file rewritten by another program is read again, whatever changed and even with its time put back.

@@ -137,7 +137,7 @@ int asOrdinaryUser(const std::function<int()> &check)
         if (setgroups(0, nullptr) != 0 || setegid(nobody->pw_gid) != 0 || seteuid(nobody->pw_uid) != 0)
             _exit(255);
         const int result = check();
-        // The counters are written as root and without the file-size limit a check may have set.
+        // The counters are written as root, without the soft file-size limit a check may have set.
 #ifdef FRAPPIN_COVERAGE
         const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
         if (seteuid(0) == 0 && setrlimit(RLIMIT_FSIZE, &unlimited) == 0)

@@ -42,7 +42,6 @@ private Q_SLOTS:
         QTest::newRow("no results")    << A{"resultats", "Tom"} << 1 << "pas encore de résultats pour « Tom »" << before;
         QTest::newRow("CSV") << A{"csv"} << 0 << "\uFEFFÉlève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\r\n"
             "Léa;16;0,00347222222222222;5 min 00 s;20;1\r\n\"Tom; le grand\";-5;;;;3\r\nZoé;19;0,0025;3 min 36 s;;\r\n" << before;
-        QTest::newRow("help")                 << A{"--help"} << 0 << "Utilisation :\n" << before;
         const A check = {"verifier", "--clavier", FRAPPIN_RESOURCES_DIR "/clavier.dat"};
         QTest::newRow("list typable") << check + A{"<p>/bons.mot"} << 0 << "Tous les mots peuvent être tapés" << before;
         QTest::newRow("list not typable") << check + A{"<p>/mauvais.mot"} << 1
@@ -54,6 +53,8 @@ private Q_SLOTS:
         QTest::newRow("no history") << A{"historique", "Zoé"} << 1 << "pas encore de série dans l'historique de « Zoé »" << before;
         QTest::newRow("history of two") << A{"historique", "Léa", "Zoé"} << 2 << "un seul nom" << before;
         QTest::newRow("help of a command") << A{"definir", "--help"} << 0 << "  frappin-eleve csv\n" << before;
+        QTest::newRow("server not named")   << A{"serveur"} << 2 << "donnez le nom d'un service PostgreSQL" << before;
+        QTest::newRow("unknown service")    << A{"serveur", "frappin-absent"} << 1 << "« frappin-absent ») ne peut pas être écrit : ce service n'est pas décrit dans pg_service.conf" << before;
         // clang-format on
     }
     // A bad command line gives status 2 and a French message that points at the help; "definir" writes the
