@@ -1,5 +1,6 @@
 // Starts as the program does and prints, on its first paint, the monotonic clock in milliseconds; then quits.
 
+#include "common/appstyle.h"
 #include "exercise/frmmain.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ private:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    useApplicationStyle();
     QApplication::setOrganizationName(QStringLiteral("frappin"));
     QApplication::setApplicationName(QStringLiteral("Frappin"));
     frmMain window;

@@ -1,3 +1,4 @@
+#include "common/appstyle.h"
 #include "exercise/frmmain.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     // than end the program and lose what the teacher typed.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
+    useApplicationStyle();
     QApplication::setOrganizationName(QStringLiteral("frappin"));
     QApplication::setApplicationName(QStringLiteral("Frappin"));
     // The menu entry's name: the Wayland application id, which docks match to the entry. On X11 they match

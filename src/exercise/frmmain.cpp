@@ -25,9 +25,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QSvgRenderer>
 #include <QWindow>
 
 #include <algorithm>
@@ -128,6 +130,25 @@ void fitFont(QLineEdit *box, int layoutPixels)
     }
 }
 
+// The window's icon at the sizes Qt gives the window manager for a scalable picture, drawn from the picture
+// compiled in as tools/iconrender draws the icon theme's files. Not looked up in the icon theme: that loaded
+// an icon-engine plugin, and reading the theme's PNG files every image-format plugin (see common/appstyle.h),
+// for the same picture.
+QIcon drawnWindowIcon()
+{
+    QSvgRenderer svg(QStringLiteral(":/pictures/icone.svg"));
+    QIcon icon;
+    for (int size : {16, 32, 64, 128}) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        svg.render(&painter);
+        painter.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+
 } // namespace
 
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
@@ -139,8 +160,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Pianotin"));
     // Not needed to show the window, and costlier than the rest of it: see common/afterfirstpaint.h.
     runAfterFirstPaint(this, [this] {
-        const QIcon fallback(QStringLiteral(":/pictures/icone.svg"));
-        setWindowIcon(QIcon::fromTheme(QStringLiteral("frappin"), fallback));
+        setWindowIcon(drawnWindowIcon());
         releaseFreedMemory();
     });
     createControls();

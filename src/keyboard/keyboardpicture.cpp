@@ -357,20 +357,24 @@ void KeyboardPicture::setCapsLockLit(bool lit)
 void KeyboardPicture::paintEvent(QPaintEvent *event)
 {
     const qreal ratio = devicePixelRatioF();
-    if (m_keyboard.isNull() || m_keyboard.devicePixelRatio() != ratio || m_keyboardCapsLock != m_capsLock) {
+    QImage drawn = m_keyboard;
+    if (drawn.isNull() || drawn.devicePixelRatio() != ratio || m_keyboardCapsLock != m_capsLock) {
         // In the window's own format. The blending may round a channel of a few pixels of the gradients the
         // other way (by 1 in 255), depending on where the picture lies in memory.
-        m_keyboard = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-        m_keyboard.setDevicePixelRatio(ratio);
-        m_keyboard.fill(KeyboardColours::Plate);
-        QPainter keyboard(&m_keyboard);
+        drawn = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        drawn.setDevicePixelRatio(ratio);
+        drawn.fill(KeyboardColours::Plate);
+        QPainter keyboard(&drawn);
         drawKeyboard(keyboard, m_capsLock);
         m_keyboardCapsLock = m_capsLock;
+        // Kept from the first repaint of a part of the picture on (a key lit or a hand moved at the start of
+        // a series); a paint of the whole picture, such as the window's first, keeps nothing, so that a
+        // window waiting for its pupil does not hold it.
+        m_keyboard = (QRegion(rect()) - event->region()).isEmpty() ? QImage() : drawn;
     }
     QPainter painter(this);
     for (const QRect &rect : event->region())
-        painter.drawImage(rect, m_keyboard,
-                          QRectF(QRectF(rect).topLeft() * ratio, QSizeF(rect.size()) * ratio));
+        painter.drawImage(rect, drawn, QRectF(QRectF(rect).topLeft() * ratio, QSizeF(rect.size()) * ratio));
     // The keys to press: a tinted face, so the label stays readable, and a thick rim of the same colour.
     painter.setRenderHint(QPainter::Antialiasing);
     for (const auto &[keys, colour] : {std::pair{&m_first, KeyboardColours::FirstStep},

@@ -41,8 +41,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // The keyboard as drawKeyboard paints it, kept: a hand moving over the picture or a key lit repaints a
-    // few caps' worth of pixels, copied from here, not a hundred caps drawn again (0.3 MB).
+    // The keyboard as drawKeyboard paints it, kept once a part of the picture is painted again: a hand moving
+    // over the picture or a key lit repaints a few caps' worth of pixels, copied from here, not a hundred
+    // caps drawn again (0.3 MB).
     QImage m_keyboard;
     bool m_keyboardCapsLock = false;
     QList<int> m_first;

@@ -3,7 +3,7 @@
 #include "settings/store.h"
 
 #include <QCryptographicHash>
-#include <QPasswordDigestor>
+#include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -21,10 +21,29 @@ QByteArray bytesOf(const QString &code)
     return code.normalized(QString::NormalizationForm_C).toUtf8();
 }
 
+// PBKDF2 with HMAC-SHA256 (RFC 8018), on Qt Core's HMAC: Qt Network's QPasswordDigestor computes the same,
+// but linking Qt Network loaded it and eight libraries of its own (Kerberos, libproxy) at every start.
 QByteArray derived(const QString &code, const QByteArray &salt, int iterations)
 {
-    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, bytesOf(code), salt, iterations,
-                                              KeyLength);
+    QMessageAuthenticationCode hmac(QCryptographicHash::Sha256, bytesOf(code));
+    QByteArray key;
+    for (quint32 block = 1; key.size() < KeyLength; ++block) {
+        const char index[4] = {char(block >> 24), char(block >> 16), char(block >> 8), char(block)};
+        hmac.reset();
+        hmac.addData(salt);
+        hmac.addData(index, sizeof index);
+        QByteArray round = hmac.result();
+        QByteArray sum = round;
+        for (int i = 1; i < iterations; ++i) {
+            hmac.reset();
+            hmac.addData(round);
+            round = hmac.result();
+            for (qsizetype j = 0; j < sum.size(); ++j)
+                sum[j] = char(sum[j] ^ round[j]);
+        }
+        key += sum;
+    }
+    return key.left(KeyLength);
 }
 
 QByteArray fromBase64(const QString &text)

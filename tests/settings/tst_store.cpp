@@ -246,6 +246,7 @@ private Q_SLOTS:
         const QString lea = TeacherCode::hashed("Léa 2024", "sel", 1000);
         // clang-format off
         QTest::newRow("right code")            << lea                 << "Léa 2024"        << Set << true;
+        QTest::newRow("made by Python")        << "pbkdf2-sha256$1000$c2Vs$zHGe/Je9agTL9Z1cV0oeUels0/ocdlMUv4kTpXpxZD8=" << "Léa 2024" << Set << true;
         QTest::newRow("wrong code")            << lea                 << "Léa 2025"        << Set << false;
         QTest::newRow("é typed as e + accent") << lea                 << "Le\u0301a 2024"  << Set << true;
         QTest::newRow("no code")               << " "                 << ""                << None << false;

@@ -4,6 +4,7 @@
 // with a word added and saved; the settings dialog with a choice made; the window closed. Memcheck finds
 // reads of freed or uninitialised memory and the blocks that nothing points to any more at the end.
 
+#include "common/appstyle.h"
 #include "common/intervaltimer.h"
 #include "common/values.h"
 #include "exercise/frmmain.h"
@@ -71,6 +72,7 @@ void MemcheckSession::sessionFromStartToClose()
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslations);
 
+    useApplicationStyle();
     auto window = std::make_unique<frmMain>();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
