@@ -401,10 +401,23 @@ private:
         if (m_othersFound)
             return m_others;
         m_othersFound = true;
-        forEachLine(0, m_bytes.size(), [&](qsizetype begin, qsizetype end, qsizetype next) {
-            addIfOther(begin, end, next);
-            return true;
-        });
+        // A header has a "[" on its line, in any encoding: only the lines with one are looked at, found by
+        // the C library's search (a school's file has tens of thousands of lines of values).
+        const char *bytes = m_bytes.constData();
+        const qsizetype size = m_bytes.size();
+        for (qsizetype line = 0; line < size;) {
+            const void *open = std::memchr(bytes + line, '[', static_cast<std::size_t>(size - line));
+            if (!open)
+                break;
+            qsizetype begin = static_cast<const char *>(open) - bytes;
+            qsizetype end = begin;
+            while (begin > line && bytes[begin - 1] != '\n' && bytes[begin - 1] != '\r')
+                --begin;
+            while (end < size && bytes[end] != '\n' && bytes[end] != '\r')
+                ++end;
+            line = std::min(end + 1, size);
+            addIfOther(begin, end, line);
+        }
         return m_others;
     }
 
