@@ -122,7 +122,7 @@ private:
     // The end of a series, after the pause of its last word.
     void endSeries();
     // Appends the series to the history; a failure keeps it for the next start.
-    void appendToHistory();
+    void appendToHistory(const QString &pupil);
     void setWordAreaVisible(bool visible);
     // One star per word of the series, filled for each word done (the word in its pause included).
     void updateStars();

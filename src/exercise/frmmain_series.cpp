@@ -161,27 +161,28 @@ void frmMain::endSeries()
     Timer(1)->stop();
     Message->setText(Texts::Invitation);
     BoutonDepart->setEnabled(true);
-    // No pupil named: neither grade nor results. Showing the grade is part of storing it.
-    if (Store::derniere().isEmpty())
+    // No pupil named: neither grade nor results. Showing the grade is part of storing it. The pupil as named
+    // now: the results and the history go under the same name.
+    const QString pupil = Store::derniere();
+    if (pupil.isEmpty())
         return;
     const SeriesResults results = m_series.results(QLocale());
     // The results in one write of the settings file: all of them, or none.
     const bool stored = Store::writePupilResults({{Store::Note, AfficheNote()},
                                                   {Store::Duree, results.duree},
                                                   {Store::NombreCaracteres, results.caracteres},
-                                                  {Store::Niveau, results.niveau}});
+                                                  {Store::Niveau, results.niveau}},
+                                                 pupil);
     // The grade stays shown; the teacher must know that it was not kept.
     if (!stored)
         showMessage(QStringLiteral("Les résultats de cette série n'ont pas pu être enregistrés.\r"
                                    "Le fichier des réglages de Frappin ne peut pas être écrit."),
                     Texts::ApplicationTitle, MsgButtons::Ok, MsgIcon::Exclamation, this);
-    appendToHistory();
+    appendToHistory(trimBlanks(pupil));
 }
 
-void frmMain::appendToHistory()
+void frmMain::appendToHistory(const QString &pupil)
 {
-    // The pupil as named now, as for the results just stored.
-    const QString pupil = trimBlanks(Store::derniere());
     if (pupil.isEmpty())
         return;
     History::Record record;

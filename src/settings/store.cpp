@@ -793,9 +793,9 @@ QString nom()
     return read(Frappin, Demarrage, Nom, QString());
 }
 
-bool writePupilResults(const QList<std::pair<QString, QString>> &results)
+bool writePupilResults(const QList<std::pair<QString, QString>> &results, const QString &pupil)
 {
-    const QString section = trimBlanks(derniere());
+    const QString section = trimBlanks(pupil);
     return section.isEmpty() || writeValues(Frappin, section, results);
 }
 

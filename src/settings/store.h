@@ -79,7 +79,8 @@ QString nom();
 // for each result as another program may name a new pupil meanwhile. A name made only of blanks names no
 // section: nothing is written and that is no failure. Returns false when the store could not be written.
 bool writePupilResult(const QString &key, const QString &value);
-// The results of a series, (key, value) pairs, in one write: all of them are stored, or none.
-bool writePupilResults(const QList<std::pair<QString, QString>> &results);
+// The results of a series, (key, value) pairs, in one write: all of them are stored, or none. In the section
+// of the pupil named, by default the one "Dernière" names now.
+bool writePupilResults(const QList<std::pair<QString, QString>> &results, const QString &pupil = derniere());
 
 } // namespace Store
