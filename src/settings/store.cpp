@@ -520,6 +520,7 @@ private:
     {
         if (edits.isEmpty())
             return;
+        otherHeaders(); // found before the bytes change, then moved with their lines
         std::stable_sort(edits.begin(), edits.end(), [](const Edit &a, const Edit &b) {
             return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
         });
@@ -570,8 +571,6 @@ private:
             else
                 ++it;
         }
-        if (!m_othersFound)
-            return;
         // A header is known by where its line ends: those of the edited range go, those of its new lines
         // come.
         m_others.removeIf([&](const auto &other) { return other.first > from && other.first <= to; });

@@ -2,6 +2,7 @@
 // placed and focused during a series; its end with the grade and the results in the store; the greeting; an
 // abandoned series; the keyboard's way through the window.
 
+#include "common/appstyle.h"
 #include "common/focusring.h"
 #include "common/intervaltimer.h"
 #include "common/picturebox.h"
@@ -24,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -470,6 +472,31 @@ private Q_SLOTS:
         p.window->findChild<QAction *>("mnuQuitter")->trigger();
         QCOMPARE(p.sandbox.messages.value(0).text, Texts::QuitQuestion);
         QVERIFY(p.window->isVisible() && p.shown("MotATaper"));
+    }
+
+    // The menu bar's extension pictures, read only once drawn, are the desktop style's own.
+    void extensionPicturesReadOnUse()
+    {
+        useApplicationStyle();
+        auto *style = qobject_cast<QProxyStyle *>(QApplication::style());
+        QVERIFY(style);
+        for (const auto which :
+             {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
+            const QIcon onUse = style->standardIcon(which);
+            const QIcon own = style->baseStyle()->standardIcon(which);
+            QImage blank(24, 24, QImage::Format_ARGB32_Premultiplied);
+            blank.fill(Qt::transparent);
+            QImage painted = blank, expected = blank;
+            for (auto [icon, image] : {std::pair{&onUse, &painted}, std::pair{&own, &expected}}) {
+                QPainter painter(image);
+                icon->paint(&painter, image->rect());
+            }
+            QVERIFY(!onUse.isNull() && painted != blank);
+            QCOMPARE(painted, expected);
+            QCOMPARE(onUse.availableSizes(), own.availableSizes());
+            QCOMPARE(onUse.actualSize(QSize(16, 16)), own.actualSize(QSize(16, 16)));
+            QCOMPARE(onUse.pixmap(16).toImage(), own.pixmap(16).toImage());
+        }
     }
 };
 
