@@ -287,11 +287,8 @@ public:
             // A new section, among the others in the writer's order.
             const QString after = written + u'/';
             qsizetype at = m_bytes.size();
-            forEachLine(0, m_bytes.size(), [&](qsizetype begin, qsizetype end, qsizetype) {
-                const QString text = lineText(m_bytes.constData() + begin, end - begin);
-                if (!text.startsWith(u'['))
-                    return true;
-                const QString name = sectionOfHeader(text);
+            forEachHeader([&](qsizetype begin, qsizetype end, qsizetype) {
+                const QString name = sectionOfHeader(lineText(m_bytes.constData() + begin, end - begin));
                 if (name.isEmpty() || !(after < name + u'/'))
                     return true;
                 at = begin;
@@ -401,14 +398,24 @@ private:
         if (m_othersFound)
             return m_others;
         m_othersFound = true;
-        // A header has a "[" on its line, in any encoding: only the lines with one are looked at, found by
-        // the C library's search (a school's file has tens of thousands of lines of values).
+        forEachHeader([&](qsizetype begin, qsizetype end, qsizetype next) {
+            addIfOther(begin, end, next);
+            return true;
+        });
+        return m_others;
+    }
+
+    // Calls action(begin, end, next) for each header line, as forEachLine does, while it returns true. A
+    // header has a "[" on its line, in any encoding: only the lines with one are looked at, found by the C
+    // library's search (a school's file has tens of thousands of lines of values).
+    template <typename Action> void forEachHeader(Action action) const
+    {
         const char *bytes = m_bytes.constData();
         const qsizetype size = m_bytes.size();
         for (qsizetype line = 0; line < size;) {
             const void *open = std::memchr(bytes + line, '[', static_cast<std::size_t>(size - line));
             if (!open)
-                break;
+                return;
             qsizetype begin = static_cast<const char *>(open) - bytes;
             qsizetype end = begin;
             while (begin > line && bytes[begin - 1] != '\n' && bytes[begin - 1] != '\r')
@@ -416,16 +423,14 @@ private:
             while (end < size && bytes[end] != '\n' && bytes[end] != '\r')
                 ++end;
             line = std::min(end + 1, size);
-            addIfOther(begin, end, line);
+            if (isHeader(begin, end) && !action(begin, end, line))
+                return;
         }
-        return m_others;
     }
 
-    // Adds a line to the headers that are not plain, if it is one.
+    // Adds a header line to those that are not plain, if it is one of them.
     void addIfOther(qsizetype begin, qsizetype end, qsizetype next)
     {
-        if (!isHeader(begin, end))
-            return;
         const char *bytes = m_bytes.constData();
         if (end - begin < 3 || bytes[begin] != '[' || bytes[end - 1] != ']' ||
             !isPlainName(QByteArrayView(bytes + begin + 1, end - begin - 2)))
@@ -540,10 +545,10 @@ private:
                 position += shift;
         };
 
-        // Lines cut at a line end: the bytes stay plain UTF-8 when the new ones are.
-        if (m_plain && *m_plain)
-            m_plain = !middle.contains('\r') && QByteArrayView(middle).isValidUtf8() &&
-                      !m_bytes.startsWith("\xEF\xBB\xBF");
+        // Lines cut at a line end: the bytes (plain, as setValues found them) stay plain when the new ones
+        // are.
+        m_plain = !middle.contains('\r') && QByteArrayView(middle).isValidUtf8() &&
+                  !m_bytes.startsWith("\xEF\xBB\xBF");
 
         // A section with a header among the lines edited (the unchanged lines between two edits included) is
         // looked up again; one with a block that reaches them is parsed again from the same headers, which
@@ -579,7 +584,8 @@ private:
                 other.first += shift;
         }
         forEachLine(from, from + middle.size(), [&](qsizetype begin, qsizetype end, qsizetype next) {
-            addIfOther(begin, end, next);
+            if (isHeader(begin, end))
+                addIfOther(begin, end, next);
             return true;
         });
     }
