@@ -31,7 +31,7 @@ CapColours coloursOf(KeyCaps::Kind kind)
     return {};
 }
 
-const QColor Ink{0x24, 0x2e, 0x3c};
+const QColor Ink{0x10, 0x16, 0x20};
 const QColor SoftInk{0x6b, 0x78, 0x8c};
 constexpr double Radius = 3.0;
 // Height of the visible front side of a cap, under its face.
@@ -117,7 +117,7 @@ void drawCharacterLabels(QPainter &painter, int index)
     const QString shifted = QString::fromUtf16(k.shifted);
 
     if (label.size() > 1) { // the space bar's name
-        drawText(painter, face, label, 8, false, SoftInk, Qt::AlignCenter);
+        drawText(painter, face, label, 8, false, Ink, Qt::AlignCenter);
         return;
     }
     if (shifted.isEmpty()) {
@@ -268,8 +268,8 @@ void drawBump(QPainter &painter, int index)
                      QPointF(face.center().x() + 2.5, face.bottom() - 1.2));
 }
 
-// The panel of the three lock lights above the numeric pad: Num (lit), capitals (a padlock) and Défil.
-void drawLockLights(QPainter &painter, bool capsLockLit)
+// The panel of the three lock lights above the numeric pad: Num, capitals (a padlock) and Défil.
+void drawLockLights(QPainter &painter, const KeyboardLocks &locks)
 {
     const QRectF panel(448.5, 3.5, 85, KeyCaps::CapHeight - 1);
     painter.setPen(QPen(QColor(0x8c, 0x99, 0xaa), 1.0));
@@ -278,7 +278,7 @@ void drawLockLights(QPainter &painter, bool capsLockLit)
 
     const double columns[] = {panel.left() + 14, panel.center().x(), panel.right() - 14};
     for (int i = 0; i < 3; ++i) {
-        const bool lit = i == 0 || (i == 1 && capsLockLit);
+        const bool lit = (i == 0 && locks.numLock) || (i == 1 && locks.capsLock);
         const QPointF light(columns[i], panel.top() + 5.5);
         if (lit) {
             QRadialGradient glow(light, 5);
@@ -304,22 +304,28 @@ void drawLockLights(QPainter &painter, bool capsLockLit)
 
 } // namespace
 
-void drawKeyboard(QPainter &painter, bool capsLockLit)
+void drawKeyLabels(QPainter &painter, int index)
+{
+    const KeyCaps::KeyCap &k = KeyCaps::cap(index);
+    if (k.glyph != KeyCaps::Glyph::None)
+        drawGlyph(painter, index);
+    else if (k.kind == KeyCaps::Kind::Character)
+        drawCharacterLabels(painter, index);
+    else
+        drawTextLabel(painter, index);
+}
+
+void drawKeyboard(QPainter &painter, const KeyboardLocks &locks)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     drawPlate(painter);
-    drawLockLights(painter, capsLockLit);
+    drawLockLights(painter, locks);
     for (int i = 0; i < KeyCaps::Count; ++i) {
         const KeyCaps::KeyCap &k = KeyCaps::cap(i);
         drawCap(painter, i, coloursOf(k.kind));
-        if (k.glyph != KeyCaps::Glyph::None)
-            drawGlyph(painter, i);
-        else if (k.kind == KeyCaps::Kind::Character)
-            drawCharacterLabels(painter, i);
-        else
-            drawTextLabel(painter, i);
+        drawKeyLabels(painter, i);
         if (k.bump)
             drawBump(painter, i);
     }
@@ -346,11 +352,11 @@ void KeyboardPicture::setLitKeys(const QList<int> &first, const QList<int> &seco
     m_second = second;
 }
 
-void KeyboardPicture::setCapsLockLit(bool lit)
+void KeyboardPicture::setLocks(const KeyboardLocks &locks)
 {
-    if (lit == m_capsLock)
+    if (locks == m_locks)
         return;
-    m_capsLock = lit;
+    m_locks = locks;
     update(QRect(440, 0, KeyCaps::PictureSize.width() - 440, KeyCaps::CapHeight + 4));
 }
 
@@ -358,15 +364,15 @@ void KeyboardPicture::paintEvent(QPaintEvent *event)
 {
     const qreal ratio = devicePixelRatioF();
     QImage drawn = m_keyboard;
-    if (drawn.isNull() || drawn.devicePixelRatio() != ratio || m_keyboardCapsLock != m_capsLock) {
+    if (drawn.isNull() || drawn.devicePixelRatio() != ratio || m_keyboardLocks != m_locks) {
         // In the window's own format. The blending may round a channel of a few pixels of the gradients the
         // other way (by 1 in 255), depending on where the picture lies in memory.
         drawn = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
         drawn.setDevicePixelRatio(ratio);
         drawn.fill(KeyboardColours::Plate);
         QPainter keyboard(&drawn);
-        drawKeyboard(keyboard, m_capsLock);
-        m_keyboardCapsLock = m_capsLock;
+        drawKeyboard(keyboard, m_locks);
+        m_keyboardLocks = m_locks;
         // Kept from the first repaint of a part of the picture on (a key lit or a hand moved at the start of
         // a series); a paint of the whole picture, such as the window's first, keeps nothing, so that a
         // window waiting for its pupil does not hold it.
@@ -375,8 +381,10 @@ void KeyboardPicture::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     for (const QRect &rect : event->region())
         painter.drawImage(rect, drawn, QRectF(QRectF(rect).topLeft() * ratio, QSizeF(rect.size()) * ratio));
-    // The keys to press: a tinted face, so the label stays readable, and a thick rim of the same colour.
+    // The keys to press: a tinted face with its labels drawn again over the tint, so that they keep their
+    // full contrast, and a thick rim of the same colour.
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
     for (const auto &[keys, colour] : {std::pair{&m_first, KeyboardColours::FirstStep},
                                        std::pair{&m_second, KeyboardColours::SecondStep}}) {
         for (int key : *keys) {
@@ -385,6 +393,7 @@ void KeyboardPicture::paintEvent(QPaintEvent *event)
                 tint.setAlpha(110);
                 painter.fillRect(part, tint);
             }
+            drawKeyLabels(painter, key);
             painter.setPen(QPen(colour, 2.5));
             painter.setBrush(Qt::NoBrush);
             painter.drawRoundedRect(QRectF(KeyCaps::capRect(key)).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);

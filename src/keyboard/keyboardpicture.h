@@ -4,6 +4,8 @@
 // logical pixel space, so that it stays sharp at any screen scale and its keys always lie under their
 // markers.
 
+#include "keyboard/locks.h"
+
 #include <QColor>
 #include <QImage>
 #include <QList>
@@ -20,9 +22,11 @@ inline const QColor FirstStep{0xf0, 0x8c, 0x00};
 inline const QColor SecondStep{0x1c, 0x64, 0xd8};
 } // namespace KeyboardColours
 
-// Paints the whole keyboard with the painter's origin at the picture's top-left corner; the capitals light
-// (Verr. Maj) lit or not.
-void drawKeyboard(QPainter &painter, bool capsLockLit = false);
+// Paints the whole keyboard with the painter's origin at the picture's top-left corner, its Num and capitals
+// lights as the locks say (Num lit, as a keyboard mostly has it, when nobody asked).
+void drawKeyboard(QPainter &painter, const KeyboardLocks &locks = {false, true});
+// Paints again the labels of key i, over a tint laid on its face.
+void drawKeyLabels(QPainter &painter, int index);
 
 class KeyboardPicture : public QWidget {
     Q_OBJECT
@@ -33,9 +37,9 @@ public:
     // colours.
     void setLitKeys(const QList<int> &first, const QList<int> &second);
     QList<int> litKeys(int step) const { return step == 1 ? m_first : m_second; }
-    // The middle light of the lock panel: Caps Lock (Verr. Maj) is on.
-    void setCapsLockLit(bool lit);
-    bool capsLockLit() const { return m_capsLock; }
+    // The lights of the lock panel: Num and the capitals (Verr. Maj).
+    void setLocks(const KeyboardLocks &locks);
+    KeyboardLocks locks() const { return m_locks; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -45,8 +49,8 @@ private:
     // over the picture or a key lit repaints a few caps' worth of pixels, copied from here, not a hundred
     // caps drawn again (0.3 MB).
     QImage m_keyboard;
-    bool m_keyboardCapsLock = false;
+    KeyboardLocks m_keyboardLocks{false, true};
     QList<int> m_first;
     QList<int> m_second;
-    bool m_capsLock = false;
+    KeyboardLocks m_locks{false, true};
 };

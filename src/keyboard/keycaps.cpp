@@ -12,6 +12,8 @@ constexpr std::array<int, 7> RowTops{0, 3, 41, 63, 86, 109, 131};
 constexpr std::array<int, 7> RowMarkerTops{0, 8, 44, 66, 90, 114, 138};
 constexpr int MainWidth = 21;
 constexpr int PadWidth = 20;
+// The numeric pad's left column.
+constexpr int NumericPadLeft = 448;
 // A marker lies 4 pixels from its cap's left edge. The guide hangs the right hand below it, pulled left by up
 // to 6 pixels by its whole-unit truncation, and the hand's finger (columns 8 to 11 of its picture) then
 // points at the middle of the cap. The space bar's marker lies right of the bar's middle, under the right
@@ -227,6 +229,12 @@ bool onLeftHand(int index)
     static constexpr std::array<int, 7> rightHandFrom{0, 0, 163, 153, 165, 170, 0};
     const KeyCap &k = cap(index);
     return k.left < rightHandFrom.at(static_cast<std::size_t>(k.row));
+}
+
+bool numericPadDigit(int index)
+{
+    const KeyCap &k = cap(index);
+    return k.left >= NumericPadLeft && k.kind == Kind::Character && QChar(k.label[0]).isDigit();
 }
 
 int shiftedKey(const QString &c)

@@ -89,6 +89,8 @@ inline constexpr int LeftShift = 74;
 inline constexpr int RightShift = 86;
 // Whether key i is struck by the left hand: the main block's keys left of 7, Y, H and N.
 bool onLeftHand(int index);
+// Whether key i is a digit of the numeric pad, which types its digit only while Num Lock is on.
+bool numericPadDigit(int index);
 // The key whose shifted character (printed at its top left) is c, or -1. Letters are not: their capital is
 // their own label.
 int shiftedKey(const QString &c);
