@@ -7,8 +7,9 @@
 namespace Texts {
 
 inline const QString ApplicationTitle = QStringLiteral("Divod Ivodedod - Frappin");
+// The quotation marks of French typography, held to their word by no-break spaces.
 inline const QString Invitation =
-    QStringLiteral("Clique sur le bouton 'Commencer' pour débuter les exercices.");
+    QStringLiteral("Clique sur le bouton «\u00A0Commencer\u00A0» pour débuter les exercices.");
 inline const QString QuitQuestion = QStringLiteral("Voulez-vous quitter le programme ?");
 
 // Version shown in the About box: major.minor.revision.

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QStyleOptionFrame>
 #include <QSvgRenderer>
 
 #include <algorithm>
@@ -253,4 +254,37 @@ void StarRow::paintEvent(QPaintEvent *event)
         painter.setBrush(filled ? QColor(0xff, 0xc8, 0x2e) : QColor(255, 255, 255, 170));
         painter.drawPath(star.translated(centre(i)));
     }
+}
+
+void TypingBox::setModel(const QString &model)
+{
+    if (model == m_model)
+        return;
+    m_model = model;
+    update();
+}
+
+void TypingBox::paintEvent(QPaintEvent *event)
+{
+    QLineEdit::paintEvent(event);
+    const QString typed = text();
+    if (m_model.size() <= typed.size())
+        return;
+    // Where QLineEdit lays out its one line: its contents, a fixed inner margin of 2 pixels on the left, the
+    // line centred on the height of the typed text's ink or of the font, whichever is taller. The window
+    // keeps the whole model in view (its font fitted to it), so the line never scrolls.
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents =
+        style()->subElementRect(QStyle::SE_LineEditContents, &option, this).marginsRemoved(textMargins());
+    const QFontMetrics metrics = fontMetrics();
+    const int lineHeight = std::max(metrics.boundingRect(typed).height(), metrics.height());
+    const double left = contents.x() + 2;
+    const double baseline = contents.y() + (contents.height() - lineHeight + 1) / 2 + metrics.ascent();
+    const double typedEnd = left + QFontMetricsF(font()).horizontalAdvance(typed);
+    QPainter painter(this);
+    painter.setClipRect(QRectF(typedEnd, contents.y(), contents.right() + 1 - typedEnd, contents.height()));
+    painter.setFont(font());
+    painter.setPen(ModelColour);
+    painter.drawText(QPointF(left, baseline), m_model);
 }

@@ -10,6 +10,7 @@
 // behind it, so painting them first changes nothing); FrontDecorations paints Shape2 and Line4 in front of
 // the labels and pictures; the window stacks its controls between them.
 
+#include <QLineEdit>
 #include <QList>
 #include <QPointer>
 #include <QRectF>
@@ -116,4 +117,24 @@ private:
 
     int m_done = 0;
     int m_total = 0;
+};
+
+// The typing box (MonTexte). It can also show the text to type as grey letters, at the typed letters' size
+// and place, from the end of the typed text on: each letter typed right covers its model.
+class TypingBox : public QLineEdit {
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+    void setModel(const QString &model);
+    QString model() const { return m_model; }
+
+    // Readable as large text (3.7:1 on white) and plainly not yet typed.
+    static inline const QColor ModelColour{0x85, 0x85, 0x85};
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString m_model;
 };

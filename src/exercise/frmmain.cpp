@@ -15,6 +15,7 @@
 #include "keyboard/keycaps.h"
 #include "settings/pupilphoto.h"
 #include "settings/store.h"
+#include "sound/sound.h"
 
 #include <QAction>
 #include <QApplication>
@@ -93,9 +94,10 @@ int textRoom(const QLineEdit *box)
     return contents.width() - margins.left() - margins.right() - 2 * LineEditMargin - 1;
 }
 
-// The box keeps the layout's font while its text fits, and takes the largest smaller size that fits when it
-// does not: the start of the text never scrolls away and no letter is cut. Cheap enough for every change.
-void fitFont(QLineEdit *box, int layoutPixels)
+// The box keeps the layout's font while its text (and the model shown under it) fits, and takes the largest
+// smaller size that fits when it does not: the start of the text never scrolls away and no letter is cut.
+// Cheap enough for every change.
+void fitFont(QLineEdit *box, int layoutPixels, const QString &model = {})
 {
     constexpr int SmallestPixels = 8;
     // Nothing fits at the smallest size beyond this (100,000 characters may be pasted): not measured.
@@ -104,17 +106,21 @@ void fitFont(QLineEdit *box, int layoutPixels)
     const int room = textRoom(box);
     QFont font = box->font();
     // The advance, or the ink where a letter reaches past it; the ink is measured only near the limit.
+    const auto measure = [&](const QFontMetricsF &metrics, const QString &line, int pixels) {
+        const qreal advance = metrics.horizontalAdvance(line);
+        if (advance > room || advance + pixels / 4.0 <= room)
+            return advance;
+        return std::max(advance, metrics.boundingRect(line).right());
+    };
     const auto width = [&](int pixels) {
         font.setPixelSize(pixels);
         const QFontMetricsF metrics(font);
-        const qreal advance = metrics.horizontalAdvance(text);
-        if (advance > room || advance + pixels / 4.0 <= room)
-            return advance;
-        return std::max(advance, metrics.boundingRect(text).right());
+        return std::max(measure(metrics, text, pixels),
+                        model.isEmpty() ? 0 : measure(metrics, model, pixels));
     };
     const auto fits = [&](int pixels) { return std::ceil(width(pixels)) <= room; };
     int pixels = layoutPixels;
-    if (text.size() > LongestMeasured) {
+    if (std::max(text.size(), model.size()) > LongestMeasured) {
         pixels = SmallestPixels;
     } else if (!fits(pixels)) {
         pixels = std::clamp(static_cast<int>(layoutPixels * room / std::max(width(layoutPixels), 1.0)),
@@ -245,6 +251,24 @@ void frmMain::createControls()
     setColours(VerrMaj, QPalette::WindowText, QColor(0x8b, 0, 0));
     VerrMaj->hide();
 
+    // Under the hints, for the teacher: a grade shown but not kept. A note laid over the garland, left of the
+    // resting hand.
+    NoteNonGardee =
+        named(new QLabel(QStringLiteral("Note non gardée : aucun élève n'est nommé sur ce poste.\n"
+                                        "Pour le nommer : «\u00A0Frappin - La classe\u00A0» ou "
+                                        "frappin-eleve definir."),
+                         m_client),
+              "NoteNonGardee");
+    NoteNonGardee->setGeometry(Scale::twipsRect(150, 6210, 7410, 480));
+    NoteNonGardee->setFrameStyle(QFrame::Box | QFrame::Plain);
+    NoteNonGardee->setMargin(2);
+    NoteNonGardee->setAutoFillBackground(true);
+    setColours(NoteNonGardee, QPalette::WindowText, Qt::black);
+    QPalette note = NoteNonGardee->palette();
+    note.setColor(QPalette::Window, QColor(0xff, 0xf8, 0xdc));
+    NoteNonGardee->setPalette(note);
+    NoteNonGardee->hide();
+
     FrappinPhoto = named(new PictureBox(m_client), "FrappinPhoto", QStringLiteral("Photo de l'élève"));
     FrappinPhoto->setGeometry(Scale::twipsRect(8250, 1080, 1305, 1575));
 
@@ -272,7 +296,7 @@ void frmMain::createControls()
     connect(BoutonDepart, &QPushButton::clicked, this, &frmMain::BoutonDepart_Click);
 
     MonTexte =
-        named(new QLineEdit(QStringLiteral("A"), m_client), "MonTexte", QStringLiteral("Zone de frappe"));
+        named(new TypingBox(QStringLiteral("A"), m_client), "MonTexte", QStringLiteral("Zone de frappe"));
     MonTexte->setGeometry(Scale::twipsRect(150, 1080, 8025, 1740));
     MonTexte->setFont(layoutFont(QStringLiteral("Times New Roman"), 63.75, true));
     setColours(MonTexte, QPalette::Text, QColor(0, 0, 255));
@@ -285,7 +309,9 @@ void frmMain::createControls()
     showFocusClearly(MonTexte);
     MonTexte->installEventFilter(this);
 
-    connect(MonTexte, &QLineEdit::textChanged, this, [this] { fitFont(MonTexte, TypingPixels); });
+    connect(MonTexte, &QLineEdit::textChanged, this,
+            [this] { fitFont(MonTexte, TypingPixels, MonTexte->model()); });
+    BoutonDepart->installEventFilter(this);
     connect(MonTexte, &QLineEdit::textChanged, this, &frmMain::MonTexte_Change);
 }
 
@@ -340,7 +366,16 @@ void frmMain::showEvent(QShowEvent *event)
     if (!m_shownOnce) {
         m_shownOnce = true;
         Form_Activate();
+        // A child who cannot read yet hears what to do first.
+        if (soundChosen())
+            Sound::say(Texts::Invitation);
     }
+}
+
+void frmMain::showModel(const QString &model)
+{
+    MonTexte->setModel(model);
+    fitFont(MonTexte, TypingPixels, model);
 }
 
 void frmMain::ChargeImage()
@@ -379,8 +414,12 @@ void frmMain::onFocusWindowChanged(QWindow *focused)
 {
     if (!focused)
         return;
-    if (focused == windowHandle() && m_ownDialogHadFocus)
-        Form_Activate();
+    if (focused == windowHandle()) {
+        // The locks may have changed while another window had the keyboard.
+        readLocks();
+        if (m_ownDialogHadFocus)
+            Form_Activate();
+    }
     m_ownDialogHadFocus = isOwnDialog(focused);
 }
 

@@ -20,6 +20,7 @@
 #include "common/owndialog.h"
 #include "common/userscale.h"
 #include "exercise/series.h"
+#include "keyboard/locks.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -32,11 +33,13 @@ class IntervalTimer;
 class KeyboardPicture;
 class PictureBox;
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWindow;
 class StarRow;
+class TypingBox;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -71,6 +74,7 @@ public:
     // Hand guide.
     // Shows the keystroke of c: the hands (PlaceMainDroite, PlaceMainGauche, AjusteGuide) and the lit keys.
     void showGuide(const QString &c);
+    void showKeystroke(const Keystroke &keystroke);
     void hideGuide();
     void PlaceMainDroite(int marker);
     void PlaceMainGauche(int marker);
@@ -99,12 +103,9 @@ public:
     // Where the row of stars may lie: under the word box, between the logo and "Bravo !".
     static inline const QRect StarsArea{160, 54, 325, 16};
 
-    // The hint shown, and the Caps Lock light lit, while typed letters come out in capitals without Maj.
-    void setCapsLockHint(bool on);
-
 protected:
     void showEvent(QShowEvent *event) override;
-    // Watches the typing box's key presses for Caps Lock.
+    // Watches the keys that reach the typing box and the button: the locks, and the dead key.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -128,6 +129,14 @@ private:
     void updateStars();
     // Tells a screen reader what MotATaper now shows (a new word or the grade).
     void announce(const QString &spoken);
+    // "Son" as the settings have it now.
+    static bool soundChosen();
+    // The text to type shown in grey in the typing box (none: empty), the box's size fitted to it.
+    void showModel(const QString &model);
+    // Caps Lock and Num Lock read again (from the keyboard, or else from a real key event's modifiers), and
+    // what they mean for the next keystroke shown: the lights, and the hint under the message.
+    void readLocks(const QKeyEvent *key = nullptr);
+    void updateLockHints();
 
     // Controls (see the layout of the window for each).
     QWidget *m_client = nullptr;
@@ -138,7 +147,7 @@ private:
     QLineEdit *MotATaper = nullptr;
     PictureBox *Bravo = nullptr;
     PictureBox *FrappinPhoto = nullptr;
-    QLineEdit *MonTexte = nullptr;
+    TypingBox *MonTexte = nullptr;
     KeyboardPicture *ImageClavier = nullptr;
     PictureBox *MainGauche = nullptr;
     PictureBox *MainDroite = nullptr;
@@ -146,6 +155,7 @@ private:
     QPushButton *BoutonDepart = nullptr;
     StarRow *Etoiles = nullptr;
     QLabel *VerrMaj = nullptr;
+    QLabel *NoteNonGardee = nullptr;
     std::array<IntervalTimer *, 3> m_timers{};
     Series m_series;
     int m_seriesWords = 0; // the length of the running or last series, for the stars
@@ -154,6 +164,8 @@ private:
     // A history that cannot be written is told once while the program runs.
     bool m_historyFailureTold = false;
     Keystroke m_keystroke;
+    // As the keyboard had them last; Num on until the keyboard says otherwise.
+    KeyboardLocks m_locks{false, true};
     // The entries of the word list that the keyboard can type, the only ones drawn.
     QList<int> m_typable;
 

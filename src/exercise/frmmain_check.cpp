@@ -5,9 +5,11 @@
 
 #include "common/intervaltimer.h"
 #include "common/picturebox.h"
+#include "exercise/clientarea.h"
 #include "sound/sound.h"
 
 #include "keyboard/keyboardpicture.h"
+#include "keyboard/keycaps.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -44,26 +46,49 @@ void frmMain::MonTexte_Change()
     }
 }
 
-// Caps Lock: a letter that comes out as a capital without Maj held, or as a small letter with Maj held.
-// The focus: with it, the typing box covers every pixel of its own (its focus ring hides its rounded
-// corners), so that a typed letter repaints the box alone, not the window's background and lines behind it.
+// The keys that reach the typing box or the button. The focus: with it, the typing box covers every pixel of
+// its own (its focus ring hides its rounded corners), so that a typed letter repaints the box alone, not the
+// window's background and lines behind it.
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == MonTexte && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
         MonTexte->setAttribute(Qt::WA_OpaquePaintEvent, event->type() == QEvent::FocusIn);
-    if (watched == MonTexte && event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         const auto *key = static_cast<const QKeyEvent *>(event);
-        const QString text = key->text();
-        if (text.size() == 1 && text[0].isLetter() && text[0].isUpper() != text[0].isLower()) {
-            const bool shift = key->modifiers().testFlag(Qt::ShiftModifier);
-            setCapsLockHint(text[0].isUpper() != shift);
-        }
+        readLocks(key);
+        // The input method keeps the dead key's press to itself and lets its release through: the first step
+        // of the letter is taken, and the guide shows the second.
+        const bool deadKey = key->key() == Qt::Key_Dead_Circumflex || key->key() == Qt::Key_Dead_Diaeresis;
+        if (watched == MonTexte && deadKey && event->type() == QEvent::KeyRelease &&
+            !MonTexte->isReadOnly() && !m_keystroke.second.isEmpty())
+            showKeystroke(afterDeadKey(m_keystroke));
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmMain::setCapsLockHint(bool on)
+void frmMain::readLocks(const QKeyEvent *key)
 {
-    VerrMaj->setVisible(on);
-    ImageClavier->setCapsLockLit(on);
+    std::optional<KeyboardLocks> locks = readKeyboardLocks();
+    // A key made up by a program carries no modifiers of the keyboard.
+    if (!locks && key && key->spontaneous())
+        locks = locksFromModifiers(key->nativeModifiers());
+    if (locks && *locks != m_locks) {
+        m_locks = *locks;
+        updateLockHints();
+    }
+}
+
+void frmMain::updateLockHints()
+{
+    ImageClavier->setLocks(m_locks);
+    QStringList hints;
+    if (m_locks.capsLock)
+        hints.append(QStringLiteral("La touche Verr. Maj est allumée."));
+    const auto padDigit = std::any_of(m_keystroke.first.cbegin(), m_keystroke.first.cend(),
+                                      [](int key) { return KeyCaps::numericPadDigit(key); });
+    if (!m_locks.numLock && padDigit)
+        hints.append(QStringLiteral("Allume la touche Verr Num."));
+    if (!hints.isEmpty())
+        VerrMaj->setText(hints.join(u' '));
+    VerrMaj->setVisible(!hints.isEmpty());
 }

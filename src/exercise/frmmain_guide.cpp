@@ -11,12 +11,21 @@
 void frmMain::showGuide(const QString &c)
 {
     // A character the keyboard cannot type is never drawn; should one be met all the same, nothing is shown.
-    m_keystroke = keystrokeFor(c, values().ToucheCaractere, values().DerniereTouche).value_or(Keystroke{});
+    showKeystroke(keystrokeFor(c, values().ToucheCaractere, values().DerniereTouche).value_or(Keystroke{}));
+}
+
+void frmMain::showKeystroke(const Keystroke &keystroke)
+{
+    m_keystroke = keystroke;
+    updateLockHints();
     if (m_keystroke.left >= 0) {
         MainDroite->show();
         PlaceMainDroite(m_keystroke.right);
         MainGauche->show();
         PlaceMainGauche(m_keystroke.left);
+        // After a dead key the left hand alone shows the letter, and goes as a one-key keystroke's hand does.
+        if (m_keystroke.right < 0)
+            AjusteGuide();
     } else {
         MainGauche->hide();
         AjusteGuide();

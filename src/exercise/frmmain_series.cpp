@@ -62,6 +62,7 @@ void frmMain::Form_Load()
     setWindowTitle(Texts::ApplicationTitle);
     TaNoteTexte->setText(QStringLiteral("Ton texte"));
     MotATaper->clear();
+    showModel({});
     MotATaper->setAccessibleName(QStringLiteral("Mot à taper"));
     MonTexte->clear();
     Bravo->hide();
@@ -81,6 +82,10 @@ void frmMain::Form_Load()
         std::clamp(static_cast<int>(std::floor(nextRandom() * count)), 0, std::max(count - 1, 0));
     const QString &entry = v.Phrases[static_cast<std::size_t>(m_typable.value(drawn))];
     MotATaper->setText(shownWord(entry));
+    // A phrase too long for the word box at its size is shown where it is typed too, as large as the typed
+    // letters: the word box alone would shrink it beyond what a young child reads.
+    if (MotATaper->font().pixelSize() < WordPixels)
+        showModel(MotATaper->text());
     announce(QStringLiteral("Mot à taper : %1").arg(MotATaper->text()));
     if (m_soundOn && !MotATaper->text().isEmpty())
         Sound::say(MotATaper->text());
@@ -121,17 +126,25 @@ void frmMain::BoutonDepart_Click()
     // A word completed just before must not be counted in the new series when its pause ends.
     Timer(0)->stop();
     Message->clear();
+    NoteNonGardee->hide();
+    MonTexte->setReadOnly(false);
+    readLocks();
     MonTexte->clear();
     BoutonDepart->setEnabled(false);
     m_series.start(Store::seriesLength(),
                    GuideLevel::parse(Store::read(Store::Frappin, Store::Demarrage, Store::Niveau, QString())),
                    currentDateTime());
     m_seriesWords = Store::seriesLength();
-    // Only "1" turns the sound on; with it off the speech engine is never started.
-    m_soundOn = Store::read(Store::Frappin, Store::Demarrage, Store::Son, QString()).trimmed() == u"1";
+    m_soundOn = soundChosen();
     Form_Load();
     updateStars();
     MonTexte->setFocus();
+}
+
+bool frmMain::soundChosen()
+{
+    // Only "1" turns the sound on; with it off the speech engine is never started.
+    return Store::read(Store::Frappin, Store::Demarrage, Store::Son, QString()).trimmed() == u"1";
 }
 
 void frmMain::mnuNouveau_Click()
@@ -161,14 +174,18 @@ void frmMain::endSeries()
     Timer(1)->stop();
     Message->setText(Texts::Invitation);
     BoutonDepart->setEnabled(true);
-    // No pupil named: neither grade nor results. Showing the grade is part of storing it. The pupil as named
-    // now: the results and the history go under the same name.
+    // The pupil as named now: the results and the history go under the same name. With no pupil named (a
+    // fresh install, a class before its list is made) the child still sees the grade; nothing is kept, and
+    // the teacher is told how to name the pupil.
     const QString pupil = Store::derniere();
-    if (pupil.isEmpty())
+    const QString grade = AfficheNote();
+    if (trimBlanks(pupil).isEmpty()) {
+        NoteNonGardee->show();
         return;
+    }
     const SeriesResults results = m_series.results(QLocale());
     // The results in one write of the settings file: all of them, or none.
-    const bool stored = Store::writePupilResults({{Store::Note, AfficheNote()},
+    const bool stored = Store::writePupilResults({{Store::Note, grade},
                                                   {Store::Duree, results.duree},
                                                   {Store::NombreCaracteres, results.caracteres},
                                                   {Store::Niveau, results.niveau}},
@@ -210,10 +227,16 @@ QString frmMain::AfficheNote()
     setWordAreaVisible(false);
     TaNoteTexte->setText(QStringLiteral("Ta note est"));
     MotATaper->setText(QString::number(m_series.grade()) + QStringLiteral("/20"));
+    showModel({});
     MonTexte->setText(MotATaper->text());
-    announce(QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade()));
+    // The grade stays as it is until the next series; Enter still reaches the window and starts one.
+    MonTexte->setReadOnly(true);
+    const QString spoken = QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade());
+    announce(spoken);
+    // One text, since a new one cuts off the one being read: the child who cannot read yet hears what to do
+    // next too.
     if (m_soundOn)
-        Sound::say(QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade()));
+        Sound::say(spoken + QStringLiteral(". ") + Texts::Invitation);
     return QString::number(m_series.grade());
 }
 

@@ -95,6 +95,13 @@ std::optional<Keystroke> keystrokeFor(const QString &c, const TextTable &table, 
     return std::nullopt;
 }
 
+Keystroke afterDeadKey(const Keystroke &keystroke)
+{
+    if (keystroke.second.isEmpty())
+        return keystroke;
+    return Keystroke{{}, keystroke.second, -1, keystroke.left};
+}
+
 QString nextCharacter(QStringView typed, QStringView word, qsizetype caret)
 {
     const QString next = charAt(word, typed.size() + 1);

@@ -59,6 +59,10 @@ struct Keystroke {
 // with the key table and the dead keys (œ, æ, accented capitals, other alphabets, line ends).
 std::optional<Keystroke> keystrokeFor(const QString &c, const TextTable &table, qint16 last);
 
+// What is left of a dead-key letter's keystroke once the dead key is pressed: the base letter, lit as the
+// second step and pointed at by the hand that was already on it. A keystroke without a second step stays.
+Keystroke afterDeadKey(const Keystroke &keystroke);
+
 // The character to guide after a change of the typed text: the next letter of the word when it is made with
 // a dead key; otherwise, with a wrong character selected (caret is the selection's start, else the cursor),
 // the character that should have been typed in its place, or else the next one.

@@ -13,13 +13,16 @@
 #include "keyboard/guide.h"
 #include "keyboard/keyboardpicture.h"
 #include "keyboard/keycaps.h"
+#include "keyboard/locks.h"
 #include "settings/store.h"
 #include "sound/sound.h"
 #include "support/sandbox.h"
+#include "words/wordlist.h"
 
 #include <QAccessible>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -63,11 +66,15 @@ public:
     bool shown(const char *name) const { return control(name)->isVisible(); }
     QPoint at(const char *name) const { return control(name)->pos(); }
     void start() const { control<QPushButton>("BoutonDepart")->click(); }
-    // Types as the keyboard gives it: ASCII as key presses, anything else as an input-method commit.
+    // Types as the keyboard gives it: ASCII as key presses, "¨" as the dead key's release (its press goes to
+    // the input method), anything else as an input-method commit.
     void type(const QString &text) const
     {
         for (QChar c : text) {
-            if (c.unicode() < 128) {
+            if (c == u'¨') {
+                QKeyEvent release(QEvent::KeyRelease, Qt::Key_Dead_Diaeresis, Qt::ShiftModifier);
+                QApplication::sendEvent(typing(), &release);
+            } else if (c.unicode() < 128) {
                 QTest::keyClick(typing(), c.toLatin1());
             } else {
                 QInputMethodEvent commit;
@@ -106,6 +113,7 @@ private Q_SLOTS:
         QTest::newRow("letter too many") << "chat" << "0" << "chatx" << "||||";
         QTest::newRow("capital")         << "Léa"  << "0" << ""      << "|67|74|74 67/|";
         QTest::newRow("dead-key letter") << "Noël" << "0" << "No"    << "|48|40|74 48/40|";
+        QTest::newRow("after ¨")         << "Noël" << "0" << "No¨"   << "||40|/40|";
         QTest::newRow("guide limité")    << "chat" << "1" << "c"     << "|64||64/|1 s";
         QTest::newRow("pas de guide, ê") << "fête" << "2" << "f"     << "||||";
         // clang-format on
@@ -239,21 +247,98 @@ private Q_SLOTS:
         QCOMPARE(p.typing()->font().pixelSize() < frmMain::TypingPixels, shrinks);
     }
 
-    // Letters that come out in capitals without Maj (or small with it) tell that Caps Lock is on.
-    void capsLockIsTold()
+    void longestEntryIsReadable_data()
     {
-        Program p("chat,,\r\n");
+        QTest::addColumn<QString>("word");
+        for (const QString &name :
+             QDir(QStringLiteral(FRAPPIN_RESOURCES_DIR)).entryList({"*.mot"}, QDir::Files)) {
+            TextTable entries;
+            qint16 count = 0;
+            QVERIFY(loadWordList(QStringLiteral(FRAPPIN_RESOURCES_DIR "/") + name, entries, count));
+            QString longest;
+            for (int i = 0; i < count; ++i) {
+                const QString word = wordOfEntry(entries[static_cast<std::size_t>(i)]);
+                longest = word.size() > longest.size() ? word : longest;
+            }
+            QTest::addRow("%s", qPrintable(name)) << longest;
+        }
+    }
+    // The longest entry of each shipped list can be read: in the word box at its size, or else in grey in the
+    // typing box, at the typed letters' size, where each letter typed covers its model.
+    void longestEntryIsReadable()
+    {
+        QFETCH(QString, word);
+        Program p(word + ",,\r\n");
         p.start();
-        const auto press = [&](const QString &text, Qt::KeyboardModifiers modifiers) {
-            QKeyEvent key(QEvent::KeyPress, Qt::Key_C, modifiers, text);
-            QApplication::sendEvent(p.typing(), &key);
-            return p.shown("VerrMaj") && p.control<KeyboardPicture>("ImageClavier")->capsLockLit();
+        auto *box = p.control<TypingBox>("MonTexte");
+        const bool inWordBox = p.control("MotATaper")->font().pixelSize() == frmMain::WordPixels;
+        QCOMPARE(box->model(), inWordBox ? QString() : word);
+        QVERIFY2(inWordBox || box->font().pixelSize() >= 45,
+                 qPrintable(QString::number(box->font().pixelSize())));
+        // The first column of grey, and where the typed text ends.
+        const auto model = [&] {
+            const QImage image = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            for (int x = 0; x < image.width(); ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (image.pixel(x, y) == TypingBox::ModelColour.rgb())
+                        return x;
+            return -1;
         };
-        QVERIFY(!p.shown("VerrMaj"));
-        QVERIFY(press("C", Qt::NoModifier));
-        QVERIFY(!press("c", Qt::NoModifier));
-        QVERIFY(press("c", Qt::ShiftModifier));
-        QVERIFY(!press("C", Qt::ShiftModifier));
+        const auto typedEnd = [&] {
+            return box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+        };
+        QCOMPARE(model() >= 0 && model() < typedEnd() + 8, !inWordBox);
+        p.type(word.chopped(1));
+        QCOMPARE(model() >= typedEnd() - 2, !inWordBox);
+        p.type(word.right(1));
+        QCOMPARE(model(), -1);
+    }
+
+    void locksAreTold_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("capsLock");
+        QTest::addColumn<bool>("numLock");
+        QTest::addColumn<QString>("told");
+        const QString caps = "La touche Verr. Maj est allumée.";
+        const QString num = "Allume la touche Verr Num.";
+        QTest::newRow("Verr. Maj on") << "chat" << true << true << caps;
+        QTest::newRow("both off, a letter") << "chat" << false << false << "";
+        QTest::newRow("Verr Num off, a pad digit") << "12" << false << false << num;
+        QTest::newRow("both wrong, a pad digit") << "12" << true << false << caps + " " + num;
+    }
+    // The locks are read from the keyboard when a series starts, at each key and when the window gets the
+    // focus back; the lights and the hint follow at once, a digit of the pad asking for Num Lock.
+    void locksAreTold()
+    {
+        QFETCH(QString, word);
+        QFETCH(bool, capsLock);
+        QFETCH(bool, numLock);
+        QFETCH(QString, told);
+        Program p(word + ",,\r\n");
+        const KeyboardLocks usual{false, true};
+        KeyboardLocks now{capsLock, numLock};
+        setKeyboardLocksForTests([&] { return now; });
+        const auto restore = qScopeGuard([] { setKeyboardLocksForTests({}); });
+        const auto shows = [&](const KeyboardLocks &locks, const QString &hint) {
+            auto *label = p.control<QLabel>("VerrMaj");
+            return p.control<KeyboardPicture>("ImageClavier")->locks() == locks &&
+                   (label->isVisible() ? label->text() : QString()) == hint;
+        };
+        p.start();
+        QVERIFY(shows(now, told));
+        now = usual;
+        QKeyEvent key(QEvent::KeyRelease, Qt::Key_CapsLock, Qt::NoModifier);
+        QApplication::sendEvent(p.control("BoutonDepart"), &key);
+        QVERIFY(shows(usual, ""));
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        now = {capsLock, numLock};
+        p.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+        QVERIFY(shows(now, told));
     }
 
     void seriesEndsWithTheGradeStored_data()
@@ -265,7 +350,7 @@ private Q_SLOTS:
                              << QByteArray("[Léa]\nDurée=0,00347222222222222\nNiveau=1\n"
                                            "Nombre de caractères=20\nNote=19\n");
         QTest::newRow("blanks around") << "  Tom  " << true << QByteArray("[Tom]\n");
-        QTest::newRow("absent") << QString() << false << QByteArray();
+        QTest::newRow("absent") << QString() << true << QByteArray();
         QTest::newRow("only blanks") << "   " << true << QByteArray();
     }
     // The last pause ends the series: the grade replaces the word and the results go to the pupil's section.
@@ -293,6 +378,7 @@ private Q_SLOTS:
         QVERIFY(stars->isVisible() && stars->done() == 5 && stars->total() == 5);
         QLocale::setDefault(QLocale::c());
         QCOMPARE(p.typing()->text(), gradeShown ? QStringLiteral("19/20") : QStringLiteral("chat"));
+        QCOMPARE(p.shown("NoteNonGardee"), derniere.trimmed().isEmpty());
         QCOMPARE(p.shown("MotATaper"), !gradeShown);
         if (gradeShown)
             QCOMPARE(p.control("MotATaper")->accessibleName(), QStringLiteral("Ta note est 19 sur 20"));
@@ -318,6 +404,14 @@ private Q_SLOTS:
             QVERIFY(p.sandbox.messages[0].text.contains(QStringLiteral("résultats de cette série")));
             QCOMPARE(p.typing()->text(), QStringLiteral("20/20"));
         }
+        // The grade cannot be typed over; Enter starts the next series, in which the box takes letters again.
+        p.type("ab");
+        QTest::keyClick(p.typing(), Qt::Key_Backspace);
+        QVERIFY(p.typing()->text().endsWith(u"/20"));
+        QTest::keyClick(p.typing(), Qt::Key_Return);
+        QVERIFY(!p.shown("NoteNonGardee") && p.word() == u"chat");
+        p.type("c");
+        QCOMPARE(p.typing()->text(), QStringLiteral("c"));
     }
 
     void soundFollowsTheSeries_data()
@@ -326,15 +420,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("heard"); // in this series | at the start of the next one
         const QString word = "|Bravo !|chat";
         QTest::newRow("Oui") << "1"
-                             << "chat|<faute>" + word.repeated(4) + "|Bravo !|Ta note est 19 sur 20|";
+                             << Texts::Invitation + "|chat|<faute>" + word.repeated(4) +
+                                    "|Bravo !|Ta note est 19 sur 20. " + Texts::Invitation + "|";
         QTest::newRow("Non") << "0"
                              << "|chat";
         QTest::newRow("not 1") << "oui"
                                << "|chat";
     }
-    // With "Son" on, the word is read when drawn, "Bravo !" when completed, the grade at the end, and each
-    // mistake is marked. "Son" is read when a series starts: a change counts at the next one, and an
-    // abandoned series is silent.
+    // With "Son" on, the instruction is read when the window opens, the word when drawn, "Bravo !" when
+    // completed, the grade and the instruction again at the end, and each mistake is marked. "Son" is read
+    // when a series starts: a change counts at the next one, and an abandoned series is silent.
     void soundFollowsTheSeries()
     {
         QFETCH(QString, son);
@@ -345,6 +440,7 @@ private Q_SLOTS:
         QStringList got;
         Sound::setSoundForTests([&](const QString &what) { got.append(what); });
         const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
+        frmMain().show();
         p.start();
         Store::write(Store::Frappin, Store::Demarrage, Store::Son, son == "1" ? "0" : "1");
         p.type("x");
