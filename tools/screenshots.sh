@@ -5,8 +5,11 @@
 #   photo-200.png  the same at 200 % scaling, where every picture must stay sharp
 #   parametres.png, mots.png, apropos.png   the three dialogs, opened from the menus with the keyboard
 #   phrase-longue.png  a series of "une boîte de crayons": one word done (a star), the second typed with a
-#                      mistake, the whole phrase in view in both boxes
+#                      mistake, the phrase in grey in the typing box where it is not typed yet
 #   verr-maj.png  the same series typed with Caps Lock on: the hint and the lit Verr. Maj light
+#   touche-morte.png  "fête" with f typed and the dead key pressed: the letter e alone lit, in blue
+#   verr-num.png  "2 chats" with Num Lock off (as Xvfb starts): the 2 of the pad lit and the hint
+#   note-non-gardee.png  the end of a series with no pupil named: the grade and the note to the teacher
 #
 #   tools/screenshots.sh [BUILD_FOLDER] [OUTPUT_FOLDER]
 #
@@ -31,18 +34,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number that no other server holds.
-display_number=99
-while [[ -e /tmp/.X11-unix/X$display_number || -e /tmp/.X$display_number-lock ]]; do
-    display_number=$((display_number + 1))
-done
-export DISPLAY=:$display_number
-Xvfb "$DISPLAY" -screen 0 1400x1050x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+# The server picks a display number that no other server holds and writes it once it is ready.
+Xvfb -displayfd 3 -screen 0 1400x1050x24 -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
+    [[ -s "$work/display" ]] && break
     sleep 0.1
 done
+export DISPLAY=:$(head -n 1 "$work/display")
 xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start on $DISPLAY" >&2; exit 1; }
 setxkbmap fr
 
@@ -152,3 +151,29 @@ shoot_series() {
 shoot_series "$out/phrase-longue.png" "${phrase[@]:0:19}" x
 shoot_series "$out/verr-maj.png" Caps_Lock u n e
 xdotool key Caps_Lock
+
+# A series of one word list of one entry, typed with xdotool's commands.
+#   shoot_word OUTPUT_FILE CONFIG_FOLDER WORD XDOTOOL_COMMANDS...
+shoot_word() {
+    local file=$1 config=$2 folder="$work/programme-$(basename "$1" .png)"
+    mkdir -p "$folder"
+    cp "$build/frappin" "$build/clavier.dat" "$folder/"
+    printf '%s,,\r\n' "$3" >"$folder/frappin.mot"
+    shift 3
+    XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb "$folder/frappin" >"$work/frappin.log" 2>&1 &
+    app_pid=$!
+    sleep 2
+    xdotool search --onlyvisible --name "Divod Ivodedod - Frappin" windowfocus --sync
+    xdotool "$@"
+    sleep 1
+    import -window root -crop "660x490+0+0" +repage "$file"
+    kill "$app_pid"
+    wait "$app_pid" 2>/dev/null || true
+    app_pid=""
+    echo "$file"
+}
+shoot_word "$out/touche-morte.png" "$work/config-photo" "fête" key --delay 120 Return f dead_circumflex
+shoot_word "$out/verr-num.png" "$work/config-photo" "2 chats" key --delay 120 Return
+word=(key --delay 120 c h a t sleep 2.6)
+shoot_word "$out/note-non-gardee.png" "$work/config-start" "chat" key Return \
+    "${word[@]}" "${word[@]}" "${word[@]}" "${word[@]}" "${word[@]}"

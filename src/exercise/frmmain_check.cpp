@@ -53,14 +53,15 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == MonTexte && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
         MonTexte->setAttribute(Qt::WA_OpaquePaintEvent, event->type() == QEvent::FocusIn);
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    // At a key's release, off the way from a key press to the letter on the screen: a lock toggles at its
+    // key's press, and its light and hint show when the key comes up, before another key goes down.
+    if (event->type() == QEvent::KeyRelease) {
         const auto *key = static_cast<const QKeyEvent *>(event);
         readLocks(key);
         // The input method keeps the dead key's press to itself and lets its release through: the first step
         // of the letter is taken, and the guide shows the second.
         const bool deadKey = key->key() == Qt::Key_Dead_Circumflex || key->key() == Qt::Key_Dead_Diaeresis;
-        if (watched == MonTexte && deadKey && event->type() == QEvent::KeyRelease &&
-            !MonTexte->isReadOnly() && !m_keystroke.second.isEmpty())
+        if (watched == MonTexte && deadKey && !MonTexte->isReadOnly() && !m_keystroke.second.isEmpty())
             showKeystroke(afterDeadKey(m_keystroke));
     }
     return QMainWindow::eventFilter(watched, event);

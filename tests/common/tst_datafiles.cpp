@@ -139,38 +139,34 @@ private Q_SLOTS:
     // the screen shows it: the darkest pixel of the ink against the face's commonest colour.
     void keyLabelsAreReadable()
     {
-        const auto luminance = [](QRgb rgb) {
-            const auto linear = [](int channel) {
+        const auto luminance = [](QRgb rgb) { // relative luminance, with each channel made linear
+            double sum = 0;
+            for (const auto &[channel, weight] :
+                 {std::pair{qRed(rgb), 0.2126}, {qGreen(rgb), 0.7152}, {qBlue(rgb), 0.0722}}) {
                 const double c = channel / 255.0;
-                return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-            };
-            return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+                sum += weight * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+            }
+            return sum + 0.05;
         };
         KeyboardPicture picture;
         QList<int> all(KeyCaps::Count);
         std::iota(all.begin(), all.end(), 0);
-        QStringList faint;
         for (const bool lit : {false, true}) {
             picture.setLitKeys(lit ? all : QList<int>(), {});
-            const QImage image = picture.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage image = picture.grab().toImage();
             for (int i = 0; i < KeyCaps::Count; ++i) {
                 const QRect face = KeyCaps::capRect(i).adjusted(3, 3, -3, -5);
                 QHash<QRgb, int> counts;
-                QRgb darkest = qRgb(255, 255, 255);
                 for (int y = face.top(); y <= face.bottom(); ++y)
-                    for (int x = face.left(); x <= face.right(); ++x) {
-                        const QRgb rgb = image.pixel(x, y);
-                        ++counts[rgb];
-                        darkest = luminance(rgb) < luminance(darkest) ? rgb : darkest;
-                    }
-                const QRgb background = std::max_element(counts.cbegin(), counts.cend()).key();
-                const double ratio = (luminance(background) + 0.05) / (luminance(darkest) + 0.05);
-                if (ratio < 4.5)
-                    faint.append(
-                        QStringLiteral("%1%2 %3:1").arg(i).arg(lit ? " lit" : "").arg(ratio, 0, 'f', 2));
+                    for (int x = face.left(); x <= face.right(); ++x)
+                        ++counts[image.pixel(x, y)];
+                const auto darker = [&](QRgb a, QRgb b) { return luminance(a) < luminance(b); };
+                const double ratio = luminance(std::max_element(counts.cbegin(), counts.cend()).key()) /
+                                     luminance(std::ranges::min(counts.keys(), darker));
+                QVERIFY2(ratio >= 4.5,
+                         qPrintable(QStringLiteral("%1%2 %3:1").arg(i).arg(lit ? " lit" : "").arg(ratio)));
             }
         }
-        QVERIFY2(faint.isEmpty(), qPrintable(faint.join(u", ")));
     }
 
     // The shipped key file names, line by line, the key drawn under each marker: the left shift serves the

@@ -236,6 +236,15 @@ def test_series_of_five_words(s):
         entry = f.read().splitlines()
     check(len(wm_class) == 5 and f"StartupWMClass={wm_class[3]}" in entry,
           f"window class {wm_class} not the menu entry's StartupWMClass")
+    # The locks as the keyboard has them, at once with no letter typed: a light lit (#2ec45a), the hint (#8b0000).
+    count = lambda shot: [int(subprocess.run(["convert", shot, "-alpha", "off", "-fill", "black", "+opaque", c,
+                          "-fill", "white", "-opaque", c, "-format", "%[fx:round(mean*w*h)]", "info:"],
+                          capture_output=True, text=True).stdout) for c in ("#2ec45a", "#8b0000")]
+    before = count(s.screenshot("locks"))
+    for key, lit, told in (("Caps_Lock", 1, 1), ("Caps_Lock", 0, 0), ("Num_Lock", 1, 0), ("Num_Lock", 0, 0)):
+        s.keys(key)
+        s.wait_for(lambda: (lambda now: [now[0] != before[0], now[1] > before[1]] == [lit, told])(
+            count(s.screenshot("locks"))), f"{key} (lit {lit}, told {told}) from {before}")
     s.type_series([phrase] * 5, mistake_in_first=True)
     s.screenshot("grade")
     check(s.result("Léa Martin", "Note") == "20/20", f"grade {s.result('Léa Martin', 'Note')}")
