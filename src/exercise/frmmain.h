@@ -104,6 +104,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Keeps the fixed size where the frame offers to maximise anyway.
+    void changeEvent(QEvent *event) override;
     // Watches the typing box's key presses for Caps Lock.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
