@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -41,6 +42,7 @@
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -583,12 +585,13 @@ ClassWindow::PickerGrid ClassWindow::pickerGrid(int count, QSize room)
         if (face > best.face)
             best = {columns, face, {cellWidth, face + 10 + FaceButton::nameHeight(face)}};
     }
-    // Below this a face is too small for a child to find: the grid scrolls instead.
+    // Below this a face is too small for a child to find: the grid scrolls instead, beside its scroll bar.
     if (best.face < MinFace) {
-        const int columns = std::max(1, (room.width() + PickerSpacing) / (MinFace + 12 + PickerSpacing));
+        const int width = room.width() - QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const int columns = std::max(1, (width + PickerSpacing) / (MinFace + 12 + PickerSpacing));
         best = {columns,
                 MinFace,
-                {(room.width() - (columns - 1) * PickerSpacing) / columns,
+                {(width - (columns - 1) * PickerSpacing) / columns,
                  MinFace + 10 + FaceButton::nameHeight(MinFace)}};
     }
     return best;
@@ -603,8 +606,8 @@ void ClassWindow::placeFaces()
         return;
     const QSize room = m_facesScroll->maximumViewportSize() - QSize(4, 4);
     const PickerGrid grid = pickerGrid(static_cast<int>(faces.size()), room);
-    while (m_faces->takeAt(0)) {
-    }
+    while (QLayoutItem *item = m_faces->takeAt(0))
+        delete item;
     for (int i = 0; i < faces.size(); ++i) {
         faces[i]->setFixedSize(grid.cell);
         static_cast<FaceButton *>(faces[i])->setFace(grid.face);
