@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Frappin and its tests, and runs every test headless.
-#   ./test.sh              ordinary build in build/
+#   ./test.sh              ordinary build in build/ (and the main window's suite under weston, where installed)
 #   ./test.sh --sanitize   the same suite built with AddressSanitizer and UBSan in build-asan/
 #   ./test.sh --fuzz       the fuzz targets, built with clang in build-fuzz/, FUZZ_SECONDS (default 30) each
 #   ./test.sh --coverage   the unit and end-to-end tests built with --coverage in build-cov/, then the line
@@ -38,6 +38,22 @@ cmake -S . -B "$builddir" "${cmake_args[@]}" >/dev/null
 cmake --build "$builddir" --parallel "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$builddir" --output-on-failure --parallel "$(nproc)" "${ctest_args[@]}"
+# The main window's suite once more on a headless Wayland compositor of its own (a private socket in a private
+# runtime folder), where weston and Qt's Wayland platform are installed; the ordinary build only.
+if [[ "$builddir" == build ]] && command -v weston >/dev/null; then
+    runtime=$(mktemp -d)
+    XDG_RUNTIME_DIR=$runtime weston --backend=headless-backend.so --socket=wayland-frappin --idle-time=0 \
+        --width=1024 --height=768 >"$runtime/weston.log" 2>&1 &
+    weston=$!
+    trap 'kill "$weston" 2>/dev/null; rm -rf "$runtime"' EXIT
+    for _ in $(seq 100); do [[ -S $runtime/wayland-frappin ]] && break; sleep 0.1; done
+    [[ -S $runtime/wayland-frappin ]] || { cat "$runtime/weston.log"; echo "weston n'a pas démarré" >&2; exit 1; }
+    # Headless weston has no seat, without which Qt 6.4's Wayland text input fails: the compose input
+    # method stands in for it.
+    echo "tst_window sous Wayland (weston)"
+    XDG_RUNTIME_DIR=$runtime WAYLAND_DISPLAY=wayland-frappin QT_QPA_PLATFORM=wayland QT_IM_MODULE=compose \
+        "$builddir/tests/tst_window"
+fi
 if [[ "$builddir" == build-cov ]]; then
     # Every line of the program and of the tools, file by file, in build-cov/coverage.txt; the totals here.
     gcovr --root . --filter 'src/' --filter 'tools/' --print-summary --output build-cov/coverage.txt build-cov

@@ -378,6 +378,16 @@ void frmMain::showModel(const QString &model)
     fitFont(MonTexte, TypingPixels, model);
 }
 
+void frmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // Under Wayland, Qt draws the frame itself, with a maximise button whatever the window's flags say; a
+    // maximised or full-screen fixed window would only be its picture adrift in an empty frame.
+    constexpr Qt::WindowStates Enlarged = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Enlarged))
+        setWindowState(windowState() & ~Enlarged);
+}
+
 void frmMain::ChargeImage()
 {
     const QImage photo = loadPupilPhoto(currentPupilPhotoPath());

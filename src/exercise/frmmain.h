@@ -105,6 +105,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Keeps the fixed size where the frame offers to maximise anyway.
+    void changeEvent(QEvent *event) override;
     // Watches the keys that reach the typing box and the button: the locks, and the dead key.
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -12,15 +12,17 @@
 #include "keyboard/keytable.h"
 #include "support/sandbox.h"
 
+#include <QChartView>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
-#include <QToolButton>
 
 namespace {
 
@@ -206,22 +208,6 @@ private Q_SLOTS:
         QCOMPARE(Csv::parse(written), expected);
     }
 
-    // The child's click names the pupil as Frappin reads it (and tst_eleve the names the store refuses).
-    void pickerNamesThePupilForTheProgram()
-    {
-        Sandbox sandbox;
-        QCOMPARE(ClassList::save({{"CE1 Léa", "Léa", "Martin"}, {"Zoé Petit", "Zoé", "Petit"}}), QString());
-        ClassWindow window;
-        window.findChild<QTabWidget *>()->setCurrentIndex(1);
-        auto *face = window.findChild<QToolButton *>("visage-CE1 Léa");
-        QVERIFY(face);
-        face->click();
-        QCOMPARE(Store::derniere(), QStringLiteral("CE1 Léa"));
-        // No Frappin beside the tests: told, never a silent nothing.
-        QCOMPARE(sandbox.messages.size(), 1);
-        QVERIFY(sandbox.messages.first().text.contains("Frappin n'a pas pu être lancé"));
-    }
-
     void classListIsImported_data()
     {
         QTest::addColumn<bool>("header");
@@ -254,13 +240,15 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("fields");
         QTest::newRow("none") << QList<int>{} << QStringList{"Léa", "0", "", "", ""};
         QTest::newRow("one") << QList<int>{12} << QStringList{"Léa", "1", "12", "12", ""};
-        QTest::newRow("up by one") << QList<int>{12, 13}
-                                   << QStringList{"Léa", "2", "13", "12,5", "en progrès"};
+        QTest::newRow("nine, no trend yet")
+            << QList<int>{4, 4, 4, 4, 15, 15, 15, 15, 15} << QStringList{"Léa", "9", "15", "15", ""};
+        QTest::newRow("ten, up by one") << QList<int>{12, 12, 12, 12, 12, 13, 13, 13, 13, 13}
+                                        << QStringList{"Léa", "10", "13", "13", "en progrès"};
         QTest::newRow("last five against the five before")
             << QList<int>{2, 15, 15, 15, 15, 15, 14, 14, 14, 14, 14}
             << QStringList{"Léa", "11", "14", "14", "en baisse"};
-        QTest::newRow("stable") << QList<int>{15, 14, 16, 15, 15, 15}
-                                << QStringList{"Léa", "6", "15", "15", "stable"};
+        QTest::newRow("stable") << QList<int>{20, 15, 14, 16, 15, 15, 15, 14, 16, 15, 15}
+                                << QStringList{"Léa", "11", "15", "15", "stable"};
     }
     void classTableSumsUpTheHistory()
     {
@@ -270,6 +258,67 @@ private Q_SLOTS:
         for (int grade : grades)
             records.append({"Léa", {}, 60, grade, 20, 0, 1, "frappin.mot", {}});
         QCOMPARE(ClassList::tableFields(ClassList::summarise("Léa", records)), fields);
+    }
+
+    // A class of thirty on a screen of 1024 by 768: the faces in a regular grid, by first name, without
+    // scrolling; a click names the pupil as Frappin reads it (and tst_eleve the names the store refuses);
+    // the class table takes the window's height.
+    void classOfThirtyOnOneScreen()
+    {
+        Sandbox sandbox;
+        QList<ClassPupil> pupils;
+        for (const QString prenom : {"Loïc", "Zoé", "Léa", "Emma", "Élodie"})
+            pupils.append({"CE1 " + prenom, prenom, "X"});
+        QCOMPARE(ClassList::discLetters(ClassList::byFirstName(pupils)),
+                 QStringList({"Él", "Em", "Lé", "Lo", "Z"}));
+        for (int i = 0; i < 25; ++i)
+            pupils.append({QString::number(i), "Marie-Bernadette", QString::number(i)});
+        QCOMPARE(ClassList::save(pupils), QString());
+        ClassWindow window;
+        window.resize(1000, 700);
+        window.show();
+        auto *tabs = window.findChild<QTabWidget *>();
+        tabs->setCurrentIndex(1);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *zoe = window.findChild<QAbstractButton *>("visage-CE1 Zoé");
+        QList<QAbstractButton *> faces = zoe->parentWidget()->findChildren<QAbstractButton *>();
+        std::sort(faces.begin(), faces.end(),
+                  [](auto *a, auto *b) { return a->y() * 9999 + a->x() < b->y() * 9999 + b->x(); });
+        QCOMPARE(QString::number(faces.size()) + faces.first()->text() + faces.last()->text(), "30ÉlodieZoé");
+        for (QAbstractButton *face : faces)
+            QVERIFY(face->size() == zoe->size() &&
+                    zoe->parentWidget()->parentWidget()->rect().contains(face->geometry()));
+        QVERIFY(zoe->width() >= 100);
+        QCOMPARE(ClassWindow::pickerGrid(60, {400, 300}).face, ClassWindow::MinFace); // scrolls instead
+        zoe->click();
+        QCOMPARE(Store::derniere(), QStringLiteral("CE1 Zoé"));
+        // No Frappin beside the tests: told, never a silent nothing.
+        QVERIFY(sandbox.messages.size() == 1 &&
+                sandbox.messages[0].text.contains("Frappin n'a pas pu être lancé"));
+        tabs->setCurrentIndex(2);
+        auto *table = window.findChild<QTableWidget *>("tableauClasse");
+        QVERIFY(table->rowAt(table->viewport()->height() - 1) >= 19);
+    }
+
+    // A point on 20 or 0 is drawn whole inside the plot; an empty chart shows no labels.
+    void chartShowsEveryGrade()
+    {
+        for (const QList<int> &grades : {QList<int>{}, QList<int>{20, 0, 20}}) {
+            QList<History::Record> records;
+            for (int i = 0; i < grades.size(); ++i)
+                records.append(
+                    {"Léa", QDateTime(QDate(2026, 12, 1 + i), {}), 60, grades[i], 20, 0, 1, "", {}});
+            QChartView view(ClassWindow::progressChart(records));
+            view.resize(520, 320);
+            view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+            QChart *chart = view.chart();
+            for (QAbstractAxis *axis : chart->axes())
+                QCOMPARE(axis->labelsVisible(), !records.isEmpty());
+            auto *line = qobject_cast<QLineSeries *>(chart->series().first());
+            for (const QPointF &point : line->points())
+                QVERIFY(chart->plotArea().adjusted(0, 5, 0, -5).contains(chart->mapToPosition(point, line)));
+        }
     }
 
     // Mistakes land on the keys that type the characters, as the hand guide finds them.

@@ -4,8 +4,11 @@
 #include "common/text.h"
 #include "history/csv.h"
 
+#include <QCollator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+#include <QMap>
 
 #include <algorithm>
 
@@ -91,15 +94,22 @@ Summary summarise(const QString &eleve, const QList<History::Record> &records)
     summary.lastGrade = records.last().grade;
     const qsizetype from = std::max<qsizetype>(0, n - 5);
     summary.meanOfLastFive = mean(records, from, n);
-    if (n >= 2) {
-        const qsizetype split = from > 0 ? from : n - 1;
-        const double recent = from > 0 ? *summary.meanOfLastFive : records.last().grade;
-        const double before = mean(records, std::max<qsizetype>(0, split - 5), split);
+    if (n >= TrendSeries) {
+        const double recent = *summary.meanOfLastFive;
+        const double before = mean(records, n - 10, n - 5);
         summary.trend = recent - before >= 1   ? QStringLiteral("en progrès")
                         : before - recent >= 1 ? QStringLiteral("en baisse")
                                                : QStringLiteral("stable");
     }
     return summary;
+}
+
+QString trendRule()
+{
+    return QStringLiteral("À partir de %1 séries : « en progrès » ou « en baisse » quand la moyenne des 5 "
+                          "dernières séries s'écarte d'un point ou plus de celle des 5 d'avant, sinon "
+                          "« stable ». Avant, rien n'est dit.")
+        .arg(TrendSeries);
 }
 
 QStringList tableHeader()
@@ -113,6 +123,35 @@ QStringList tableFields(const Summary &summary)
     return {summary.eleve, QString::number(summary.series),
             summary.lastGrade ? QString::number(*summary.lastGrade) : QString(),
             summary.meanOfLastFive ? Csv::number(*summary.meanOfLastFive, 1) : QString(), summary.trend};
+}
+
+QList<ClassPupil> byFirstName(QList<ClassPupil> pupils)
+{
+    QCollator collator(QLocale(QLocale::French));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(pupils.begin(), pupils.end(), [&](const ClassPupil &a, const ClassPupil &b) {
+        const int first = collator.compare(a.prenom, b.prenom);
+        return first != 0 ? first < 0 : collator.compare(a.nom, b.nom) < 0;
+    });
+    return pupils;
+}
+
+QStringList discLetters(const QList<ClassPupil> &pupils)
+{
+    // É and E look alike to a child: the letter without its accent decides.
+    const auto initial = [](const QString &prenom) {
+        return prenom.left(1).normalized(QString::NormalizationForm_D).left(1).toUpper();
+    };
+    QMap<QString, int> sharing;
+    for (const ClassPupil &pupil : pupils)
+        ++sharing[initial(pupil.prenom)];
+    QStringList letters;
+    for (const ClassPupil &pupil : pupils) {
+        const QString first = pupil.prenom.left(1).toUpper();
+        letters.append(sharing.value(initial(pupil.prenom)) > 1 ? first + pupil.prenom.mid(1, 1).toLower()
+                                                                : first);
+    }
+    return letters;
 }
 
 } // namespace ClassList

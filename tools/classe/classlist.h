@@ -38,12 +38,22 @@ struct Summary {
     int series = 0;
     std::optional<int> lastGrade;
     std::optional<double> meanOfLastFive;
-    QString trend; // "en progrès", "stable", "en baisse", or empty with fewer than two series
+    QString trend; // "en progrès", "stable", "en baisse", or empty with fewer than TrendSeries series
 };
+// A trend is told from this many series on: before, a single bad day would read as a fall.
+constexpr int TrendSeries = 10;
 // records: the pupil's series, oldest first. The trend compares the mean of the last five series with the
-// mean of the five before them (or of all the earlier ones): one point or more up or down counts.
+// mean of the five before them: one point or more up or down counts.
 Summary summarise(const QString &eleve, const QList<History::Record> &records);
+// The rule of the trend, in French, for the teacher.
+QString trendRule();
 QStringList tableHeader();
 QStringList tableFields(const Summary &summary);
+
+// The pupils in the order of the picker: by first name, as a French reader sorts them, then by family name.
+QList<ClassPupil> byFirstName(QList<ClassPupil> pupils);
+// The letters on the disc of a pupil without a photograph, one for each of pupils: the initial, or its first
+// two letters when another pupil's first name starts with the same letter (Léa, Loïc: "Lé", "Lo").
+QStringList discLetters(const QList<ClassPupil> &pupils);
 
 } // namespace ClassList

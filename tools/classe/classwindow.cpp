@@ -12,7 +12,9 @@
 #include "settings/store.h"
 #include "settings/teachercode.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,9 +37,12 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -50,6 +55,7 @@
 namespace {
 
 const QString Title = QStringLiteral("Frappin - La classe");
+const QString PickerTitle = QStringLiteral("À qui le tour ? Clique sur ta photo !");
 
 enum Tab { ClassTab, PickerTab, ResultsTab };
 
@@ -66,8 +72,8 @@ QPixmap photoOf(const ClassPupil &pupil, int size)
     return QPixmap::fromImage(image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
-// A face for a pupil without a photograph: the initial on a coloured disc.
-QPixmap initialOf(const ClassPupil &pupil, int size)
+// A face for a pupil without a photograph: the letters of ClassList::discLetters on a coloured disc.
+QPixmap initialOf(const ClassPupil &pupil, const QString &letters, int size)
 {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -78,19 +84,75 @@ QPixmap initialOf(const ClassPupil &pupil, int size)
     painter.setPen(Qt::NoPen);
     painter.drawEllipse(QRectF(2, 2, size - 4, size - 4));
     QFont font = painter.font();
-    font.setPixelSize(size / 2);
+    font.setPixelSize(letters.size() > 1 ? size * 2 / 5 : size / 2);
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(colour.darker(220));
-    painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, pupil.prenom.left(1).toUpper());
+    painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, letters);
     return pixmap;
 }
 
-QPixmap faceOf(const ClassPupil &pupil, int size)
+QPixmap faceOf(const ClassPupil &pupil, const QString &letters, int size)
 {
     const QPixmap photo = photoOf(pupil, size);
-    return photo.isNull() ? initialOf(pupil, size) : photo;
+    return photo.isNull() ? initialOf(pupil, letters, size) : photo;
 }
+
+// A pupil's face and first name in a cell of the picker's grid; the name breaks after a hyphen
+// ("Marie-" over "Bernadette") and its letters shrink only when one word is wider than the cell.
+class FaceButton : public QAbstractButton {
+public:
+    FaceButton(const ClassPupil &pupil, const QString &letters, QWidget *parent)
+        : QAbstractButton(parent), m_pupil(pupil), m_letters(letters)
+    {
+        setText(pupil.prenom);
+        setFocusPolicy(Qt::StrongFocus);
+        setCursor(Qt::PointingHandCursor);
+        setAttribute(Qt::WA_Hover);
+    }
+    static int nameHeight(int face) { return 2 * namePixels(face) * 6 / 5 + 6; }
+    void setFace(int face)
+    {
+        if (face != m_pixmap.width())
+            m_pixmap = faceOf(m_pupil, m_letters, face);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (isDown() || underMouse() || hasFocus()) {
+            painter.setPen(hasFocus() ? QPen(palette().color(QPalette::Highlight), 3) : Qt::NoPen);
+            painter.setBrush(palette().color(isDown() ? QPalette::Midlight : QPalette::AlternateBase));
+            painter.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 10, 10);
+        }
+        const int face = m_pixmap.width();
+        painter.drawPixmap((width() - face) / 2, 4, m_pixmap);
+        QFont font = this->font();
+        font.setBold(true);
+        font.setPixelSize(namePixels(face));
+        const QRect room(4, face + 6, width() - 8, height() - face - 8);
+        // The longest word, cut after its hyphens as the line breaks do, must fit the cell's width.
+        const QStringList words = text().replace(u'-', QStringLiteral("- ")).split(u' ', Qt::SkipEmptyParts);
+        for (const QString &word : words) {
+            while (font.pixelSize() > 10 && QFontMetrics(font).horizontalAdvance(word) > room.width())
+                font.setPixelSize(font.pixelSize() - 1);
+        }
+        painter.setFont(font);
+        painter.setPen(
+            palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text());
+    }
+
+private:
+    static int namePixels(int face) { return std::clamp(face / 5, 16, 24); }
+
+    ClassPupil m_pupil;
+    QString m_letters;
+    QPixmap m_pixmap;
+};
 
 // The key table Frappin uses, from beside it.
 QString keyboardFile()
@@ -152,7 +214,7 @@ class HeatMapView : public QWidget {
 public:
     explicit HeatMapView(QWidget *parent = nullptr) : QWidget(parent)
     {
-        setMinimumSize(KeyCaps::PictureSize / 2 * 1.2);
+        setMinimumSize(KeyCaps::PictureSize * 0.66);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     }
     void setKeys(const QMap<int, int> &keys)
@@ -208,7 +270,8 @@ ClassWindow::ClassWindow(QWidget *parent) : QMainWindow(parent)
     // With a teacher's code, the window opens on the pupils' screen, the teacher's side shut.
     if (TeacherCode::state() != TeacherCode::State::None)
         m_tabs->setCurrentIndex(PickerTab);
-    resize(1000, 720);
+    // Whole on a screen of 1024 by 768 with a panel and the title bar.
+    resize(QSize(1000, 700).boundedTo(screen()->availableGeometry().size() - QSize(0, 40)));
     if (!error.isEmpty())
         QTimer::singleShot(0, this, [this, error] { tell(this, error); });
 }
@@ -326,10 +389,11 @@ void ClassWindow::refreshClass()
     m_photoFolder->setText(QStringLiteral("Dossier des photos : ") +
                            QDir::toNativeSeparators(pupilPhotoFolder()));
     m_classTable->setRowCount(static_cast<int>(m_pupils.size()));
+    const QStringList letters = ClassList::discLetters(m_pupils);
     for (int row = 0; row < m_pupils.size(); ++row) {
         const ClassPupil &pupil = m_pupils[row];
         auto *photo = new QTableWidgetItem;
-        photo->setIcon(QIcon(faceOf(pupil, 48)));
+        photo->setIcon(QIcon(faceOf(pupil, letters[row], 48)));
         m_classTable->setItem(row, 0, photo);
         m_classTable->setItem(row, 1, new QTableWidgetItem(pupil.eleve));
         m_classTable->setItem(row, 2, new QTableWidgetItem(pupil.prenom));
@@ -475,60 +539,103 @@ QWidget *ClassWindow::makePickerTab()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    auto *title = new QLabel(QStringLiteral("À qui le tour ? Clique sur ta photo !"), page);
-    QFont font = title->font();
-    font.setPointSize(24);
+    // The title gives way to the news of a click, and comes back when the faces can be clicked again.
+    m_pickerStatus = new QLabel(PickerTitle, page);
+    QFont font = m_pickerStatus->font();
+    font.setPointSize(20);
     font.setBold(true);
-    title->setFont(font);
-    title->setAlignment(Qt::AlignCenter);
-    layout->addWidget(title);
-    auto *scroll = new QScrollArea(page);
-    scroll->setWidgetResizable(true);
-    m_facesHolder = new QWidget;
-    m_faces = new QGridLayout(m_facesHolder);
-    m_faces->setSpacing(16);
-    m_faces->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    scroll->setWidget(m_facesHolder);
-    layout->addWidget(scroll, 1);
-    m_pickerStatus = new QLabel(page);
-    font.setPointSize(16);
     m_pickerStatus->setFont(font);
     m_pickerStatus->setAlignment(Qt::AlignCenter);
+    m_pickerStatus->setWordWrap(true);
     layout->addWidget(m_pickerStatus);
+    // A class larger than the screen holds at a readable size scrolls; a class of thirty does not.
+    m_facesScroll = new QScrollArea(page);
+    m_facesScroll->setWidgetResizable(true);
+    m_facesScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_facesScroll->setFrameShape(QFrame::NoFrame);
+    m_facesScroll->installEventFilter(this);
+    m_facesHolder = new QWidget;
+    m_faces = new QGridLayout(m_facesHolder);
+    m_faces->setSpacing(PickerSpacing);
+    m_faces->setContentsMargins(0, 0, 0, 0);
+    m_faces->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    m_facesScroll->setWidget(m_facesHolder);
+    layout->addWidget(m_facesScroll, 1);
     return page;
+}
+
+bool ClassWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_facesScroll && event->type() == QEvent::Resize)
+        placeFaces();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+ClassWindow::PickerGrid ClassWindow::pickerGrid(int count, QSize room)
+{
+    // The column count that gives the largest faces, every cell the same size.
+    PickerGrid best{1, 0, {}};
+    for (int columns = 1; columns <= std::max(1, count); ++columns) {
+        const int rows = (count + columns - 1) / columns;
+        const int cellWidth = (room.width() - (columns - 1) * PickerSpacing) / columns;
+        const int cellHeight = (room.height() - (rows - 1) * PickerSpacing) / std::max(1, rows);
+        int face = std::min(cellWidth - 12, MaxFace);
+        while (face > 0 && face + 10 + FaceButton::nameHeight(face) > cellHeight)
+            --face;
+        if (face > best.face)
+            best = {columns, face, {cellWidth, face + 10 + FaceButton::nameHeight(face)}};
+    }
+    // Below this a face is too small for a child to find: the grid scrolls instead, beside its scroll bar.
+    if (best.face < MinFace) {
+        const int width = room.width() - QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const int columns = std::max(1, (width + PickerSpacing) / (MinFace + 12 + PickerSpacing));
+        best = {columns,
+                MinFace,
+                {(width - (columns - 1) * PickerSpacing) / columns,
+                 MinFace + 10 + FaceButton::nameHeight(MinFace)}};
+    }
+    return best;
+}
+
+void ClassWindow::placeFaces()
+{
+    // The holder's only children are the faces.
+    const QList<QAbstractButton *> faces =
+        m_facesHolder->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly);
+    if (faces.isEmpty())
+        return;
+    const QSize room = m_facesScroll->maximumViewportSize() - QSize(4, 4);
+    const PickerGrid grid = pickerGrid(static_cast<int>(faces.size()), room);
+    while (QLayoutItem *item = m_faces->takeAt(0))
+        delete item;
+    for (int i = 0; i < faces.size(); ++i) {
+        faces[i]->setFixedSize(grid.cell);
+        static_cast<FaceButton *>(faces[i])->setFace(grid.face);
+        m_faces->addWidget(faces[i], i / grid.columns, i % grid.columns);
+    }
 }
 
 void ClassWindow::refreshPicker()
 {
-    while (QLayoutItem *item = m_faces->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
+    qDeleteAll(m_facesHolder->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly));
     m_pickerStatus->setText(m_pupils.isEmpty()
                                 ? QStringLiteral("La classe est vide : l'enseignant ajoute les élèves "
                                                  "dans l'onglet « La classe ».")
-                                : QString());
-    // As many faces in a row as the screen holds, without a sideways scroll.
-    const int perRow = std::max(1, (m_facesHolder->parentWidget()->width() - 20) / 200);
-    for (int i = 0; i < m_pupils.size(); ++i) {
-        const ClassPupil pupil = m_pupils[i];
-        auto *face = new QToolButton(m_facesHolder);
+                                : PickerTitle);
+    const QList<ClassPupil> pupils = ClassList::byFirstName(m_pupils);
+    const QStringList letters = ClassList::discLetters(pupils);
+    for (int i = 0; i < pupils.size(); ++i) {
+        const ClassPupil pupil = pupils[i];
+        auto *face = new FaceButton(pupil, letters[i], m_facesHolder);
         face->setObjectName(QStringLiteral("visage-") + pupil.eleve);
-        face->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        face->setIcon(QIcon(faceOf(pupil, 150)));
-        face->setIconSize(QSize(150, 150));
-        face->setText(pupil.prenom);
         face->setAccessibleName(pupil.prenom + u' ' + pupil.nom);
-        QFont font = face->font();
-        font.setPointSize(18);
-        font.setBold(true);
-        face->setFont(font);
-        face->setAutoRaise(true);
-        face->setMinimumSize(180, 210);
-        connect(face, &QToolButton::clicked, this, [this, pupil] {
+        connect(face, &QAbstractButton::clicked, this, [this, pupil] {
             // One click starts one Frappin: the faces rest a moment.
             m_facesHolder->setEnabled(false);
-            QTimer::singleShot(4000, m_facesHolder, [this] { m_facesHolder->setEnabled(true); });
+            QTimer::singleShot(4000, m_facesHolder, [this] {
+                m_facesHolder->setEnabled(true);
+                m_pickerStatus->setText(PickerTitle);
+            });
             const QString error = choosePupil(pupil);
             m_pickerStatus->setText(
                 error.isEmpty() ? QStringLiteral("C'est au tour de %1 ! Frappin démarre...").arg(pupil.prenom)
@@ -536,8 +643,8 @@ void ClassWindow::refreshPicker()
             if (!error.isEmpty())
                 tell(this, error);
         });
-        m_faces->addWidget(face, i / perRow, i % perRow);
     }
+    placeFaces();
 }
 
 // --- Résultats ---
@@ -546,47 +653,58 @@ QWidget *ClassWindow::makeResultsTab()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    auto *splitter = new QSplitter(Qt::Vertical, page);
-    auto *top = new QWidget(splitter);
-    auto *topLayout = new QVBoxLayout(top);
-    topLayout->setContentsMargins(0, 0, 0, 0);
-    m_summaryTable = new QTableWidget(0, 5, top);
-    m_summaryTable->setHorizontalHeaderLabels(ClassList::tableHeader());
+    // The class table beside the pupil's panel, from the top of the window to its bottom: a class of
+    // thirty is read without scrolling in a window of 768 pixels, and the panel scrolls instead.
+    auto *splitter = new QSplitter(Qt::Horizontal, page);
+    auto *left = new QWidget(splitter);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    m_summaryTable = new QTableWidget(0, 5, left);
+    m_summaryTable->setObjectName(QStringLiteral("tableauClasse"));
+    // The titles on two lines, so that the five columns fit beside the pupil's panel (the CSV file keeps
+    // its own titles).
+    m_summaryTable->setHorizontalHeaderLabels(ClassList::tableHeader().replaceInStrings(
+        QRegularExpression(QStringLiteral("^(Dernière|Moyenne des) ")), QStringLiteral("\\1\n")));
+    m_summaryTable->horizontalHeaderItem(4)->setToolTip(ClassList::trendRule());
+    m_summaryTable->setToolTip(ClassList::trendRule());
     m_summaryTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_summaryTable->setSelectionMode(QAbstractItemView::SingleSelection);
     m_summaryTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_summaryTable->setWordWrap(false);
     m_summaryTable->verticalHeader()->hide();
-    m_summaryTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    topLayout->addWidget(m_summaryTable);
-    auto *exportTableButton = new QPushButton(QStringLiteral("Exporter le &tableau (CSV)..."), top);
+    m_summaryTable->verticalHeader()->setDefaultSectionSize(m_summaryTable->fontMetrics().height() + 6);
+    m_summaryTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_summaryTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    leftLayout->addWidget(m_summaryTable);
+    auto *exportTableButton = new QPushButton(QStringLiteral("Exporter le &tableau (CSV)..."), left);
     auto *row = new QHBoxLayout;
     row->addWidget(exportTableButton);
     row->addStretch();
-    topLayout->addLayout(row);
+    leftLayout->addLayout(row);
 
-    auto *bottom = new QWidget(splitter);
+    auto *scroll = new QScrollArea(splitter);
+    scroll->setObjectName(QStringLiteral("panneauEleve"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *bottom = new QWidget;
     auto *bottomLayout = new QVBoxLayout(bottom);
-    bottomLayout->setContentsMargins(0, 0, 0, 0);
+    bottomLayout->setContentsMargins(0, 0, 4, 0);
     m_pupilTitle = new QLabel(bottom);
     QFont font = m_pupilTitle->font();
     font.setPointSize(14);
     font.setBold(true);
     m_pupilTitle->setFont(font);
     m_lastSeries = new QLabel(bottom);
+    m_lastSeries->setWordWrap(true);
     bottomLayout->addWidget(m_pupilTitle);
     bottomLayout->addWidget(m_lastSeries);
-    auto *pictures = new QHBoxLayout;
     m_chart = new QChartView(bottom);
     m_chart->setRenderHint(QPainter::Antialiasing);
-    m_chart->setMinimumSize(420, 260);
+    m_chart->setMinimumSize(360, 340);
+    bottomLayout->addWidget(m_chart);
     m_heatMap = new HeatMapView(bottom);
-    pictures->addWidget(m_chart, 1);
-    auto *heatColumn = new QVBoxLayout;
-    heatColumn->addWidget(new QLabel(QStringLiteral("Les touches les plus manquées :"), bottom));
-    heatColumn->addWidget(m_heatMap);
-    heatColumn->addStretch();
-    pictures->addLayout(heatColumn, 1);
-    bottomLayout->addLayout(pictures, 1);
+    bottomLayout->addWidget(new QLabel(QStringLiteral("Les touches les plus manquées :"), bottom));
+    bottomLayout->addWidget(m_heatMap);
     auto *exports = new QHBoxLayout;
     auto *exportHistoryButton = new QPushButton(QStringLiteral("Exporter l'&historique (CSV)..."), bottom);
     auto *reportButton = new QPushButton(QStringLiteral("&Fiche PDF de l'élève..."), bottom);
@@ -594,7 +712,10 @@ QWidget *ClassWindow::makeResultsTab()
     exports->addWidget(reportButton);
     exports->addStretch();
     bottomLayout->addLayout(exports);
-    splitter->setStretchFactor(1, 3);
+    bottomLayout->addStretch();
+    scroll->setWidget(bottom);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({450, 530});
     layout->addWidget(splitter);
 
     connect(m_summaryTable, &QTableWidget::currentCellChanged, this, [this](int current) {
@@ -644,6 +765,82 @@ void ClassWindow::refreshResults()
     }
 }
 
+QChart *ClassWindow::progressChart(const QList<History::Record> &records)
+{
+    auto *chart = new QChart;
+    chart->setTitle(records.isEmpty() ? QStringLiteral("Pas encore de série dans l'historique")
+                                      : QStringLiteral("Note et vitesse au fil des séries"));
+    auto *grades = new QLineSeries;
+    grades->setName(QStringLiteral("Note sur 20"));
+    auto *speeds = new QLineSeries;
+    speeds->setName(QStringLiteral("Vitesse (caractères par minute)"));
+    double fastest = 10;
+    for (const History::Record &record : std::as_const(records)) {
+        const double when = static_cast<double>(record.start.toMSecsSinceEpoch());
+        grades->append(when, record.grade);
+        speeds->append(when, record.speed());
+        fastest = std::max(fastest, record.speed());
+    }
+    for (QLineSeries *line : {grades, speeds}) {
+        line->setPointsVisible(true);
+        chart->addSeries(line);
+    }
+    QPen speedPen(QColor(0x1c, 0x64, 0xd8), 2, Qt::DashLine);
+    speeds->setPen(speedPen);
+    grades->setPen(QPen(QColor(0xf0, 0x8c, 0x00), 3));
+    auto *time = new QDateTimeAxis;
+    time->setFormat(QStringLiteral("dd/MM"));
+    time->setTitleText(QStringLiteral("Date"));
+    if (!records.isEmpty()) {
+        const QDateTime first = records.first().start.toLocalTime();
+        const QDateTime last = records.last().start.toLocalTime();
+        // The series fill the width, so that those of one sitting, minutes apart, are told apart.
+        const qint64 margin = std::max<qint64>(first.secsTo(last) / 20, 300);
+        time->setRange(first.addSecs(-margin), last.addSecs(margin));
+        if (first.date() == last.date()) {
+            time->setFormat(QStringLiteral("HH:mm"));
+            time->setTitleText(
+                QStringLiteral("Heure, le %1").arg(first.toString(QStringLiteral("dd/MM/yyyy"))));
+        } else if (first.daysTo(last) < 3) {
+            time->setFormat(QStringLiteral("dd/MM HH:mm"));
+        }
+    }
+    auto *gradeAxis = new QValueAxis;
+    int low = 0;
+    for (const History::Record &record : records)
+        low = std::min(low, record.grade);
+    // Room above 20 and below the lowest grade, so that a point there is drawn whole; the labels stay on
+    // the grades themselves.
+    gradeAxis->setRange(low - 1.5, 21.5);
+    gradeAxis->setTickType(QValueAxis::TicksDynamic);
+    gradeAxis->setTickAnchor(0);
+    gradeAxis->setTickInterval(5);
+    gradeAxis->setTitleText(QStringLiteral("Note"));
+    gradeAxis->setLabelFormat(QStringLiteral("%.0f"));
+    auto *speedAxis = new QValueAxis;
+    speedAxis->setRange(0, std::ceil(fastest * 1.08 / 10) * 10);
+    speedAxis->setTitleText(QStringLiteral("Caractères par minute"));
+    speedAxis->setLabelFormat(QStringLiteral("%.0f"));
+    speedAxis->applyNiceNumbers();
+    speedAxis->setGridLineVisible(false);
+    chart->addAxis(time, Qt::AlignBottom);
+    chart->addAxis(gradeAxis, Qt::AlignLeft);
+    chart->addAxis(speedAxis, Qt::AlignRight);
+    grades->attachAxis(time);
+    grades->attachAxis(gradeAxis);
+    speeds->attachAxis(time);
+    speeds->attachAxis(speedAxis);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    // Without a series the axes would only repeat one date and meaningless numbers.
+    if (records.isEmpty()) {
+        for (QAbstractAxis *axis : chart->axes()) {
+            axis->setLabelsVisible(false);
+            axis->setTitleVisible(false);
+        }
+    }
+    return chart;
+}
+
 void ClassWindow::showPupil(const QString &eleve)
 {
     m_shownPupil = eleve;
@@ -677,71 +874,12 @@ void ClassWindow::showPupil(const QString &eleve)
                 .arg(characters, level));
     }
 
-    auto *chart = new QChart;
-    chart->setTitle(m_shownRecords.isEmpty() ? QStringLiteral("Pas encore de série dans l'historique")
-                                             : QStringLiteral("Note et vitesse au fil des séries"));
-    auto *grades = new QLineSeries;
-    grades->setName(QStringLiteral("Note sur 20"));
-    auto *speeds = new QLineSeries;
-    speeds->setName(QStringLiteral("Vitesse (caractères par minute)"));
-    double fastest = 10;
     QMap<QString, int> missed;
     for (const History::Record &record : std::as_const(m_shownRecords)) {
-        const double when = static_cast<double>(record.start.toMSecsSinceEpoch());
-        grades->append(when, record.grade);
-        speeds->append(when, record.speed());
-        fastest = std::max(fastest, record.speed());
         for (auto it = record.mistakesByCharacter.cbegin(); it != record.mistakesByCharacter.cend(); ++it)
             missed[it.key()] += it.value();
     }
-    for (QLineSeries *line : {grades, speeds}) {
-        line->setPointsVisible(true);
-        chart->addSeries(line);
-    }
-    QPen speedPen(QColor(0x1c, 0x64, 0xd8), 2, Qt::DashLine);
-    speeds->setPen(speedPen);
-    grades->setPen(QPen(QColor(0xf0, 0x8c, 0x00), 3));
-    auto *time = new QDateTimeAxis;
-    time->setFormat(QStringLiteral("dd/MM"));
-    time->setTitleText(QStringLiteral("Date"));
-    if (!m_shownRecords.isEmpty()) {
-        const QDateTime first = m_shownRecords.first().start.toLocalTime();
-        const QDateTime last = m_shownRecords.last().start.toLocalTime();
-        // The series fill the width, so that those of one sitting, minutes apart, are told apart.
-        const qint64 margin = std::max<qint64>(first.secsTo(last) / 20, 300);
-        time->setRange(first.addSecs(-margin), last.addSecs(margin));
-        if (first.date() == last.date()) {
-            time->setFormat(QStringLiteral("HH:mm"));
-            time->setTitleText(
-                QStringLiteral("Heure, le %1").arg(first.toString(QStringLiteral("dd/MM/yyyy"))));
-        } else if (first.daysTo(last) < 3) {
-            time->setFormat(QStringLiteral("dd/MM HH:mm"));
-        }
-    }
-    auto *gradeAxis = new QValueAxis;
-    gradeAxis->setRange(std::min(0,
-                                 [&] {
-                                     int low = 0;
-                                     for (const auto &r : std::as_const(m_shownRecords))
-                                         low = std::min(low, r.grade);
-                                     return low;
-                                 }()),
-                        20);
-    gradeAxis->setTitleText(QStringLiteral("Note"));
-    gradeAxis->setLabelFormat(QStringLiteral("%.0f"));
-    auto *speedAxis = new QValueAxis;
-    speedAxis->setRange(0, std::ceil(fastest / 10) * 10);
-    speedAxis->setTitleText(QStringLiteral("Caractères par minute"));
-    speedAxis->setLabelFormat(QStringLiteral("%.0f"));
-    speedAxis->applyNiceNumbers();
-    chart->addAxis(time, Qt::AlignBottom);
-    chart->addAxis(gradeAxis, Qt::AlignLeft);
-    chart->addAxis(speedAxis, Qt::AlignRight);
-    grades->attachAxis(time);
-    grades->attachAxis(gradeAxis);
-    speeds->attachAxis(time);
-    speeds->attachAxis(speedAxis);
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    QChart *chart = progressChart(m_shownRecords);
     QChart *old = m_chart->chart();
     m_chart->setChart(chart);
     delete old;

@@ -7,12 +7,14 @@
 #include <QMainWindow>
 #include <QMap>
 
+class QChart;
 class QChartView;
 class QLabel;
 class QTableWidget;
 class QTabWidget;
 class QStackedWidget;
 class QGridLayout;
+class QScrollArea;
 class HeatMapView;
 
 namespace QtCharts {
@@ -30,7 +32,25 @@ public:
 
     QList<ClassPupil> pupils() const { return m_pupils; }
 
+    // The grid of "À qui le tour ?" for count pupils in room: how many faces a row, their size and the
+    // cell's, in pixels.
+    struct PickerGrid {
+        int columns;
+        int face;
+        QSize cell;
+    };
+    static PickerGrid pickerGrid(int count, QSize room);
+    static constexpr int MaxFace = 150;
+    static constexpr int MinFace = 72;
+    static constexpr int PickerSpacing = 8;
+    // The chart of a pupil's grades and speeds, oldest series first.
+    static QChart *progressChart(const QList<History::Record> &records);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void placeFaces();
     QWidget *lockable(QWidget *page);
     void tabChosen(int index);
     QWidget *makeClassTab();
@@ -58,6 +78,7 @@ private:
     QTableWidget *m_classTable = nullptr;
     QGridLayout *m_faces = nullptr;
     QWidget *m_facesHolder = nullptr;
+    QScrollArea *m_facesScroll = nullptr;
     QLabel *m_pickerStatus = nullptr;
     QTableWidget *m_summaryTable = nullptr;
     QLabel *m_pupilTitle = nullptr;
