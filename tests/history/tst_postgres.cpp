@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
@@ -51,19 +51,18 @@ void useServices(const QString &pupils, const QString &teacher)
     Store::write(Store::Configuration, Store::Resultats, Store::ServiceEnseignant, teacher);
 }
 
-// A socket listening on 127.0.0.1, on a port of the system's choice.
-int listenLocally(quint16 &port)
+// A socket connected to a port of 127.0.0.1, or, for port 0, listening on a port of the system's choice.
+int localSocket(quint16 &port)
 {
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int end = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t size = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr *>(&address), size) != 0 || listen(listener, 16) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size) != 0)
-        qFatal("no local port");
+    const auto at = reinterpret_cast<sockaddr *>(&address);
+    if (port ? ::connect(end, at, size) != 0
+             : bind(end, at, size) != 0 || listen(end, 16) != 0 || getsockname(end, at, &size) != 0)
+        qFatal("127.0.0.1 is out of reach");
     port = ntohs(address.sin_port);
-    return listener;
+    return end;
 }
 
 // Between the program and the server: passes everything, or loses the packet that carries a COMMIT (and all
@@ -75,15 +74,10 @@ public:
     std::atomic<Mode> mode = Pass;
     quint16 port = 0;
 
-    explicit Relay(quint16 server)
-        : m_listener(listenLocally(port)), m_thread([this, server] { run(server); })
+    explicit Relay(quint16 server) : m_listener(localSocket(port)), m_thread([this, server] { run(server); })
     {
     }
-    ~Relay()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
+    ~Relay() { m_stop = true, m_thread.join(); }
 
 private:
     struct Pair {
@@ -91,7 +85,7 @@ private:
         bool frozen = false;
         bool committed = false;
     };
-    void run(quint16 server)
+    void run(quint16 server) // a copy: the test's thread may have moved on
     {
         std::vector<Pair> pairs;
         while (!m_stop) {
@@ -108,9 +102,8 @@ private:
                     char bytes[65536];
                     const ssize_t size = read(pair.ends[from], bytes, sizeof bytes);
                     if (size <= 0) {
-                        ::close(pair.ends[0]);
-                        ::close(pair.ends[1]);
-                        pair.ends[0] = pair.ends[1] = -1;
+                        ::close(pair.ends[0]), ::close(pair.ends[1]);
+                        pair.ends[0] = -1;
                         continue;
                     }
                     const bool commit = from == 0 && QByteArrayView(bytes, size).contains("COMMIT");
@@ -121,33 +114,14 @@ private:
                 }
             }
             std::erase_if(pairs, [](const Pair &pair) { return pair.ends[0] < 0; });
-            if (watched[0].revents) {
-                Pair pair{{accept(m_listener, nullptr, nullptr), socket(AF_INET, SOCK_STREAM, 0)}};
-                sockaddr_in address{};
-                address.sin_family = AF_INET;
-                address.sin_port = htons(server);
-                address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-                ::connect(pair.ends[1], reinterpret_cast<sockaddr *>(&address), sizeof address);
-                pairs.push_back(pair);
-            }
+            if (watched[0].revents)
+                pairs.push_back({{accept(m_listener, nullptr, nullptr), localSocket(server)}});
         }
     }
     int m_listener;
     std::atomic<bool> m_stop = false;
     std::thread m_thread;
 };
-
-// One of ten computers: twenty series, each sent when it ends. Exit status 0 when none is left unsent.
-int writeSeries(const QString &computer)
-{
-    useServices(QStringLiteral("frappin"), QString());
-    for (int minute = 0; minute < 20; ++minute) {
-        if (!History::append(series(QStringLiteral("Élève ") + computer, minute)).isEmpty())
-            return 1;
-        History::waitForSending();
-    }
-    return History::localRecords().isEmpty() ? 0 : 2;
-}
 
 // A computer through the relay: a series ends, and Quitter comes while it is being sent. Prints how long the
 // program took to end after Quitter, its post routines included.
@@ -223,24 +197,28 @@ private Q_SLOTS:
         if (m_bin.isEmpty())
             QSKIP("PostgreSQL's server (Debian's postgresql package) is not installed");
         QVERIFY(QSqlDatabase::isDriverAvailable("QPSQL"));
+        const auto writeFile = [this](const QString &name, const QString &text) {
+            QFile file(m_folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.toUtf8().size());
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        };
+        writeFile("password", "pw-postgres\n");
         const passwd *nobody = getpwnam("nobody");
-        QVERIFY(geteuid() != 0 || chown(qPrintable(m_folder.path()), nobody->pw_uid, nobody->pw_gid) == 0);
-        QFile password(m_folder.filePath("password"));
-        QVERIFY(password.open(QIODevice::WriteOnly) && password.write("pw-postgres\n") > 0);
-        password.close();
+        for (const QString &path : {m_folder.path(), m_folder.filePath("password")})
+            QVERIFY(geteuid() != 0 || chown(qPrintable(path), nobody->pw_uid, nobody->pw_gid) == 0);
         run("/usr/bin/openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
                                  "-nodes", "-subj", "/CN=127.0.0.1", "-keyout",
                                  m_folder.filePath("server.key"), "-out", m_folder.filePath("server.crt")});
         QFile::setPermissions(m_folder.filePath("server.key"), QFile::ReadOwner | QFile::WriteOwner);
-        run(m_bin + "/initdb", {"-D", m_folder.filePath("data"), "-U", "postgres", "-A", "scram-sha-256",
-                                "--pwfile", password.fileName(), "-E", "UTF8", "--no-locale", "--no-sync"});
-        ::close(listenLocally(m_port));
+        run(m_bin + "/initdb",
+            {"-D", m_folder.filePath("data"), "-U", "postgres", "-A", "scram-sha-256", "--pwfile",
+             m_folder.filePath("password"), "-E", "UTF8", "--no-locale", "--no-sync"});
+        ::close(localSocket(m_port));
         startServer();
         m_relay = std::make_unique<Relay>(m_port);
         // The README's services (TLS asked for) and ~/.pgpass; the relay's service in clear, so that it
         // sees the COMMIT, and one whose password is missing.
-        QFile services(m_folder.filePath("pg_service.conf"));
-        QVERIFY(services.open(QIODevice::WriteOnly));
+        QString services, passwords;
         for (const auto &[service, role, port] : {std::tuple{"postgres", "postgres", m_port},
                                                   {"postgres-frappin", "postgres", m_port},
                                                   {"frappin-proprietaire", "frappin", m_port},
@@ -248,22 +226,18 @@ private Q_SLOTS:
                                                   {"frappin-enseignant", "frappin_enseignant", m_port},
                                                   {"relais", "frappin_eleve", m_relay->port},
                                                   {"sans-mot-de-passe", "frappin_eleve", m_port}})
-            services.write(QStringLiteral("[%1]\nhost=127.0.0.1\nport=%2\ndbname=%3\nuser=%4\nsslmode=%5\n%6")
-                               .arg(service)
-                               .arg(port)
-                               .arg(QString(service) == "postgres" ? "postgres" : "frappin", role,
-                                    QString(service) == "relais" ? "disable" : "require",
-                                    QString(service) == "sans-mot-de-passe" ? "passfile=/aucun\n" : "")
-                               .toUtf8());
-        services.close();
-        qputenv("PGSERVICEFILE", services.fileName().toLocal8Bit());
-        QFile passwords(m_folder.filePath("pgpass"));
-        QVERIFY(passwords.open(QIODevice::WriteOnly));
+            services += QStringLiteral("[%1]\nhost=127.0.0.1\nport=%2\ndbname=%3\nuser=%4\nsslmode=%5\n%6")
+                            .arg(service)
+                            .arg(port)
+                            .arg(QString(service) == "postgres" ? "postgres" : "frappin", role,
+                                 QString(service) == "relais" ? "disable" : "require",
+                                 QString(service) == "sans-mot-de-passe" ? "passfile=/aucun\n" : "");
         for (const QString role : {"postgres", "frappin", "frappin_eleve", "frappin_enseignant"})
-            passwords.write(QStringLiteral("127.0.0.1:*:*:%1:pw-%1\n").arg(role).toUtf8());
-        passwords.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        passwords.close();
-        qputenv("PGPASSFILE", passwords.fileName().toLocal8Bit());
+            passwords += QStringLiteral("127.0.0.1:*:*:%1:pw-%1\n").arg(role);
+        writeFile("pg_service.conf", services);
+        writeFile("pgpass", passwords);
+        qputenv("PGSERVICEFILE", m_folder.filePath("pg_service.conf").toLocal8Bit());
+        qputenv("PGPASSFILE", m_folder.filePath("pgpass").toLocal8Bit());
         // The three accounts (createuser --pwprompt), then the README's statements as the superuser.
         const QStringList roles = {"CREATE ROLE frappin LOGIN PASSWORD 'pw-frappin'",
                                    "CREATE ROLE frappin_eleve LOGIN PASSWORD 'pw-frappin_eleve'",
@@ -295,14 +269,13 @@ private Q_SLOTS:
             "COMMENT ON TABLE serie IS '2'",
             "INSERT INTO serie VALUES ('ancienne', 'Ancien', '2025-01-06T09:00:00Z', 60, 99, 20, 0, 1, 'l')"};
         QCOMPARE(succeeded("frappin-proprietaire", previous), previous);
-        // Only the owner prepares the tables, and is not told more than it did.
-        for (const QString service : {"frappin", "frappin-enseignant"})
-            QVERIFY(History::prepareServer(service).contains("pas le propriétaire"));
+        // Only the owner prepares the tables (twice changes nothing), and the others are told so.
         QStringList unseen = {"?"};
         QCOMPARE(History::prepareServer("frappin-proprietaire", &unseen), QString());
         QCOMPARE(unseen, QStringList());
         QCOMPARE(History::prepareServer("frappin-proprietaire"), QString());
-        QVERIFY(History::prepareServer("frappin").contains("pas le propriétaire"));
+        for (const QString service : {"frappin", "frappin-enseignant"})
+            QVERIFY(History::prepareServer(service).contains("pas le propriétaire"));
         useServices(QString(), "frappin-enseignant");
         QCOMPARE(History::records("Ancien").size(), 1);
     }
@@ -335,9 +308,10 @@ private Q_SLOTS:
         QCOMPARE(History::records().size(), 2); // nothing of the above went through
         QCOMPARE(History::hide(read.first().uuid), QString());
         QCOMPARE(History::records("Léa"), QList<History::Record>());
-        QString kept;
-        succeeded("frappin-proprietaire", {"SELECT count(*) FROM serie WHERE masquee"}, &kept);
-        QCOMPARE(kept, QString("1"));
+        QString kept; // and kept, marked
+        QCOMPARE(succeeded("frappin-proprietaire", {"SELECT uuid FROM serie WHERE masquee"}, &kept).size(),
+                 1);
+        QCOMPARE(kept, read.first().uuid);
     }
 
     // Whatever the network loses, the program ends within a second of Quitter, the sender gives up within
@@ -395,18 +369,16 @@ private Q_SLOTS:
         QVERIFY(owner.open() && owner.transaction() &&
                 QSqlQuery(owner).exec("LOCK TABLE serie IN SHARE MODE"));
         QCOMPARE(History::append(series("Secrète Dupont", 0)), QString());
-        QString waiting = "0";
-        for (int tries = 0; tries < 100 && waiting == "0"; ++tries) {
-            QTest::qWait(50);
-            succeeded("postgres", {"SELECT count(*) FROM pg_locks WHERE NOT granted"}, &waiting);
-        }
-        QCOMPARE(waiting, QString("1")); // the series is being sent
-        QString seen;
-        QVERIFY(!succeeded("frappin",
-                           {"SELECT string_agg(concat_ws(' ', query, application_name), ' ')"
-                            " FROM pg_stat_activity"},
-                           &seen)
-                     .isEmpty());
+        QString waiting, seen; // until the series is being sent
+        QTRY_VERIFY((succeeded("postgres", {"SELECT count(*) FROM pg_locks WHERE NOT granted"}, &waiting),
+                     waiting == "1"));
+        QCOMPARE(
+            succeeded(
+                "frappin",
+                {"SELECT string_agg(concat_ws(' ', query, application_name), ' ') FROM pg_stat_activity"},
+                &seen)
+                .size(),
+            1);
         QVERIFY2(!seen.contains("Dupont"), qPrintable(seen));
         owner.rollback();
         owner = QSqlDatabase();
@@ -452,15 +424,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("service");
         QTest::addColumn<int>("forged");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("a refused series") << "frappin" << 20
-                                          << "1 série attend sur ce poste : L'historique des"
-                                             " séries (service PostgreSQL « frappin ») ne peut pas être"
-                                             " écrit : le serveur refuse une série aux valeurs impossibles";
+        QTest::newRow("a refused series")
+            << "frappin" << 20 << "^1 série attend sur ce poste : .* valeurs impossibles";
         QTest::newRow("no password") << "sans-mot-de-passe" << 0
-                                     << "2 séries attendent sur ce poste : L'historique"
-                                        " des séries (service PostgreSQL « sans-mot-de-passe ») ne"
-                                        " peut pas être écrit : le serveur refuse ce compte ou son"
-                                        " mot de passe";
+                                     << "^2 séries attendent .* ou son mot de passe";
     }
     void waitingSeriesAreTold()
     {
@@ -473,28 +440,10 @@ private Q_SLOTS:
         QCOMPARE(History::append(refused), QString());
         QCOMPARE(History::append(series(service, 1)), QString());
         History::waitForSending();
-        QVERIFY2(History::waiting().startsWith(reason), qPrintable(History::waiting()));
+        QVERIFY2(History::waiting().contains(QRegularExpression(reason)), qPrintable(History::waiting()));
         QCOMPARE(History::records(service).size(), forged ? 1 : 0);
         QFile::remove(History::databasePath());
         QCOMPARE(History::waiting(), QString());
-    }
-
-    // Ten computers, each sending twenty series one by one, at the same time: every series is kept.
-    void tenComputersAtOnce()
-    {
-        useServices(QString(), "frappin-enseignant");
-        const int before = History::records().size();
-        QElapsedTimer clock;
-        clock.start();
-        QProcess computers[10];
-        for (int computer = 0; computer < 10; ++computer)
-            computers[computer].start(QCoreApplication::applicationFilePath(),
-                                      {"--writer", QString::number(computer)});
-        for (QProcess &computer : computers)
-            QVERIFY(computer.waitForFinished(60000) && computer.exitCode() == 0);
-        QCOMPARE(History::records().size(), before + 200);
-        QCOMPARE(History::records("Élève 7").size(), 20);
-        qInfo("10 processes, 200 series sent one by one: %lld ms", clock.elapsed());
     }
 };
 
@@ -504,10 +453,6 @@ int main(int argc, char *argv[])
     if (argc == 2 && qstrcmp(argv[1], "--quitter") == 0)
         return quitWhileSending(argc, argv);
     TestSupport::prepareProcess();
-    if (argc == 3 && qstrcmp(argv[1], "--writer") == 0) {
-        QCoreApplication app(argc, argv);
-        return writeSeries(QString::fromLatin1(argv[2]));
-    }
     QApplication app(argc, argv);
     TestPostgres test;
     QTEST_SET_MAIN_SOURCE_PATH
