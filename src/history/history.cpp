@@ -628,6 +628,8 @@ QString sendLocalRecords(const QString &service)
         QFile::remove(History::waitingReasonPath());
         return QString();
     }
+    if (sent.stopped)
+        return QString();
     const QString reason = told(sent.error, service);
     saveWholeFile(History::waitingReasonPath(), reason.toUtf8());
     QFile::setPermissions(History::waitingReasonPath(), OwnerOnlyFile);
@@ -657,7 +659,10 @@ void stopSending()
     Sender &s = sender();
     {
         QMutexLocker lock(&s.mutex);
-        if (s.running && !s.idle.wait(&s.mutex, QDeadlineTimer(SendingGrace))) {
+        const QDeadlineTimer grace(SendingGrace);
+        while (s.running && s.idle.wait(&s.mutex, grace)) {
+        }
+        if (s.running) {
             History::Link::stopAll();
             s.again = false;
         }

@@ -184,6 +184,13 @@ QString sendOne(Session &session, const History::Record &record, const QByteArra
     return error;
 }
 
+// An outcome, marked when the program's end stopped it.
+History::Link::Outcome stoppedOr(History::Link::Outcome outcome)
+{
+    outcome.stopped = stopping;
+    return outcome;
+}
+
 } // namespace
 
 namespace History::Link {
@@ -193,11 +200,11 @@ Outcome send(const QString &service, const QList<Record> &records)
     Outcome outcome;
     Session session;
     if (outcome.error = session.open(service); !outcome.error.isEmpty())
-        return outcome;
+        return stoppedOr(outcome);
     QByteArray version;
     outcome.error = session.run("SELECT obj_description(to_regclass('serie'), 'pg_class')", {}, &version);
     if (!outcome.error.isEmpty())
-        return outcome;
+        return stoppedOr(outcome);
     if (version.toInt() != ServerSchemaVersion) {
         outcome.error =
             version.isEmpty() ? QStringLiteral("les tables de Frappin ne sont pas sur ce serveur")
@@ -206,7 +213,7 @@ Outcome send(const QString &service, const QList<Record> &records)
                       "les tables du serveur ont été faites par une version plus récente de Frappin")
                 : QStringLiteral("les tables du serveur ne sont pas à jour");
         outcome.error += QStringLiteral(" (frappin-eleve serveur, avec le compte propriétaire, les prépare)");
-        return outcome;
+        return stoppedOr(outcome);
     }
     const QByteArray computer = QSysInfo::machineHostName().toUtf8();
     for (const Record &record : records) {
@@ -219,7 +226,7 @@ Outcome send(const QString &service, const QList<Record> &records)
         if (!session.usable())
             break;
     }
-    return outcome;
+    return stoppedOr(outcome);
 }
 
 void stopAll()

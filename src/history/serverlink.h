@@ -26,6 +26,7 @@ inline constexpr int IdleInTransactionTimeout = 5000;
 struct Outcome {
     QStringList confirmed; // the identifiers the server has committed
     QString error;         // why the others were not, or the empty text
+    bool stopped = false;  // the program is ending: the reason given before still holds
 };
 
 // Sends the records to the server of a PostgreSQL service, each in a transaction of its own. A refused series
