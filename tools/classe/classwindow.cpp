@@ -551,11 +551,6 @@ QWidget *ClassWindow::makeResultsTab()
     auto *top = new QWidget(splitter);
     auto *topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
-    // Series that wait on this computer, and why: the teacher is the one who can do something about it.
-    m_waiting = new QLabel(top);
-    m_waiting->setWordWrap(true);
-    m_waiting->setStyleSheet(QStringLiteral("color: #8b0000"));
-    topLayout->addWidget(m_waiting);
     m_summaryTable = new QTableWidget(0, 5, top);
     m_summaryTable->setHorizontalHeaderLabels(ClassList::tableHeader());
     m_summaryTable->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -616,6 +611,11 @@ QWidget *ClassWindow::makeResultsTab()
     connect(exportHistoryButton, &QPushButton::clicked, this, &ClassWindow::exportHistory);
     connect(reportButton, &QPushButton::clicked, this, &ClassWindow::exportReport);
     connect(hideButton, &QPushButton::clicked, this, &ClassWindow::hideSeries);
+    // Series that wait on this computer, and why, above all: the teacher is the one who can act on them.
+    m_waiting = new QLabel(page);
+    m_waiting->setWordWrap(true);
+    m_waiting->setStyleSheet(QStringLiteral("color: #8b0000"));
+    layout->insertWidget(0, m_waiting);
     return page;
 }
 
@@ -656,34 +656,6 @@ void ClassWindow::refreshResults()
     } else {
         showPupil(QString());
     }
-}
-
-void ClassWindow::hideSeries()
-{
-    // Newest first, with where each came from, so that a series typed elsewhere stands out.
-    QStringList choices;
-    for (auto it = m_shownRecords.crbegin(); it != m_shownRecords.crend(); ++it)
-        choices.append(QStringLiteral("%1. %2 : note %3/20, %4 caractères, %5 car./min, poste %6")
-                           .arg(choices.size() + 1)
-                           .arg(History::csvFields(*it).first())
-                           .arg(it->grade)
-                           .arg(it->characters)
-                           .arg(std::llround(it->speed()))
-                           .arg(it->computer.isEmpty() ? QStringLiteral("?") : it->computer));
-    if (choices.isEmpty())
-        return tell(this, QStringLiteral("Cet élève n'a pas de série à masquer."));
-    bool chosen = false;
-    const QString choice = QInputDialog::getItem(this, Title,
-                                                 QStringLiteral("La série de %1 à masquer (elle reste sur le "
-                                                                "serveur, marquée) :")
-                                                     .arg(m_shownPupil),
-                                                 choices, 0, false, &chosen);
-    if (!chosen)
-        return;
-    const History::Record &record = m_shownRecords[m_shownRecords.size() - 1 - choices.indexOf(choice)];
-    if (const QString error = History::hide(record.uuid); !error.isEmpty())
-        return tell(this, error);
-    refreshResults();
 }
 
 void ClassWindow::showPupil(const QString &eleve)
@@ -878,4 +850,32 @@ void ClassWindow::exportReport()
     y += 45;
     m_heatMap->paint(painter, QRectF(page.left(), y, page.width(), page.bottom() - y));
     painter.end();
+}
+
+void ClassWindow::hideSeries()
+{
+    // Newest first, with where each came from, so that a series typed elsewhere stands out.
+    QStringList choices;
+    for (auto it = m_shownRecords.crbegin(); it != m_shownRecords.crend(); ++it)
+        choices.append(QStringLiteral("%1. %2 : note %3/20, %4 caractères, %5 car./min, poste %6")
+                           .arg(choices.size() + 1)
+                           .arg(History::csvFields(*it).first())
+                           .arg(it->grade)
+                           .arg(it->characters)
+                           .arg(std::llround(it->speed()))
+                           .arg(it->computer.isEmpty() ? QStringLiteral("?") : it->computer));
+    if (choices.isEmpty())
+        return tell(this, QStringLiteral("Cet élève n'a pas de série à masquer."));
+    bool chosen = false;
+    const QString choice = QInputDialog::getItem(this, Title,
+                                                 QStringLiteral("La série de %1 à masquer (elle reste sur le "
+                                                                "serveur, marquée) :")
+                                                     .arg(m_shownPupil),
+                                                 choices, 0, false, &chosen);
+    if (!chosen)
+        return;
+    const History::Record &record = m_shownRecords[m_shownRecords.size() - 1 - choices.indexOf(choice)];
+    if (const QString error = History::hide(record.uuid); !error.isEmpty())
+        return tell(this, error);
+    refreshResults();
 }
