@@ -2,9 +2,11 @@
 
 #include "common/savefile.h"
 #include "history/csv.h"
+#include "history/serverlink.h"
 #include "settings/store.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -19,6 +21,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUuid>
@@ -38,11 +41,75 @@ constexpr QFileDevice::Permissions OwnerOnlyFolder =
 constexpr int PupilBusyTimeout = 150;
 constexpr int SenderBusyTimeout = 2000;
 
-// libpq bounds the wait for an absent server (connect_timeout, seconds) or a network gone quiet
-// (tcp_user_timeout, milliseconds, and the keep-alives); the server ends a statement kept waiting.
+// The teacher's reading and the owner's preparing go through Qt's driver: libpq bounds the wait for an
+// absent server (connect_timeout, seconds) or a network gone quiet (tcp_user_timeout, milliseconds, and the
+// keep-alives); the server ends a statement kept waiting. The series themselves are sent by serverlink.cpp.
 const QString ServerOptions = QStringLiteral(
     "connect_timeout=3;keepalives_idle=5;keepalives_interval=2;keepalives_count=2;tcp_user_timeout=10000");
 constexpr int StatementTimeoutMs = 10000;
+
+// When the program ends, a send under way is given this long to finish before it is stopped.
+constexpr int SendingGrace = 400;
+
+// The server's tables from the local schema on: what the server sees of each series (the computer's name it
+// gives, the address it comes from, when it came), the teacher's mark on a series hidden, and the values no
+// series can have refused. The checks follow how a series is counted: every wrong keystroke is a mistake
+// (the grade can fall below 0), a key held down repeats 30 times a second and a word can be pasted, so the
+// keystrokes are bounded at 50 a second. Checks are NOT VALID: the rows of an existing school are kept as
+// they are. The date is checked by the trigger, against the server's clock with a day of margin for a
+// computer whose clock or time zone is wrong.
+const QStringList ServerUpgrade = {
+    QStringLiteral(
+        "ALTER TABLE serie ADD COLUMN poste TEXT, ADD COLUMN adresse INET, ADD COLUMN recue TIMESTAMPTZ,"
+        " ADD COLUMN masquee BOOLEAN NOT NULL DEFAULT false"),
+    QStringLiteral(
+        "ALTER TABLE serie ADD CONSTRAINT serie_valeurs CHECK (note <= 20 AND niveau BETWEEN 1 AND 3"
+        " AND caracteres BETWEEN 0 AND 1000000 AND fautes BETWEEN 0 AND 10000000"
+        " AND duree BETWEEN 0 AND 604800 AND caracteres + fautes <= 50 * duree + 200"
+        " AND note = 20 - floor(fautes::float8 / GREATEST(caracteres, 1)::float8 * 20)"
+        " AND char_length(eleve) BETWEEN 1 AND 200 AND char_length(liste) <= 1000"
+        " AND char_length(poste) <= 255) NOT VALID"),
+    QStringLiteral("ALTER TABLE faute ADD CONSTRAINT faute_valeurs CHECK (nombre BETWEEN 1 AND 10000000"
+                   " AND char_length(caractere) BETWEEN 1 AND 2) NOT VALID"),
+    QStringLiteral(
+        "CREATE FUNCTION serie_recue() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+        " NEW.adresse := inet_client_addr(); NEW.recue := now(); NEW.masquee := false;"
+        " IF NEW.debut::timestamptz > now() + interval '1 day' THEN"
+        " RAISE EXCEPTION 'série datée de l''avenir : %', NEW.debut USING ERRCODE = 'check_violation';"
+        " END IF; RETURN NEW; END $$"),
+    QStringLiteral(
+        "CREATE TRIGGER serie_recue BEFORE INSERT ON serie FOR EACH ROW EXECUTE FUNCTION serie_recue()"),
+    // The pupils' role cannot read a series: the function reads it with its owner's rights.
+    QStringLiteral("CREATE FUNCTION faute_verifiee() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER"
+                   " SET search_path FROM CURRENT AS $$ BEGIN"
+                   " IF NEW.nombre > (SELECT fautes FROM serie WHERE uuid = NEW.serie) THEN"
+                   " RAISE EXCEPTION 'plus de fautes sur un caractère que dans la série'"
+                   " USING ERRCODE = 'check_violation'; END IF; RETURN NEW; END $$"),
+    QStringLiteral("CREATE TRIGGER faute_verifiee BEFORE INSERT ON faute FOR EACH ROW"
+                   " EXECUTE FUNCTION faute_verifiee()"),
+};
+
+// What the owner sets at each preparing, for the roles found by their rights on the table: the teacher's
+// (who may read) may hide a series; every session of the database is ended when it waits, idle, inside a
+// transaction (so that a COMMIT lost on the network never keeps rows locked), or when a statement runs too
+// long. A role that is not the owner of the tables stops at the first of these, and is told.
+const QStringList ServerSettings = {
+    QStringLiteral("DO $$ BEGIN IF NOT pg_has_role(current_user, (SELECT relowner FROM pg_class"
+                   " WHERE oid = to_regclass('serie')), 'USAGE') THEN RAISE EXCEPTION"
+                   " 'must be owner of table serie'; END IF; END $$"),
+    QStringLiteral("DO $$ DECLARE r name; BEGIN FOR r IN SELECT rolname FROM pg_roles WHERE NOT rolsuper AND "
+                   "rolname !~ '^pg_'"
+                   " AND has_table_privilege(rolname, 'serie', 'SELECT')"
+                   " AND NOT pg_has_role(rolname, (SELECT relowner FROM pg_class"
+                   " WHERE oid = to_regclass('serie')), 'USAGE')"
+                   " LOOP EXECUTE format('GRANT UPDATE (masquee) ON serie TO %I', r); END LOOP; END $$"),
+    QStringLiteral(
+        "DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET idle_in_transaction_session_timeout = %L',"
+        " current_database(), '%1ms'); EXECUTE format('ALTER DATABASE %I SET statement_timeout = %L',"
+        " current_database(), '%2ms'); END $$")
+        .arg(History::Link::IdleInTransactionTimeout)
+        .arg(StatementTimeoutMs),
+};
 
 // The same tables on both engines (SQLite takes PostgreSQL's type names by affinity). A series is known by
 // its identifier, so that a role that may only add rows needs no row it cannot read.
@@ -77,7 +144,7 @@ QString newUuid()
     return QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
-History::Record recordAt(const QSqlQuery &query)
+History::Record recordAt(const QSqlQuery &query, bool withComputer)
 {
     History::Record record;
     record.uuid = query.value(0).toString();
@@ -89,6 +156,8 @@ History::Record recordAt(const QSqlQuery &query)
     record.mistakes = query.value(6).toLongLong();
     record.level = query.value(7).toInt();
     record.wordList = query.value(8).toString();
+    if (withComputer)
+        record.computer = query.value(9).toString();
     return record;
 }
 
@@ -143,8 +212,8 @@ public:
     }
 
     // Connects to the server of a PostgreSQL service (pg_service.conf; the password, if any, in ~/.pgpass)
-    // and creates or upgrades the schema when the role may.
-    QString openServer(const QString &service)
+    // to read, or to create or upgrade the schema (prepare).
+    QString openServer(const QString &service, bool prepare = false)
     {
         // A section name of pg_service.conf: anything else could add settings to the connection.
         static const QRegularExpression ServiceName(QStringLiteral("^[A-Za-z0-9_.-]+$"));
@@ -157,9 +226,62 @@ public:
         m_db.setConnectOptions(QStringLiteral("service=%1;").arg(service) + ServerOptions);
         if (!m_db.open())
             return m_db.lastError().text();
-        if (!exec(QStringLiteral("SET statement_timeout = %1").arg(StatementTimeoutMs)))
+        if (!exec(QStringLiteral("SET statement_timeout = %1").arg(prepare ? 0 : StatementTimeoutMs)))
             return m_lastError;
-        return prepareSchema(true);
+        if (prepare)
+            return prepareSchema(true);
+        if (QString error = version(m_serverVersion); !error.isEmpty())
+            return error;
+        if (m_serverVersion == 0)
+            return QStringLiteral("les tables de Frappin ne sont pas sur ce serveur");
+        if (m_serverVersion > History::Link::ServerSchemaVersion)
+            return QStringLiteral(
+                "les tables du serveur ont été faites par une version plus récente de Frappin");
+        return QString();
+    }
+
+    // Marks a series hidden on the server (the teacher's role may change that column only).
+    QString hide(const QString &uuid)
+    {
+        if (m_serverVersion < History::Link::ServerSchemaVersion)
+            return QStringLiteral("les tables du serveur ne sont pas à jour");
+        QSqlQuery query(m_db);
+        query.prepare(QStringLiteral("UPDATE serie SET masquee = true WHERE uuid = ?"));
+        query.addBindValue(uuid);
+        if (!query.exec())
+            return query.lastError().text();
+        return query.numRowsAffected() == 1 ? QString()
+                                            : QStringLiteral("cette série n'est pas sur le serveur");
+    }
+
+    // Sets what the owner sets for the roles; the pupils' roles whose activity the server still shows to
+    // each other go to unseen (only a superuser may hide it).
+    QString applyServerSettings(QStringList &unseen)
+    {
+        for (const QString &statement : ServerSettings) {
+            if (!exec(statement))
+                return m_lastError;
+        }
+        QSqlQuery query(m_db);
+        if (!query.exec(QStringLiteral(
+                "SELECT rolname, rolname IN (SELECT r.rolname FROM pg_db_role_setting s JOIN pg_roles r ON"
+                " r.oid = s.setrole WHERE 'track_activities=off' = ANY (s.setconfig)) FROM pg_roles"
+                " WHERE rolname !~ '^pg_' AND has_table_privilege(rolname, 'serie', 'INSERT') AND NOT "
+                "has_table_privilege(rolname,"
+                " 'serie', 'SELECT') ORDER BY rolname")))
+            return query.lastError().text();
+        const bool superuser =
+            exec(QStringLiteral("DO $$ BEGIN IF NOT (SELECT rolsuper FROM pg_roles WHERE"
+                                " rolname = current_user) THEN RAISE EXCEPTION 'no'; END IF;"
+                                " END $$"));
+        while (query.next()) {
+            const QString role = query.value(0).toString();
+            if (query.value(1).toBool())
+                continue;
+            if (!superuser || !exec(QStringLiteral("ALTER ROLE \"%1\" SET track_activities = off").arg(role)))
+                unseen.append(role);
+        }
+        return QString();
     }
 
     QSqlDatabase &db() { return m_db; }
@@ -206,9 +328,22 @@ public:
     // The series of a pupil (everyone's when empty), oldest first.
     QList<History::Record> read(const QString &pupil, QString &error)
     {
-        const QString where = pupil.isEmpty() ? QString() : QStringLiteral(" WHERE eleve = ?");
+        // The server's tables say where each series came from, and which the teacher hid.
+        const bool marked = m_serverVersion >= History::Link::ServerSchemaVersion;
+        QStringList conditions;
+        if (marked)
+            conditions.append(QStringLiteral("NOT masquee"));
+        if (!pupil.isEmpty())
+            conditions.append(QStringLiteral("eleve = ?"));
+        QString columns = SelectColumns;
+        if (marked)
+            columns.replace(QStringLiteral(" FROM"),
+                            QStringLiteral(", concat_ws(' ', poste, host(adresse)) FROM"));
         QSqlQuery query(m_db);
-        query.prepare(SelectColumns + where + QStringLiteral(" ORDER BY debut, uuid"));
+        query.prepare(
+            columns +
+            (conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(" AND ")) +
+            QStringLiteral(" ORDER BY debut, uuid"));
         QSqlQuery mistakes(m_db);
         mistakes.prepare(QStringLiteral("SELECT f.serie, f.caractere, f.nombre FROM faute f") +
                          (pupil.isEmpty() ? QString()
@@ -276,9 +411,10 @@ private:
         int version = 0;
         if (QString error = this->version(version); !error.isEmpty())
             return error;
-        if (version > History::SchemaVersion)
+        const int target = m_server ? History::Link::ServerSchemaVersion : History::SchemaVersion;
+        if (version > target)
             return QStringLiteral("l'historique a été écrit par une version plus récente de Frappin");
-        if (version == History::SchemaVersion)
+        if (version == target)
             return QString();
         if (version == 0 && !create)
             return QStringLiteral("absent");
@@ -299,13 +435,15 @@ private:
                     return rollback(m_lastError);
             }
         }
-        for (const QString &statement : Schema) {
+        const QStringList steps = (version < History::SchemaVersion ? Schema : QStringList()) +
+                                  (m_server ? ServerUpgrade : QStringList());
+        for (const QString &statement : steps) {
             if (!exec(statement))
                 return rollback(m_lastError);
         }
         const QString setVersion = m_server ? QStringLiteral("COMMENT ON TABLE serie IS '%1'")
                                             : QStringLiteral("PRAGMA user_version = %1");
-        if (!exec(setVersion.arg(History::SchemaVersion)))
+        if (!exec(setVersion.arg(target)))
             return rollback(m_lastError);
         if (const QString error = insert(kept); !error.isEmpty())
             return rollback(error);
@@ -337,8 +475,9 @@ private:
         }
         QList<History::Record> found;
         QHash<QString, qsizetype> byKey;
+        const bool withComputer = query.record().count() > 9;
         while (query.next()) {
-            found.append(recordAt(query));
+            found.append(recordAt(query, withComputer));
             byKey.insert(found.last().uuid, found.size() - 1);
             if (newIdentifiers)
                 found.last().uuid = newUuid();
@@ -362,6 +501,7 @@ private:
     QSqlDatabase m_db;
     QString m_lastError;
     bool m_server = false;
+    int m_serverVersion = 0;
 };
 
 QJsonObject toJson(const History::Record &record)
@@ -431,6 +571,13 @@ QString inFrench(const QString &reason)
         return QStringLiteral("le disque est plein");
     if (has("unable to open"))
         return QStringLiteral("il ne peut pas être ouvert");
+    if (has("violates check constraint") || has("invalid input syntax") || has("datée de l'avenir") ||
+        has("plus de fautes"))
+        return QStringLiteral("le serveur refuse une série aux valeurs impossibles (%1)")
+            .arg(reason.trimmed());
+    if (has("must be owner"))
+        return QStringLiteral("ce compte n'est pas le propriétaire des tables de Frappin (%1)")
+            .arg(reason.trimmed());
     if (has("definition of service"))
         return QStringLiteral("ce service n'est pas décrit dans pg_service.conf (%1)").arg(reason.trimmed());
     if (has("password") || has("authentication"))
@@ -465,16 +612,28 @@ QString sendLocalRecords(const QString &service)
         return told(error, QString(), true);
     if (records.isEmpty())
         return QString();
-    Connection server;
-    error = server.openServer(service);
-    if (error.isEmpty())
-        error = server.write(records);
-    if (!error.isEmpty())
-        return told(error, service);
-    // The server has them: a failure here only sends them again, and the server keeps them once.
-    if (error = local.remove(records); !error.isEmpty())
-        return told(error);
-    return QString();
+    const History::Link::Outcome sent = History::Link::send(service, records);
+    // What the server has is forgotten here; a failure in between only sends it again, and the server keeps
+    // it once. The reason the others wait is kept for the teacher (the companion, frappin-eleve historique).
+    QList<History::Record> confirmed;
+    for (const History::Record &record : records) {
+        if (sent.confirmed.contains(record.uuid))
+            confirmed.append(record);
+    }
+    if (!confirmed.isEmpty()) {
+        if (error = local.remove(confirmed); !error.isEmpty())
+            return told(error);
+    }
+    if (sent.error.isEmpty()) {
+        QFile::remove(History::waitingReasonPath());
+        return QString();
+    }
+    if (sent.stopped)
+        return QString();
+    const QString reason = told(sent.error, service);
+    saveWholeFile(History::waitingReasonPath(), reason.toUtf8());
+    QFile::setPermissions(History::waitingReasonPath(), OwnerOnlyFile);
+    return reason;
 }
 
 // The thread that sends the local records: one at a time; a request made while it runs makes it go round
@@ -493,6 +652,24 @@ Sender &sender()
     return instance;
 }
 
+// The end of the program: a send under way has a moment to finish, then is stopped, so that the program
+// ends within a second whatever the network does; what the server did not confirm is sent next time.
+void stopSending()
+{
+    Sender &s = sender();
+    {
+        QMutexLocker lock(&s.mutex);
+        const QDeadlineTimer grace(SendingGrace);
+        while (s.running && s.idle.wait(&s.mutex, grace)) {
+        }
+        if (s.running) {
+            History::Link::stopAll();
+            s.again = false;
+        }
+    }
+    History::waitForSending();
+}
+
 void startSending()
 {
     const QString service = configured(Store::Service);
@@ -508,7 +685,7 @@ void startSending()
         s.thread->wait();
         delete s.thread;
     } else {
-        qAddPostRoutine(History::waitForSending);
+        qAddPostRoutine(stopSending);
     }
     s.running = true;
     s.thread = QThread::create([service, &s] {
@@ -549,6 +726,39 @@ QString databasePath()
 QString pendingPath()
 {
     return folder() + QStringLiteral("/historique-en-attente.json");
+}
+
+QString waitingReasonPath()
+{
+    return folder() + QStringLiteral("/envoi-en-attente.txt");
+}
+
+QString waiting()
+{
+    if (configured(Store::Service).isEmpty())
+        return QString();
+    const qsizetype count = localRecords().size();
+    if (count == 0)
+        return QString();
+    QFile file(waitingReasonPath());
+    const QString reason = file.open(QIODevice::ReadOnly)
+                               ? QString::fromUtf8(file.readAll()).trimmed()
+                               : QStringLiteral("elles n'ont pas encore été envoyées.");
+    return (count == 1 ? QStringLiteral("1 série attend sur ce poste : ")
+                       : QStringLiteral("%1 séries attendent sur ce poste : ").arg(count)) +
+           reason;
+}
+
+QString hide(const QString &uuid)
+{
+    const QString service = configured(Store::ServiceEnseignant);
+    if (service.isEmpty())
+        return QStringLiteral("Une série ne peut être masquée que sur le serveur de l'école.");
+    Connection connection;
+    QString error = connection.openServer(service);
+    if (error.isEmpty())
+        error = connection.hide(uuid);
+    return error.isEmpty() ? QString() : told(error, service);
 }
 
 QList<Record> pending()
@@ -645,10 +855,15 @@ QList<Record> localRecords(const QString &pupil, QString *error)
     return found;
 }
 
-QString prepareServer(const QString &service)
+QString prepareServer(const QString &service, QStringList *unseen)
 {
     Connection connection;
-    const QString error = connection.openServer(service);
+    QString error = connection.openServer(service, true);
+    QStringList roles;
+    if (error.isEmpty())
+        error = connection.applyServerSettings(roles);
+    if (unseen)
+        *unseen = roles;
     return error.isEmpty() ? QString() : told(error, service);
 }
 

@@ -36,7 +36,8 @@ struct Record {
     int level = 1;                          // the guide level as the results keep it, 1 to 3
     QString wordList;                       // the word list's file name
     QMap<QString, int> mistakesByCharacter; // by the character that was expected
-    QString uuid = {}; // the series' identifier, made where it ended (when it is first appended)
+    QString uuid = {};     // the series' identifier, made where it ended (when it is first appended)
+    QString computer = {}; // read from the server: the name the computer gave and the address it came from
 
     // Characters per minute, or 0 for a series of no time.
     double speed() const { return seconds > 0 ? characters * 60.0 / seconds : 0; }
@@ -61,8 +62,8 @@ QString append(const Record &record);
 QString writePending();
 // The records kept in the pending file.
 QList<Record> pending();
-// Waits until the local records that were being sent are sent or left for the next time (at most libpq's
-// connect timeout and the server's statement timeout). Called when the application ends, too.
+// Waits until the local records that were being sent are sent or left for the next time (each wait on the
+// server is bounded). When the application ends, a send is given a moment and then stopped.
 void waitForSending();
 
 // The series of a pupil (every pupil's when empty), oldest first, from the class's server when the teacher's
@@ -71,9 +72,16 @@ void waitForSending();
 QList<Record> records(const QString &pupil = QString(), QString *error = nullptr);
 // The series of the local database (with a server, those not sent yet), as records() gives them.
 QList<Record> localRecords(const QString &pupil = QString(), QString *error = nullptr);
-// Creates or upgrades the schema on the server of a PostgreSQL service, with that service's role. Returns the
-// empty text on success, otherwise why, in French.
-QString prepareServer(const QString &service);
+// Creates or upgrades the schema on the server of a PostgreSQL service, with that service's role (the owner
+// of the tables), and sets what the owner may set for the other roles. Returns the empty text on success,
+// otherwise why, in French; unseen receives the pupils' roles whose statements the server still shows to the
+// other sessions of the role (only a superuser may turn that off).
+QString prepareServer(const QString &service, QStringList *unseen = nullptr);
+// Hides a series from the teacher's views on the server (it stays there, marked). Returns why it could not.
+QString hide(const QString &uuid);
+// With a server, "N séries attendent sur ce poste : <why>", in French, or the empty text when none waits.
+QString waiting();
+QString waitingReasonPath();
 
 // A series as a row of a spreadsheet: date and time (local, "2026-12-06 14:05"), pupil, duration in seconds,
 // grade, characters, mistakes, characters per minute, level, word list, mistakes by character ("e 3, é 1").

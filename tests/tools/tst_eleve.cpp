@@ -20,7 +20,7 @@ private Q_SLOTS:
         const A ab = {"definir", "--prenom", "A", "--nom", "B"};
         const QString before = "|| Léa |<absent>";
         // clang-format off
-        QTest::newRow("nothing")              << A{} << 2 << "definir, resultats, historique, csv ou verifier" << before;
+        QTest::newRow("nothing")              << A{} << 2 << "definir, resultats, historique, csv, verifier ou serveur" << before;
         QTest::newRow("unknown command")      << A{"effacer"} << 2 << "commande inconnue" << before;
         QTest::newRow("no family name")       << A{"definir", "--prenom", "Léa"} << 2 << "obligatoires" << before;
         QTest::newRow("blank first name")     << A{"definir", "--prenom", " ", "--nom", "B"} << 2 << "obligatoires" << before;

@@ -30,6 +30,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -710,6 +711,11 @@ QWidget *ClassWindow::makeResultsTab()
     auto *reportButton = new QPushButton(QStringLiteral("&Fiche PDF de l'élève..."), bottom);
     exports->addWidget(exportHistoryButton);
     exports->addWidget(reportButton);
+    // On the school's server only: a series the teacher does not trust is hidden, never deleted.
+    auto *hideButton = new QPushButton(QStringLiteral("&Masquer une série..."), bottom);
+    hideButton->setVisible(
+        !Store::read(Store::Configuration, Store::Resultats, Store::ServiceEnseignant, QString()).isEmpty());
+    exports->addWidget(hideButton);
     exports->addStretch();
     bottomLayout->addLayout(exports);
     bottomLayout->addStretch();
@@ -725,11 +731,19 @@ QWidget *ClassWindow::makeResultsTab()
     connect(exportTableButton, &QPushButton::clicked, this, &ClassWindow::exportTable);
     connect(exportHistoryButton, &QPushButton::clicked, this, &ClassWindow::exportHistory);
     connect(reportButton, &QPushButton::clicked, this, &ClassWindow::exportReport);
+    connect(hideButton, &QPushButton::clicked, this, &ClassWindow::hideSeries);
+    // Series that wait on this computer, and why, above all: the teacher is the one who can act on them.
+    m_waiting = new QLabel(page);
+    m_waiting->setWordWrap(true);
+    m_waiting->setStyleSheet(QStringLiteral("color: #8b0000"));
+    layout->insertWidget(0, m_waiting);
     return page;
 }
 
 void ClassWindow::refreshResults()
 {
+    m_waiting->setText(History::waiting());
+    m_waiting->setVisible(!m_waiting->text().isEmpty());
     QString error;
     const QList<History::Record> all = History::records(QString(), &error);
     if (!error.isEmpty())
@@ -974,4 +988,32 @@ void ClassWindow::exportReport()
     y += 45;
     m_heatMap->paint(painter, QRectF(page.left(), y, page.width(), page.bottom() - y));
     painter.end();
+}
+
+void ClassWindow::hideSeries()
+{
+    // Newest first, with where each came from, so that a series typed elsewhere stands out.
+    QStringList choices;
+    for (auto it = m_shownRecords.crbegin(); it != m_shownRecords.crend(); ++it)
+        choices.append(QStringLiteral("%1. %2 : note %3/20, %4 caractères, %5 car./min, poste %6")
+                           .arg(choices.size() + 1)
+                           .arg(History::csvFields(*it).first())
+                           .arg(it->grade)
+                           .arg(it->characters)
+                           .arg(std::llround(it->speed()))
+                           .arg(it->computer.isEmpty() ? QStringLiteral("?") : it->computer));
+    if (choices.isEmpty())
+        return tell(this, QStringLiteral("Cet élève n'a pas de série à masquer."));
+    bool chosen = false;
+    const QString choice = QInputDialog::getItem(this, Title,
+                                                 QStringLiteral("La série de %1 à masquer (elle reste sur le "
+                                                                "serveur, marquée) :")
+                                                     .arg(m_shownPupil),
+                                                 choices, 0, false, &chosen);
+    if (!chosen)
+        return;
+    const History::Record &record = m_shownRecords[m_shownRecords.size() - 1 - choices.indexOf(choice)];
+    if (const QString error = History::hide(record.uuid); !error.isEmpty())
+        return tell(this, error);
+    refreshResults();
 }

@@ -69,6 +69,7 @@ private:
     void exportTable();
     void exportHistory();
     void exportReport();
+    void hideSeries();
 
     QList<ClassPupil> m_pupils;
     QTabWidget *m_tabs = nullptr;
@@ -83,6 +84,7 @@ private:
     QTableWidget *m_summaryTable = nullptr;
     QLabel *m_pupilTitle = nullptr;
     QLabel *m_lastSeries = nullptr;
+    QLabel *m_waiting = nullptr;
     QChartView *m_chart = nullptr;
     HeatMapView *m_heatMap = nullptr;
     QString m_shownPupil;

@@ -210,6 +210,9 @@ int historique(const QStringList &args, QTextStream &out, QTextStream &err)
     if (eleve.isEmpty())
         return fail(err,
                     QStringLiteral("aucun élève en cours ; donnez son nom : frappin-eleve historique NOM."));
+    // Series this computer could not send are told first: the teacher is the one who can act on them.
+    if (const QString waiting = History::waiting(); !waiting.isEmpty())
+        err << "frappin-eleve : " << waiting << "\n";
     QString error;
     const QList<History::Record> records = History::records(eleve, &error);
     if (!error.isEmpty()) {
@@ -233,7 +236,8 @@ int historique(const QStringList &args, QTextStream &out, QTextStream &err)
         out << fields[0] << "  note " << record.grade << "/20  "
             << durationText(QString::number(record.seconds / 86400, 'g', 15)) << "  " << record.characters
             << " caractères  " << record.mistakes << (record.mistakes == 1 ? " faute  " : " fautes  ")
-            << fields[6] << " car./min  niveau " << record.level << "  " << record.wordList << "\n";
+            << fields[6] << " car./min  niveau " << record.level << "  " << record.wordList
+            << (record.computer.isEmpty() ? QString() : QStringLiteral("  poste ") + record.computer) << "\n";
     }
     return 0;
 }
@@ -292,11 +296,17 @@ int serveur(const QStringList &args, QTextStream &out, QTextStream &err)
     if (args.size() != 1)
         return fail(err,
                     QStringLiteral("donnez le nom d'un service PostgreSQL : frappin-eleve serveur SERVICE."));
-    if (const QString error = History::prepareServer(args.first()); !error.isEmpty()) {
+    QStringList unseen;
+    if (const QString error = History::prepareServer(args.first(), &unseen); !error.isEmpty()) {
         err << "frappin-eleve : " << error << "\n";
         return 1;
     }
     out << "Les tables de Frappin sont prêtes sur le serveur du service « " << args.first() << " ».\n";
+    // Only a superuser may hide a role's statements from the other sessions of that role.
+    for (const QString &role : unseen)
+        out << "Les postes des élèves (" << role << ") voient encore l'activité des autres postes ; sur le "
+            << "serveur : sudo -u postgres psql -c 'ALTER ROLE \"" << role
+            << "\" SET track_activities = off'\n";
     return 0;
 }
 
@@ -305,8 +315,10 @@ int serveur(const QStringList &args, QTextStream &out, QTextStream &err)
 int runEleve(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.isEmpty())
-        return fail(err, QStringLiteral(
-                             "dites ce qu'il faut faire : definir, resultats, historique, csv ou verifier."));
+        return fail(
+            err,
+            QStringLiteral(
+                "dites ce qu'il faut faire : definir, resultats, historique, csv, verifier ou serveur."));
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
     // Help is asked for anywhere: "frappin-eleve definir --help" too.

@@ -1,0 +1,40 @@
+#pragma once
+
+// The series' way to the school's server. libpq is driven here directly, not through Qt's driver, for two
+// reasons a school's network makes plain: every wait has a bound of the program's own (a reply lost on the
+// network would otherwise hold the sender, and the program's end, for as long as TCP retries: a quarter of
+// an hour), and the values travel as bound parameters, so that the server's activity views show "$1", never
+// a pupil's name or grade, to another session of the shared pupils' role.
+//
+// Each series goes in a transaction of its own: one refused or stuck series never holds the others back.
+// The session asks the server to end it when it stays idle inside a transaction, so that a COMMIT lost on
+// the way never keeps the identifiers it inserted locked.
+
+#include "history/history.h"
+
+namespace History::Link {
+
+// The server's tables this program writes (the comment of the table "serie").
+inline constexpr int ServerSchemaVersion = 3;
+// Bounds, in milliseconds: a connection, and each reply of the server.
+inline constexpr int ConnectBound = 3000;
+inline constexpr int ReplyBound = 8000;
+// What the session asks of the server, in milliseconds (the statement, the idle time inside a transaction).
+inline constexpr int StatementTimeout = 5000;
+inline constexpr int IdleInTransactionTimeout = 5000;
+
+struct Outcome {
+    QStringList confirmed; // the identifiers the server has committed
+    QString error;         // why the others were not, or the empty text
+    bool stopped = false;  // the program is ending: the reason given before still holds
+};
+
+// Sends the records to the server of a PostgreSQL service, each in a transaction of its own. A refused series
+// does not stop the next; a connection lost or out of time stops them all.
+Outcome send(const QString &service, const QList<Record> &records);
+
+// Makes every exchange with a server give up within a twentieth of a second, for the rest of the run (the
+// program is ending); the series not confirmed stay on the computer.
+void stopAll();
+
+} // namespace History::Link
