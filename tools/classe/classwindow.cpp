@@ -736,6 +736,7 @@ QWidget *ClassWindow::makeResultsTab()
     m_waiting = new QLabel(page);
     m_waiting->setWordWrap(true);
     m_waiting->setStyleSheet(QStringLiteral("color: #8b0000"));
+    m_waiting->hide();
     layout->insertWidget(0, m_waiting);
     return page;
 }
