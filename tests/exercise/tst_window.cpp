@@ -400,9 +400,22 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(p.sandbox.path("perdue.mot")));
         files->setCurrentIndex(files->findText("perdue.mot"));
         QCOMPARE(p.sandbox.messages.size(), 1);
+        QCOMPARE(readSetting(Store::Fichier) + files->currentText(), "autre.motautre.mot");
         p.start();
         QCOMPARE(p.word(), QStringLiteral("lune"));
         qDeleteAll(topLevels<QDialog>());
+    }
+
+    // A list in which no word can be typed starts no series; the teacher is told which list and what to do.
+    void untypableListStartsNoSeries()
+    {
+        Program p("cœur,,\r\nŒuf,,\r\n");
+        p.start();
+        QCOMPARE(p.sandbox.messages.size(), 1);
+        QVERIFY(p.sandbox.messages.first().text.contains("frappin-eleve verifier " +
+                                                         p.sandbox.path("frappin.mot")));
+        QVERIFY(p.window->series().EnCours == 0 && p.word().isEmpty() && !p.shown("MotATaper"));
+        QVERIFY(p.control<QPushButton>("BoutonDepart")->isEnabled());
     }
 
     // Back from one of the program's own dialogs (or a question box it opened) during the first word, and

@@ -22,6 +22,11 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <csignal>
+#include <sys/resource.h>
+
+Q_DECLARE_METATYPE(ClassList::Columns)
+
 namespace {
 
 using Faults = QMap<QString, int>;
@@ -108,6 +113,12 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase("locker");
         if (fault == "no folder")
             return; // nowhere to keep the records: told, and the store holds the results
+        if (fault == "corrupt" || fault == "newer") {
+            {
+                frmMain stillFailing;
+            } // the database still cannot be written: the records keep waiting
+            QCOMPARE(History::pending().size(), 2);
+        }
         if (!fault.isEmpty())
             QFile::remove(History::databasePath());
         frmMain restarted; // writes what was kept
@@ -144,6 +155,55 @@ private Q_SLOTS:
         });
         QCOMPARE(told, 0);
         QCOMPARE(History::pending(), QList<History::Record>{record});
+    }
+
+    // A pending file that cannot be read is put aside whole, never written over by the next record kept.
+    void damagedPendingFileIsKeptAside()
+    {
+        Sandbox sandbox;
+        QVERIFY(History::ownFolder() && QDir().mkdir(History::databasePath())); // a database that cannot open
+        const QByteArray damaged = "[{\"eleve\": \"Léa\", \"debut\": \"2026-12-07T10:";
+        QFile file(History::pendingPath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(damaged) == damaged.size());
+        file.close();
+        const History::Record record = leaAtTen("4f0c8b9e-7b1d-4c57-9a4e-2f3c1d0e5a61");
+        QVERIFY(!History::append(record).isEmpty());
+        QCOMPARE(History::pending(), QList<History::Record>{record});
+        const QStringList aside = QDir(History::folder()).entryList({"historique-en-attente-abime-*.json"});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(fileBytes(History::folder() + u'/' + aside.first()), damaged);
+    }
+
+    void reportIsWrittenWholeOrTold_data()
+    {
+        QTest::addColumn<int>("sizeLimit"); // bytes a file may have; 0: none
+        QTest::addColumn<QString>("told");
+        QTest::newRow("written") << 0 << "";
+        QTest::newRow("size limit") << 2000 << "taille permise";
+    }
+    // The pupil's PDF report is written whole, or not at all and the teacher is told why.
+    void reportIsWrittenWholeOrTold()
+    {
+        QFETCH(int, sizeLimit);
+        QFETCH(QString, told);
+        Sandbox sandbox;
+        QCOMPARE(History::append(leaAtTen({})), QString());
+        ClassWindow window;
+        window.findChild<QTabWidget *>()->setCurrentIndex(2);
+        const QString path = sandbox.path("Léa.pdf");
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit room{};
+        getrlimit(RLIMIT_FSIZE, &room);
+        const rlimit limited{sizeLimit > 0 ? rlim_t(sizeLimit) : room.rlim_cur, room.rlim_max};
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
+        answerFileDialog(path);
+        for (QPushButton *button : window.findChildren<QPushButton *>())
+            if (button->text().contains("Fiche PDF"))
+                button->click();
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &room) == 0);
+        QCOMPARE(sandbox.messages.size(), told.isEmpty() ? 0 : 1);
+        QVERIFY(told.isEmpty() ? fileBytes(path).startsWith("%PDF") && fileBytes(path).endsWith("%%EOF\n")
+                               : !QFile::exists(path) && sandbox.messages.first().text.contains(told));
     }
 
     // The databases of version 1 already on the pupils' computers keep their series, each given an
@@ -246,6 +306,26 @@ private Q_SLOTS:
         QCOMPARE(ClassList::save(pupils), QString());
         QCOMPARE(ClassList::load(), pupils);
         QCOMPARE(QFile::permissions(ClassList::path()) & 0x0077, QFileDevice::Permissions());
+    }
+
+    void classListColumnsAreGuessed_data()
+    {
+        QTest::addColumn<QString>("firstRow");
+        QTest::addColumn<ClassList::Columns>("columns");
+        // clang-format off
+        QTest::newRow("family name, pupil's first name") << "Nom de famille;Prénom de l'élève" << ClassList::Columns{1, 0, true};
+        QTest::newRow("capitals, a column before")       << "Classe;NOM;PRÉNOM" << ClassList::Columns{2, 1, true};
+        QTest::newRow("typographic apostrophe, no accent") << "Prenom(s);Nom d’usage" << ClassList::Columns{0, 1, true};
+        QTest::newRow("first name alone found")          << "Prénom;Classe" << ClassList::Columns{0, 1, true};
+        QTest::newRow("no header")                       << "MARTIN;Léa" << ClassList::Columns{1, 0, false};
+        // clang-format on
+    }
+    // The import offers the columns its headers name, whatever way a school's software writes them.
+    void classListColumnsAreGuessed()
+    {
+        QFETCH(QString, firstRow);
+        QFETCH(ClassList::Columns, columns);
+        QCOMPARE(ClassList::guessColumns(firstRow.split(u';')), columns);
     }
 
     void classTableSumsUpTheHistory_data()

@@ -78,6 +78,9 @@ private Q_SLOTS:
         QVERIFY(Store::write(Frappin, Demarrage, Store::Derniere, "   "));
         QVERIFY(Store::writePupilResult(Store::Note, "12") &&
                 Store::sections(Frappin) == QStringList{Demarrage});
+        // The teacher's section is no pupil's, its name written composed or not.
+        QVERIFY(Store::write(Frappin, Demarrage, Store::Derniere, "De\u0301marrage"));
+        QVERIFY(Store::writePupilResult(Store::Note, "12") && readSetting(Store::Note) == "<absent>");
         QVERIFY(Store::write(Frappin, Demarrage, Store::Derniere, " CE1 Léa "));
         QVERIFY(Store::writePupilResult(Store::NombreCaracteres, "20") &&
                 Store::writePupilResult(Store::Duree, "0,5"));
@@ -209,23 +212,28 @@ private Q_SLOTS:
 
     void fileThatMayNotBeWritten_data()
     {
-        QTest::addColumn<bool>("readable");
-        QTest::newRow("no permission at all") << false;
-        QTest::newRow("read-only file and folder") << true;
+        QTest::addColumn<int>("fileMode");
+        QTest::addColumn<int>("folderMode");
+        QTest::newRow("no permission at all") << 0000 << 0555;
+        QTest::newRow("read-only file and folder") << 0004 << 0555;
+        QTest::newRow("write-only file, folder open") << 0222 << 0777;
+        QTest::newRow("read-only file, folder open") << 0444 << 0777;
     }
     // A settings file an ordinary user may not read reads as the defaults, one that is read-only as it is; a
-    // write fails, says so, and leaves the file as it was. Root may write anything: this runs as "nobody".
+    // write fails, says so, and leaves the file as it was, even where the folder would take a new file (which
+    // would hold only the values written). Root may write anything: this runs as "nobody".
     void fileThatMayNotBeWritten()
     {
-        QFETCH(bool, readable);
+        QFETCH(int, fileMode);
+        QFETCH(int, folderMode);
+        const bool readable = fileMode & 0004;
         Sandbox sandbox;
         QVERIFY(Store::write(Frappin, Demarrage, Store::Prenom, "Zoé") &&
                 Store::write(Frappin, Demarrage, Store::Exercice, "3"));
         const QByteArray before = fileBytes(iniPath());
-        QFile ini(iniPath());
         const QByteArray folder = QFile::encodeName(TestSupport::configFolder());
-        QVERIFY(chmod(folder + "/..", 0755) == 0 && chmod(folder, 0555) == 0 &&
-                ini.setPermissions(readable ? QFile::ReadOther : QFile::Permissions{}));
+        QVERIFY(chmod(folder + "/..", 0755) == 0 && chmod(folder, mode_t(folderMode)) == 0 &&
+                chmod(QFile::encodeName(iniPath()), mode_t(fileMode)) == 0);
         const auto restore = qScopeGuard([&] { chmod(folder, 0755); });
         QCOMPARE(asOrdinaryUser([readable] {
                      const bool read = Store::prenom() == (readable ? "Zoé" : "") &&
@@ -244,10 +252,14 @@ private Q_SLOTS:
         QTest::addColumn<TeacherCode::State>("state");
         QTest::addColumn<bool>("matches");
         const QString lea = TeacherCode::hashed("Léa 2024", "sel", 1000);
+        QByteArray key = QByteArray::fromBase64(lea.section(u'$', 3).toLatin1());
+        key[0] = char(key[0] ^ 1);
+        const QString firstByteOff = lea.section(u'$', 0, 2) + u'$' + QString::fromLatin1(key.toBase64());
         // clang-format off
         QTest::newRow("right code")            << lea                 << "Léa 2024"        << Set << true;
         QTest::newRow("made by Python")        << "pbkdf2-sha256$1000$c2Vs$zHGe/Je9agTL9Z1cV0oeUels0/ocdlMUv4kTpXpxZD8=" << "Léa 2024" << Set << true;
         QTest::newRow("wrong code")            << lea                 << "Léa 2025"        << Set << false;
+        QTest::newRow("key's first byte off")  << firstByteOff        << "Léa 2024"        << Set << false;
         QTest::newRow("é typed as e + accent") << lea                 << "Le\u0301a 2024"  << Set << true;
         QTest::newRow("no code")               << " "                 << ""                << None << false;
         QTest::newRow("code put in clear")     << "Léa 2024"          << "Léa 2024"        << Damaged << false;

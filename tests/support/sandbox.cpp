@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -168,6 +169,19 @@ void answerCodeDialogs(QStringList codes, QStringList *said)
         }
         if (codes.isEmpty() && (!dialog || !dialog->isVisible()))
             timer->deleteLater();
+    });
+    timer->start(5);
+}
+
+void answerFileDialog(const QString &path)
+{
+    auto *timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, path] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            dialog->selectFile(path);
+            static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept(), which checks the name
+        }
     });
     timer->start(5);
 }

@@ -1,11 +1,19 @@
 // frappin-eleve: a bad command line is refused with a French message and writes nothing; naming a pupil
 // writes only the identity; results print for one pupil, or for every pupil as CSV.
 
+#include "classe/classwindow.h"
 #include "eleve/eleve.h"
 #include "history/history.h"
+#include "settings/identity.h"
 #include "support/sandbox.h"
 
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 class TestEleve : public QObject {
     Q_OBJECT
@@ -31,6 +39,8 @@ private Q_SLOTS:
         QTest::newRow("missing photo folder") << ab + A{"--photos", "/nulle/part"} << 2 << "n'existe pas" << before;
         QTest::newRow("blank pupil's name")   << A{"resultats", "  "} << 2 << "aucun élève en cours" << before;
         QTest::newRow("teacher's settings")   << A{"resultats", "Démarrage"} << 2 << "pas un élève" << before;
+        QTest::newRow("teacher's section, e + accent") << ab + A{"--eleve", "De\u0301marrage"} << 2 << "ne peut pas être" << before;
+        QTest::newRow("teacher's settings, e + accent") << A{"resultats", "De\u0301marrage"} << 2 << "pas un élève" << before;
         QTest::newRow("csv with an argument") << A{"csv", "x"} << 2 << "argument en trop" << before;
         QTest::newRow("definir") << A{"definir", "--prenom", " Léa ", "--nom", "Martin", "--photos", "<p>/"} << 0
             << "Photo attendue : <p>/Martin-Léa.bmp\n" << "Léa|Martin|Léa Martin|<p>";
@@ -100,6 +110,90 @@ private Q_SLOTS:
                 .join(u'|'),
             stored.replace("<p>", sandbox.folder()));
         QCOMPARE(readSetting(Store::Niveau) + readSetting(Store::Exercice), "1<absent>");
+    }
+
+    void exportsNeverHoldFormulas_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("field"); // as every export writes it
+        QTest::newRow("sum") << "=2+3"
+                             << "'=2+3";
+        QTest::newRow("function") << "@SOMME(A1)"
+                                  << "'@SOMME(A1)";
+        QTest::newRow("plus") << "+33 Léa"
+                              << "'+33 Léa";
+        QTest::newRow("minus") << "-Léa"
+                               << "'-Léa";
+        QTest::newRow("a number stays one") << "-5"
+                                            << "-5";
+        QTest::newRow("inside the name") << "Léa=2+3"
+                                         << "Léa=2+3";
+    }
+    // A pupil's name that a spreadsheet would run as a formula is written as text by every export; the class
+    // file, which only this program reads, keeps it as it is.
+    void exportsNeverHoldFormulas()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, field);
+        Sandbox sandbox;
+        QVERIFY(Store::write(Store::Frappin, name, Store::Note, "12"));
+        QVERIFY(
+            History::append({name, QDateTime({2026, 12, 6}, {9, 0}, Qt::UTC), 60, 12, 20, 1, 1, "a.mot", {}})
+                .isEmpty());
+        QCOMPARE(ClassList::save({{name, "Léa", "Martin"}}), QString());
+        QCOMPARE(ClassList::load().value(0).eleve, name);
+        QStringList exported;
+        for (const QStringList &arguments : {QStringList{"csv"}, QStringList{"historique", name, "--csv"}}) {
+            QString out, err;
+            QTextStream outStream(&out), errStream(&err);
+            QCOMPARE(runEleve(arguments, outStream, errStream), 0);
+            outStream.flush();
+            exported.append(out);
+        }
+        ClassWindow window;
+        window.findChild<QTabWidget *>()->setCurrentIndex(2);
+        for (const QString button : {"tableau (CSV)", "historique (CSV)"}) {
+            const QString path = sandbox.path(button.left(5) + ".csv");
+            answerFileDialog(path);
+            for (QPushButton *b : window.findChildren<QPushButton *>())
+                if (b->text().contains(button))
+                    b->click();
+            exported.append(QString::fromUtf8(fileBytes(path)));
+        }
+        for (const QString &text : exported)
+            QVERIFY2(text.contains("\n" + field + ";") || text.contains(";" + field + ";"), qPrintable(text));
+        QVERIFY(sandbox.messages.isEmpty());
+    }
+
+    void fileSizeLimitIsTold_data()
+    {
+        QTest::addColumn<int>("limit"); // bytes a file may have, -1: the settings file's size
+        QTest::newRow("no byte (ulimit -f 0)") << 0;
+        QTest::newRow("the file's size: the identity would be half written") << -1;
+    }
+    // Under a file-size limit the command is not killed: it tells why in French, fails, leaves no lock file,
+    // and the pupil's identity is wholly the old one.
+    void fileSizeLimitIsTold()
+    {
+        QFETCH(int, limit);
+        Sandbox sandbox;
+        QVERIFY(Identity::write({"Léa", "Martin", "CE1 Léa Martin"}));
+        const QString ini = Store::filePath(Store::Frappin);
+        const QByteArray before = fileBytes(ini);
+        QProcess process;
+        const rlimit size{rlim_t(limit < 0 ? before.size() : limit), RLIM_INFINITY};
+        process.setChildProcessModifier([size] {
+            std::signal(SIGXFSZ, SIG_DFL);
+            setrlimit(RLIMIT_FSIZE, &size);
+        });
+        process.start(FRAPPIN_ELEVE_PROGRAM, {"definir", "--prenom", "Tom", "--nom", "Roux", "--eleve",
+                                              "Tom Roux, CE1 de Mme Dupont"});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("taille permise"));
+        QVERIFY(!QFile::exists(ini + ".lock"));
+        QCOMPARE(fileBytes(ini), before);
     }
 };
 
