@@ -169,7 +169,6 @@ private Q_SLOTS:
         QTest::newRow("in place, shorter")      << false << 0  << "" << QByteArray("chat,,\r\n") << false;
         QTest::newRow("beside, size limit")     << true  << 20 << "taille permise" << longer << false;
         QTest::newRow("in place, size limit")   << false << 20 << "taille permise" << longer << false;
-        QTest::newRow("in place, limit at old") << false << 17 << "taille permise" << longer << false;
         // The C library reserves by writing a byte to each block, and stops at the limit part-way.
         QTest::newRow("in place, no room reserved") << false << 4500 << "taille permise" << large << true;
         // clang-format on

@@ -213,26 +213,22 @@ private Q_SLOTS:
     void fileThatMayNotBeWritten_data()
     {
         QTest::addColumn<int>("fileMode");
-        QTest::addColumn<int>("folderMode");
-        QTest::newRow("no permission at all") << 0000 << 0555;
-        QTest::newRow("read-only file and folder") << 0004 << 0555;
-        QTest::newRow("write-only file, folder open") << 0222 << 0777;
-        QTest::newRow("read-only file, folder open") << 0444 << 0777;
+        QTest::newRow("write-only") << 0222;
+        QTest::newRow("read-only") << 0444;
     }
     // A settings file an ordinary user may not read reads as the defaults, one that is read-only as it is; a
-    // write fails, says so, and leaves the file as it was, even where the folder would take a new file (which
+    // write fails, says so, and leaves the file as it was, although the folder would take a new file (which
     // would hold only the values written). Root may write anything: this runs as "nobody".
     void fileThatMayNotBeWritten()
     {
         QFETCH(int, fileMode);
-        QFETCH(int, folderMode);
         const bool readable = fileMode & 0004;
         Sandbox sandbox;
         QVERIFY(Store::write(Frappin, Demarrage, Store::Prenom, "Zoé") &&
                 Store::write(Frappin, Demarrage, Store::Exercice, "3"));
         const QByteArray before = fileBytes(iniPath());
         const QByteArray folder = QFile::encodeName(TestSupport::configFolder());
-        QVERIFY(chmod(folder + "/..", 0755) == 0 && chmod(folder, mode_t(folderMode)) == 0 &&
+        QVERIFY(chmod(folder + "/..", 0755) == 0 && chmod(folder, 0777) == 0 &&
                 chmod(QFile::encodeName(iniPath()), mode_t(fileMode)) == 0);
         const auto restore = qScopeGuard([&] { chmod(folder, 0755); });
         QCOMPARE(asOrdinaryUser([readable] {
@@ -252,9 +248,8 @@ private Q_SLOTS:
         QTest::addColumn<TeacherCode::State>("state");
         QTest::addColumn<bool>("matches");
         const QString lea = TeacherCode::hashed("Léa 2024", "sel", 1000);
-        QByteArray key = QByteArray::fromBase64(lea.section(u'$', 3).toLatin1());
-        key[0] = char(key[0] ^ 1);
-        const QString firstByteOff = lea.section(u'$', 0, 2) + u'$' + QString::fromLatin1(key.toBase64());
+        QString firstByteOff = lea; // the first Base64 digit of the key: its first byte alone changes
+        firstByteOff[lea.lastIndexOf(u'$') + 1] = lea[lea.lastIndexOf(u'$') + 1] == u'A' ? u'B' : u'A';
         // clang-format off
         QTest::newRow("right code")            << lea                 << "Léa 2024"        << Set << true;
         QTest::newRow("made by Python")        << "pbkdf2-sha256$1000$c2Vs$zHGe/Je9agTL9Z1cV0oeUels0/ocdlMUv4kTpXpxZD8=" << "Léa 2024" << Set << true;
