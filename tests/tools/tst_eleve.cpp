@@ -56,7 +56,7 @@ private Q_SLOTS:
             << "« cœur » : œ → coeur\n« École » : É → Ecole\n« l’île » : ’ → l'île\n« ex æquo » : æ → ex aequo\n4 mots" << before;
         QTest::newRow("list missing") << check + A{"<p>/aucun.mot"} << 2 << "impossible de lire la liste" << before;
         QTest::newRow("history") << A{"historique"} << 0 << "Élève : Léa (1 série)\n" << before;
-        QTest::newRow("history, a series") << A{"historique", "Léa"} << 0 << "  note 17/20  2 min 00 s  40 caractères  1 faute  20 car./min  niveau 2  cp.mot\n" << before;
+        QTest::newRow("history, a series, e + accent") << A{"historique", "Le\u0301a"} << 0 << "  note 17/20  2 min 00 s  40 caractères  1 faute  20 car./min  niveau 2  cp.mot\n" << before;
         QTest::newRow("history as CSV") << A{"historique", "--csv", "Léa"} << 0 << ";Léa;120;17;40;1;20;2;cp.mot;é 1\r\n" << before;
         QTest::newRow("no history") << A{"historique", "Zoé"} << 1 << "pas encore de série dans l'historique de « Zoé »" << before;
         QTest::newRow("history of two") << A{"historique", "Léa", "Zoé"} << 2 << "un seul nom" << before;

@@ -209,7 +209,9 @@ int historique(const QStringList &args, QTextStream &out, QTextStream &err)
         return fail(err, options.error);
     if (names.size() > 1)
         return fail(err, QStringLiteral("un seul nom d'élève à la fois."));
-    const QString eleve = trimBlanks(names.isEmpty() ? Store::derniere() : names.first());
+    // Composed, as Frappin stores the names it reads: "Le" + U+0301 + "a" from a script is Léa.
+    const QString eleve = trimBlanks(names.isEmpty() ? Store::derniere() : names.first())
+                              .normalized(QString::NormalizationForm_C);
     if (eleve.isEmpty())
         return fail(err,
                     QStringLiteral("aucun élève en cours ; donnez son nom : frappin-eleve historique NOM."));
