@@ -405,8 +405,7 @@ private Q_SLOTS:
         QCOMPARE(readSetting(Store::Fichier) + files->currentText(), "autre.motautre.mot");
         files->setCurrentIndex(files->findText("œufs.mot"));
         p.start();
-        QVERIFY(p.sandbox.messages.value(1).text.contains("frappin-eleve verifier " +
-                                                          p.sandbox.path("œufs.mot")));
+        QVERIFY(p.sandbox.messages.value(1).text.contains("eleve verifier " + p.sandbox.path("œufs.mot")));
         QVERIFY(p.window->series().EnCours == 0 && !p.shown("MotATaper") && p.word().isEmpty());
         files->setCurrentIndex(files->findText("autre.mot"));
         p.start();

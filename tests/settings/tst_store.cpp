@@ -69,7 +69,8 @@ private Q_SLOTS:
     }
 
     // Results go, under their French names, to the section "Dernière" names (trimmed), or nowhere when it
-    // names none, in plain UTF-8 INI. A write the file cannot take changes nothing, then or later.
+    // names none or the teacher's section (written composed or not), in plain UTF-8 INI. A write the file
+    // cannot take changes nothing, then or later.
     void resultsAreWrittenAsPlainIni()
     {
         Sandbox sandbox;
@@ -78,7 +79,6 @@ private Q_SLOTS:
         QVERIFY(Store::write(Frappin, Demarrage, Store::Derniere, "   "));
         QVERIFY(Store::writePupilResult(Store::Note, "12") &&
                 Store::sections(Frappin) == QStringList{Demarrage});
-        // The teacher's section is no pupil's, its name written composed or not.
         QVERIFY(Store::write(Frappin, Demarrage, Store::Derniere, "De\u0301marrage"));
         QVERIFY(Store::writePupilResult(Store::Note, "12") && readSetting(Store::Note) == "<absent>");
         QVERIFY(Store::write(Frappin, Demarrage, Store::Derniere, " CE1 Léa "));

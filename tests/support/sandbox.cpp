@@ -175,13 +175,11 @@ void answerCodeDialogs(QStringList codes, QStringList *said)
 
 void answerFileDialog(const QString &path)
 {
-    auto *timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, path] {
+    // The dialog is shown and waits in its own event loop by the time the timer runs.
+    QTimer::singleShot(0, qApp, [path] {
         if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
             dialog->selectFile(path);
             static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept(), which checks the name
         }
     });
-    timer->start(5);
 }
