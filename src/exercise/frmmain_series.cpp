@@ -20,6 +20,7 @@
 #include "words/wordlist.h"
 
 #include <QAccessible>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -100,9 +101,12 @@ void frmMain::findTypableWords()
     // A word the French keyboard cannot type (œ, an accented capital) could never be completed.
     const ProgramValues &v = values();
     m_typable.clear();
+    // Without a key table (its file could not be read, which was told) no word can be judged: all count.
+    const bool judged = std::any_of(v.ToucheCaractere.begin(), v.ToucheCaractere.end(),
+                                    [](const QString &c) { return !c.isEmpty(); });
     for (int i = 0; i < v.NbPhrases; ++i) {
         const QString word = shownWord(v.Phrases[static_cast<std::size_t>(i)]);
-        if (untypableCharacters(word, v.ToucheCaractere, v.DerniereTouche).isEmpty())
+        if (!judged || untypableCharacters(word, v.ToucheCaractere, v.DerniereTouche).isEmpty())
             m_typable.append(i);
     }
 }
@@ -112,10 +116,8 @@ void frmMain::reloadWordList()
     ProgramValues &v = values();
     const QString path = wordListPath();
     if (!loadWordList(path, v.Phrases, v.NbPhrases)) {
-        showMessage(QStringLiteral("Impossible de charger la liste de mots choisie.\rChemin '%1'\r"
-                                   "Les exercices gardent la liste précédente.")
-                        .arg(path),
-                    QStringLiteral("Fichier des mots"), MsgButtons::Ok, MsgIcon::Exclamation, this);
+        showMessage(Texts::ChosenListNotLoaded.arg(path), Texts::WordListTitle, MsgButtons::Ok,
+                    MsgIcon::Exclamation, this);
         return;
     }
     findTypableWords();
@@ -123,6 +125,20 @@ void frmMain::reloadWordList()
 
 void frmMain::BoutonDepart_Click()
 {
+    // A list with no word the keyboard can type would strand the child on a word that can never be finished:
+    // no series starts, and the teacher is told which list and what to do.
+    if (m_typable.isEmpty()) {
+        const QString list = QFileInfo(wordListPath()).fileName();
+        showMessage(
+            QStringLiteral("Aucun mot de la liste « %1 » ne peut être tapé au clavier français (liste "
+                           "vide, ou mots avec œ, æ, une majuscule accentuée...) : il n'y a rien à "
+                           "taper.\rL'enseignant peut vérifier la liste avec la commande "
+                           "« frappin-eleve verifier %2 », la corriger dans Edition > Liste de mots, "
+                           "ou en choisir une autre dans Fichier > Paramètres.")
+                .arg(list, wordListPath()),
+            Texts::WordListTitle, MsgButtons::Ok, MsgIcon::Exclamation, this);
+        return;
+    }
     // A word completed just before must not be counted in the new series when its pause ends.
     Timer(0)->stop();
     Message->clear();

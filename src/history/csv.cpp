@@ -3,6 +3,7 @@
 #include "common/textfile.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -25,26 +26,31 @@ QString number(double value, int decimals)
     return text.replace(u'.', u',');
 }
 
-QString field(const QString &text)
+QString field(const QString &given, Reader reader)
 {
+    static const QRegularExpression number(QStringLiteral("^-[0-9]+(,[0-9]+)?$"));
+    QString text = given;
+    if (reader == Reader::Spreadsheet && !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text[0]) &&
+        !number.match(text).hasMatch())
+        text.prepend(u'\'');
     if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
         return text;
-    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+    return u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-QString line(const QStringList &fields)
+QString line(const QStringList &fields, Reader reader)
 {
     QStringList quoted;
     for (const QString &text : fields)
-        quoted.append(field(text));
+        quoted.append(field(text, reader));
     return quoted.join(u';') + QStringLiteral("\r\n");
 }
 
-QByteArray document(const QList<QStringList> &rows)
+QByteArray document(const QList<QStringList> &rows, Reader reader)
 {
     QString text = QStringLiteral("\uFEFF");
     for (const QStringList &row : rows)
-        text += line(row);
+        text += line(row, reader);
     return text.toUtf8();
 }
 

@@ -1,5 +1,6 @@
 #include "history/history.h"
 
+#include "common/platform.h"
 #include "common/savefile.h"
 #include "history/csv.h"
 #include "history/serverlink.h"
@@ -29,6 +30,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 namespace {
 
@@ -761,18 +763,49 @@ QString hide(const QString &uuid)
     return error.isEmpty() ? QString() : told(error, service);
 }
 
-QList<Record> pending()
+namespace {
+
+// The records of the pending file; nothing when a damaged file is still in the way, which must then never be
+// written over. A damaged file (cut short by a crash, edited by hand) is put aside under a name of its own
+// that nothing writes again, so that its series can still be read by whoever looks after the computer.
+std::optional<QList<Record>> readPending()
 {
     QFile file(pendingPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.exists())
+        return QList<Record>();
+    const QJsonDocument document =
+        file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()) : QJsonDocument();
+    file.close();
+    if (!document.isArray()) {
+        const QString aside = pendingPath().chopped(5) + QStringLiteral("-abime-") +
+                              currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        for (int n = 1; n <= 99; ++n) {
+            if (file.rename(aside + (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) +
+                            QStringLiteral(".json")))
+                return QList<Record>();
+        }
+        return std::nullopt;
+    }
     QList<Record> records;
-    for (const QJsonValue &value : QJsonDocument::fromJson(file.readAll()).array()) {
+    for (const QJsonValue &value : document.array()) {
         Record record = fromJson(value.toObject());
         if (!record.pupil.trimmed().isEmpty() && record.start.isValid())
             records.append(record);
     }
     return records;
+}
+
+QString damagedPending()
+{
+    return QStringLiteral("le fichier %1 est abîmé et ne peut pas être mis de côté.")
+        .arg(QDir::toNativeSeparators(pendingPath()));
+}
+
+} // namespace
+
+QList<Record> pending()
+{
+    return readPending().value_or(QList<Record>());
 }
 
 QString append(const Record &appended)
@@ -791,16 +824,20 @@ QString append(const Record &appended)
         startSending();
         return QString();
     }
-    QList<Record> kept = pending();
-    kept.append(record);
-    if (const QString notKept = keepPending(kept); !notKept.isEmpty())
+    std::optional<QList<Record>> kept = readPending();
+    if (kept)
+        kept->append(record);
+    if (const QString notKept = kept ? keepPending(*kept) : damagedPending(); !notKept.isEmpty())
         return told(error) + QStringLiteral("\rLa série n'a pas pu être gardée pour plus tard : ") + notKept;
     return told(error);
 }
 
 QString writePending()
 {
-    QList<Record> kept = pending();
+    std::optional<QList<Record>> waiting = readPending();
+    if (!waiting)
+        return told(damagedPending());
+    QList<Record> &kept = *waiting;
     if (!kept.isEmpty()) {
         for (Record &record : kept) {
             if (record.uuid.isEmpty())

@@ -4,8 +4,10 @@
 #include "common/messagebox.h"
 #include "common/owndialog.h"
 #include "common/platform.h"
+#include "common/strings.h"
 #include "common/userscale.h"
 #include "settings/store.h"
+#include "words/wordlist.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -209,9 +211,24 @@ void frmParam::saisieFichier_Click()
     // found by the word-list loading and by the next opening of this dialog.
     const QString stored =
         Store::read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
-    if (storeChoice(saisieFichier, Store::Fichier, saisieFichier->currentText(),
-                    saisieFichier->findText(stored, Qt::MatchExactly | Qt::MatchCaseSensitive), m_loaded) &&
-        m_loaded && saisieFichier->currentText() != stored)
+    const int storedIndex = saisieFichier->findText(stored, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const bool chosen = m_loaded && saisieFichier->currentText() != stored;
+    // A list that cannot be read is not stored: the next start would load it, and the history would name a
+    // list that no series used.
+    if (chosen) {
+        TextTable words;
+        qint16 count = 0;
+        if (const QString path = programFile(saisieFichier->currentText());
+            !loadWordList(path, words, count)) {
+            showMessage(Texts::ChosenListNotLoaded.arg(path), Texts::WordListTitle, MsgButtons::Ok,
+                        MsgIcon::Exclamation, this);
+            const QSignalBlocker blocker(saisieFichier);
+            saisieFichier->setCurrentIndex(storedIndex);
+            return;
+        }
+    }
+    if (storeChoice(saisieFichier, Store::Fichier, saisieFichier->currentText(), storedIndex, m_loaded) &&
+        chosen)
         Q_EMIT wordListChosen();
 }
 

@@ -7,7 +7,11 @@ namespace Identity {
 
 Pupil normalised(const Pupil &pupil)
 {
-    Pupil out{pupil.prenom.trimmed(), pupil.nom.trimmed(), trimBlanks(pupil.eleve)};
+    // Composed (NFC) like every name Frappin reads: "Démarrage" typed with a combining accent is the
+    // teacher's section, and "Léa" the same pupil whichever way her é was typed.
+    const auto composed = [](const QString &text) { return text.normalized(QString::NormalizationForm_C); };
+    Pupil out{composed(pupil.prenom.trimmed()), composed(pupil.nom.trimmed()),
+              composed(trimBlanks(pupil.eleve))};
     if (out.eleve.isEmpty())
         out.eleve = trimBlanks(out.prenom + u' ' + out.nom);
     return out;
@@ -29,9 +33,9 @@ bool write(const Pupil &pupil, const QString &photos)
     if (!problem(pupil).isEmpty())
         return false;
     const Pupil p = normalised(pupil);
-    bool written = Store::write(Store::Frappin, Store::Demarrage, Store::Prenom, p.prenom) &&
-                   Store::write(Store::Frappin, Store::Demarrage, Store::Nom, p.nom) &&
-                   Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, p.eleve);
+    // One write: a failure part-way must never pair the new first name with the previous pupil's results.
+    bool written = Store::write(Store::Frappin, Store::Demarrage,
+                                {{Store::Prenom, p.prenom}, {Store::Nom, p.nom}, {Store::Derniere, p.eleve}});
     if (written && !photos.isEmpty())
         written = Store::write(Store::Configuration, Store::SectionFichier, Store::Eleves, photos);
     return written;

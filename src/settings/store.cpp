@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -675,16 +676,40 @@ IniFile *load(const QString &path, bool *readable = nullptr)
     return &known;
 }
 
+// Names are compared composed (NFC), as the reader composes every line it decodes: a section written
+// "De" + U+0301 + "marrage" is read back as the teacher's "Démarrage", so it must be that one here too.
+QString composed(const QString &name)
+{
+    return name.normalized(QString::NormalizationForm_C);
+}
+
 QString settingsKey(const QString &section, const QString &key)
 {
-    return section + u'/' + key;
+    return composed(section) + u'/' + composed(key);
+}
+
+// Why the last write failed, in French.
+QString &lastWriteError()
+{
+    static QString error;
+    return error;
+}
+
+bool failWrite(const QString &error)
+{
+    lastWriteError() = error;
+    return false;
 }
 
 // Sets values of an application's section, or removes one of its keys, in one write of the whole file.
-bool writeValues(const QString &application, const QString &section,
-                 const QList<std::pair<QString, QString>> &values, const QString &removedKey = {})
+bool writeValues(const QString &application, const QString &givenSection,
+                 const QList<std::pair<QString, QString>> &givenValues, const QString &removedKey = {})
 {
     const QString path = storeFile(application);
+    const QString section = composed(givenSection);
+    QList<std::pair<QString, QString>> values;
+    for (const auto &[key, value] : givenValues)
+        values.append({composed(key), value});
     // Grades of children are personal data: the folder and the file are for their owner only. The folder is
     // closed before the file is first written, so that no other account ever reads it.
     const QString folder = QFileInfo(path).absolutePath();
@@ -695,13 +720,22 @@ bool writeValues(const QString &application, const QString &section,
     // A lock that is never released (a lock file the program cannot replace) fails the write, never the
     // series.
     QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(2000))
-        return false;
+    errno = 0;
+    if (!lock.tryLock(2000)) {
+        // The lock file could not be written (a full disk, a size limit: the error of its write is the last
+        // one), or another program holds it.
+        const int error = errno;
+        return failWrite(lock.error() == QLockFile::LockFailedError
+                             ? QStringLiteral("un autre programme est en train de l'écrire.")
+                         : error != 0
+                             ? systemErrorText(error)
+                             : QStringLiteral("le verrou « %1 » n'a pas pu être créé.").arg(lock.fileName()));
+    }
     bool readable = false;
     IniFile *known = load(path, &readable);
     // A file that cannot be read is never replaced by one that would lose its values.
     if (!readable)
-        return false;
+        return failWrite(QStringLiteral("il ne peut pas être lu."));
     // The bytes known are changed where they are: the file kept goes with them, and comes back once written
     // (a failed write leaves none, so the next reading reads the file again).
     IniFile file = std::exchange(*known, IniFile());
@@ -718,8 +752,8 @@ bool writeValues(const QString &application, const QString &section,
             all.insert(settingsKey(section, key), value);
         file = IniFile(writePlainIni(all));
     }
-    if (!saveWholeFile(path, file.bytes()).isEmpty())
-        return false;
+    if (const QString error = saveWholeFile(path, file.bytes()); !error.isEmpty())
+        return failWrite(error);
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     files()[path] = std::move(file);
     return true;
@@ -743,6 +777,17 @@ QString read(const QString &application, const QString &section, const QString &
 bool write(const QString &application, const QString &section, const QString &key, const QString &value)
 {
     return writeValues(application, section, {{key, value}});
+}
+
+bool write(const QString &application, const QString &section,
+           const QList<std::pair<QString, QString>> &values)
+{
+    return writeValues(application, section, values);
+}
+
+QString writeError()
+{
+    return lastWriteError();
 }
 
 bool remove(const QString &application, const QString &section, const QString &key)
@@ -800,8 +845,9 @@ QString nom()
 
 bool writePupilResults(const QList<std::pair<QString, QString>> &results, const QString &pupil)
 {
-    const QString section = trimBlanks(pupil);
-    return section.isEmpty() || writeValues(Frappin, section, results);
+    // The teacher's section is no pupil's, whichever way its name was written: its "Niveau" is the guide's.
+    const QString section = composed(trimBlanks(pupil));
+    return section.isEmpty() || section == Demarrage || writeValues(Frappin, section, results);
 }
 
 bool writePupilResult(const QString &key, const QString &value)

@@ -52,8 +52,14 @@ QString filePath(const QString &application);
 // The stored text, or defaultValue when the key is absent or the store cannot be read.
 QString read(const QString &application, const QString &section, const QString &key,
              const QString &defaultValue);
+// Names are compared in their composed form (NFC), as the file's lines are read.
 // Creates or replaces the value. Returns false when the store could not be written.
 bool write(const QString &application, const QString &section, const QString &key, const QString &value);
+// Several values of a section in one write: all of them are stored, or none.
+bool write(const QString &application, const QString &section,
+           const QList<std::pair<QString, QString>> &values);
+// Why the last write that failed could not be made, in French (lower case, ending with a full stop).
+QString writeError();
 // Removes the key; true when it is gone (or was never there), false when the store could not be written.
 bool remove(const QString &application, const QString &section, const QString &key);
 

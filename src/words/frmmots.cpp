@@ -187,7 +187,9 @@ QString frmMots::refusal(const QString &word) const
 
 void frmMots::btnAjouter_Click()
 {
-    const QString word = trimBlanks(Text1->text());
+    // Composed, as every list is read: "é" pasted as "e" and a combining accent is the list's "é", and
+    // Windows-1252 can hold it.
+    const QString word = trimBlanks(Text1->text()).normalized(QString::NormalizationForm_C);
     if (word.isEmpty())
         return;
 

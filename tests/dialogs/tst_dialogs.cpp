@@ -23,6 +23,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -76,6 +77,7 @@ private Q_SLOTS:
         QTest::newRow("French order") << cp("fête,,\r\nzèbre,,\r\nécole,,\r\ndiamant,,\r\nÉté,,\r\nAbricot,,\r\nabricot,,") << L{"save"} << L{"abricot", "Abricot", "diamant", "école", "Été", "fête", "zèbre"} << cp("abricot,,\r\nAbricot,,\r\ndiamant,,\r\nécole,,\r\nÉté,,\r\nfête,,\r\nzèbre,,\r\n") << "";
         QTest::newRow("comments kept, first field trimmed, no empty word") << cp("# Mes mots\r\n  le chien  ,1,2\r\n\r\n   \r\n,,\r\n , x\r  #x,,\r\n\"un, deux\",,\r\n\tvélo ") << L{"save"} << L{"\tvélo", "\"un", "le chien"} << cp("# Mes mots\r\n  #x,,\r\n\tvélo,,\r\n\"un,,\r\nle chien,,\r\n") << "";
         QTest::newRow("UTF-8, LF, decomposed, a comment 1252 cannot hold") << QString("# relus ✓\nzèbre,,\ne\u0301cole,,\n").toUtf8() << L{"save"} << L{"école", "zèbre"} << QString("# relus ✓\r\nécole,,\r\nzèbre,,\r\n").toUtf8() << "";
+        QTest::newRow("e + accent added composed, once") << two << L{"add e\u0301cole", "add école", "save"} << L{"chat", "chien", "école"} << cp("chat,,\r\nchien,,\r\nécole,,\r\n") << "";
         QTest::newRow("byte-order mark, emoji") << B("\xEF\xBB\xBF""chat,,\n") << L{"add 🐱", "save"} << L{"🐱", "chat"} << B("\xEF\xBB\xBF") + QString("🐱,,\r\nchat,,\r\n").toUtf8() << "";
         QTest::newRow("no file: told, created") << B() << L{"save"} << L{} << B("") << "Chemin '<p>/frappin.mot'";
         QTest::newRow("added trimmed, saved") << two << L{"add   5 € ", "y", "close"} << closed << B("5 \x80,,\r\nchat,,\r\nchien,,\r\n") << "sauegarder";
@@ -154,29 +156,36 @@ private Q_SLOTS:
 
     void savingNeverCutsTheList_data()
     {
-        QTest::addColumn<bool>("folderWritable"); // false: only the list may be written, so in place
-        QTest::addColumn<int>("sizeLimit");       // bytes a file may grow to while saving; 0: none
-        QTest::addColumn<QString>("reason");      // empty: saved
+        QTest::addColumn<int>("sizeLimit");    // bytes a file may grow to while saving; 0: none
+        QTest::addColumn<QString>("reason");   // empty: saved
+        QTest::addColumn<QByteArray>("after"); // the list saved
+        QTest::addColumn<bool>("ramfs");       // no room reserved: the C library writes a byte per block
+        const QByteArray longer = TwoWords + "une souris verte,,\r\n",
+                         large = QByteArray(5000, 'a') + ",,\r\n";
         // clang-format off
-        QTest::newRow("beside, saved")          << true  << 0  << "";
-        QTest::newRow("in place, saved")        << false << 0  << "";
-        QTest::newRow("beside, size limit")     << true  << 20 << "taille permise";
-        QTest::newRow("in place, size limit")   << false << 20 << "taille permise";
-        QTest::newRow("in place, limit at old") << false << 17 << "taille permise";
+        QTest::newRow("saved")      << 0  << "" << longer << false;
+        QTest::newRow("shorter")    << 0  << "" << QByteArray("chat,,\r\n") << false;
+        QTest::newRow("size limit") << 20 << "taille permise" << longer << false;
+        QTest::newRow("no room reserved") << 4500 << "taille permise" << large << true;
         // clang-format on
     }
-    // Saving as an ordinary user replaces the list whole, or leaves it byte for byte and tells why.
+    // Saving as an ordinary user where only the list may be written (in place) replaces it whole, or leaves
+    // it byte for byte and tells why.
     void savingNeverCutsTheList()
     {
-        QFETCH(bool, folderWritable);
         QFETCH(int, sizeLimit);
         QFETCH(QString, reason);
+        QFETCH(QByteArray, after);
+        QFETCH(bool, ramfs);
         Sandbox sandbox;
-        const QByteArray after = TwoWords + "une souris verte,,\r\n";
+        const QByteArray where = QFile::encodeName(sandbox.folder());
+        if (ramfs && mount("none", where.constData(), "ramfs", 0, nullptr) != 0)
+            QSKIP("A ramfs can only be mounted as root.");
+        const auto unmount = qScopeGuard([&] { static_cast<void>(ramfs && umount(where.constData())); });
         sandbox.writeFile(Mots, TwoWords);
         const QString path = sandbox.path(Mots);
         QVERIFY(chmod(QFile::encodeName(path), 0666) == 0);
-        QVERIFY(chmod(QFile::encodeName(sandbox.folder()), folderWritable ? 0777 : 0755) == 0);
+        QVERIFY(chmod(where, 0755) == 0);
         const int told = asOrdinaryUser([&] {
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{rlim_t(sizeLimit), RLIM_INFINITY};

@@ -467,18 +467,26 @@ private Q_SLOTS:
         QVERIFY(!p.shown("Bravo") && !p.window->Timer(0)->isTicking());
     }
 
-    // A word list chosen in the settings is the next series' list; one that cannot be read keeps the old one.
+    // A word list chosen in the settings is the next series' list; one that cannot be read keeps the old one,
+    // stored too. One with no word the keyboard can type starts no series, and says which and what to do.
     void chosenListIsTheNextSeriesList()
     {
         Program p("chat,,\r\n");
         p.sandbox.writeFile("autre.mot", "lune,,\r\n");
         p.sandbox.writeFile("perdue.mot", "soleil,,\r\n");
+        p.sandbox.writeFile("œufs.mot", "cœur,,\r\nŒuf,,\r\n");
         p.window->mnuParam_Click();
         auto *files = topLevels<QDialog>().value(0)->findChild<QComboBox *>("saisieFichier");
         files->setCurrentIndex(files->findText("autre.mot"));
         QVERIFY(QFile::remove(p.sandbox.path("perdue.mot")));
         files->setCurrentIndex(files->findText("perdue.mot"));
         QCOMPARE(p.sandbox.messages.size(), 1);
+        QCOMPARE(readSetting(Store::Fichier) + files->currentText(), "autre.motautre.mot");
+        files->setCurrentIndex(files->findText("œufs.mot"));
+        p.start();
+        QVERIFY(p.sandbox.messages.value(1).text.contains("eleve verifier " + p.sandbox.path("œufs.mot")));
+        QVERIFY(p.window->series().EnCours == 0 && !p.shown("MotATaper") && p.word().isEmpty());
+        files->setCurrentIndex(files->findText("autre.mot"));
         p.start();
         QCOMPARE(p.word(), QStringLiteral("lune"));
         qDeleteAll(topLevels<QDialog>());

@@ -69,7 +69,8 @@ private Q_SLOTS:
     }
 
     // Results go, under their French names, to the section "Dernière" names (trimmed), or nowhere when it
-    // names none, in plain UTF-8 INI. A write the file cannot take changes nothing, then or later.
+    // names none or the teacher's section (written composed or not), in plain UTF-8 INI. A write the file
+    // cannot take changes nothing, then or later.
     void resultsAreWrittenAsPlainIni()
     {
         Sandbox sandbox;
@@ -78,6 +79,8 @@ private Q_SLOTS:
         QVERIFY(Store::write(Frappin, Demarrage, Store::Derniere, "   "));
         QVERIFY(Store::writePupilResult(Store::Note, "12") &&
                 Store::sections(Frappin) == QStringList{Demarrage});
+        QVERIFY(Store::write(Frappin, Demarrage, Store::Derniere, "De\u0301marrage"));
+        QVERIFY(Store::writePupilResult(Store::Note, "12") && readSetting(Store::Note) == "<absent>");
         QVERIFY(Store::write(Frappin, Demarrage, Store::Derniere, " CE1 Léa "));
         QVERIFY(Store::writePupilResult(Store::NombreCaracteres, "20") &&
                 Store::writePupilResult(Store::Duree, "0,5"));
@@ -209,23 +212,24 @@ private Q_SLOTS:
 
     void fileThatMayNotBeWritten_data()
     {
-        QTest::addColumn<bool>("readable");
-        QTest::newRow("no permission at all") << false;
-        QTest::newRow("read-only file and folder") << true;
+        QTest::addColumn<int>("fileMode");
+        QTest::newRow("write-only") << 0222;
+        QTest::newRow("read-only") << 0444;
     }
     // A settings file an ordinary user may not read reads as the defaults, one that is read-only as it is; a
-    // write fails, says so, and leaves the file as it was. Root may write anything: this runs as "nobody".
+    // write fails, says so, and leaves the file as it was, although the folder would take a new file (which
+    // would hold only the values written). Root may write anything: this runs as "nobody".
     void fileThatMayNotBeWritten()
     {
-        QFETCH(bool, readable);
+        QFETCH(int, fileMode);
+        const bool readable = fileMode & 0004;
         Sandbox sandbox;
         QVERIFY(Store::write(Frappin, Demarrage, Store::Prenom, "Zoé") &&
                 Store::write(Frappin, Demarrage, Store::Exercice, "3"));
         const QByteArray before = fileBytes(iniPath());
-        QFile ini(iniPath());
         const QByteArray folder = QFile::encodeName(TestSupport::configFolder());
-        QVERIFY(chmod(folder + "/..", 0755) == 0 && chmod(folder, 0555) == 0 &&
-                ini.setPermissions(readable ? QFile::ReadOther : QFile::Permissions{}));
+        QVERIFY(chmod(folder + "/..", 0755) == 0 && chmod(folder, 0777) == 0 &&
+                chmod(QFile::encodeName(iniPath()), mode_t(fileMode)) == 0);
         const auto restore = qScopeGuard([&] { chmod(folder, 0755); });
         QCOMPARE(asOrdinaryUser([readable] {
                      const bool read = Store::prenom() == (readable ? "Zoé" : "") &&
@@ -244,10 +248,13 @@ private Q_SLOTS:
         QTest::addColumn<TeacherCode::State>("state");
         QTest::addColumn<bool>("matches");
         const QString lea = TeacherCode::hashed("Léa 2024", "sel", 1000);
+        QString firstByteOff = lea; // the first Base64 digit of the key: its first byte alone changes
+        firstByteOff[lea.lastIndexOf(u'$') + 1] = lea[lea.lastIndexOf(u'$') + 1] == u'A' ? u'B' : u'A';
         // clang-format off
         QTest::newRow("right code")            << lea                 << "Léa 2024"        << Set << true;
         QTest::newRow("made by Python")        << "pbkdf2-sha256$1000$c2Vs$zHGe/Je9agTL9Z1cV0oeUels0/ocdlMUv4kTpXpxZD8=" << "Léa 2024" << Set << true;
         QTest::newRow("wrong code")            << lea                 << "Léa 2025"        << Set << false;
+        QTest::newRow("key's first byte off")  << firstByteOff        << "Léa 2024"        << Set << false;
         QTest::newRow("é typed as e + accent") << lea                 << "Le\u0301a 2024"  << Set << true;
         QTest::newRow("no code")               << " "                 << ""                << None << false;
         QTest::newRow("code put in clear")     << "Léa 2024"          << "Léa 2024"        << Damaged << false;

@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -170,4 +171,15 @@ void answerCodeDialogs(QStringList codes, QStringList *said)
             timer->deleteLater();
     });
     timer->start(5);
+}
+
+void answerFileDialog(const QString &path)
+{
+    // The dialog is shown and waits in its own event loop by the time the timer runs.
+    QTimer::singleShot(0, qApp, [path] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            dialog->selectFile(path);
+            static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept(), which checks the name
+        }
+    });
 }

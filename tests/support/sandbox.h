@@ -68,6 +68,9 @@ int asOrdinaryUser(const std::function<int()> &check);
 // leaves in "said" what the dialog's red line says after each answer ("" when hidden or closed).
 void answerCodeDialogs(QStringList codes, QStringList *said);
 
+// Answers the next file dialog with path, as if the user had chosen it.
+void answerFileDialog(const QString &path);
+
 // The open top-level windows of a type.
 template <typename T> QList<T *> topLevels()
 {

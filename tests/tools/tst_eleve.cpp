@@ -1,11 +1,19 @@
 // frappin-eleve: a bad command line is refused with a French message and writes nothing; naming a pupil
 // writes only the identity; results print for one pupil, or for every pupil as CSV.
 
+#include "classe/classwindow.h"
 #include "eleve/eleve.h"
 #include "history/history.h"
+#include "settings/identity.h"
 #include "support/sandbox.h"
 
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 class TestEleve : public QObject {
     Q_OBJECT
@@ -26,11 +34,11 @@ private Q_SLOTS:
         QTest::newRow("blank first name")     << A{"definir", "--prenom", " ", "--nom", "B"} << 2 << "obligatoires" << before;
         QTest::newRow("unknown option")       << ab + A{"--age", "7"} << 2 << "option inconnue" << before;
         QTest::newRow("option without value") << A{"definir", "--prenom"} << 2 << "il manque une valeur" << before;
-        QTest::newRow("teacher's section")    << ab + A{"--eleve", "Démarrage"} << 2 << "ne peut pas être" << before;
         QTest::newRow("slash in the name")    << ab + A{"--eleve", "a/b"} << 2 << "ne peut pas être" << before;
         QTest::newRow("missing photo folder") << ab + A{"--photos", "/nulle/part"} << 2 << "n'existe pas" << before;
         QTest::newRow("blank pupil's name")   << A{"resultats", "  "} << 2 << "aucun élève en cours" << before;
-        QTest::newRow("teacher's settings")   << A{"resultats", "Démarrage"} << 2 << "pas un élève" << before;
+        QTest::newRow("teacher's section, e + accent") << ab + A{"--eleve", "De\u0301marrage"} << 2 << "ne peut pas être" << before;
+        QTest::newRow("teacher's settings, e + accent") << A{"resultats", "De\u0301marrage"} << 2 << "pas un élève" << before;
         QTest::newRow("csv with an argument") << A{"csv", "x"} << 2 << "argument en trop" << before;
         QTest::newRow("definir") << A{"definir", "--prenom", " Léa ", "--nom", "Martin", "--photos", "<p>/"} << 0
             << "Photo attendue : <p>/Martin-Léa.bmp\n" << "Léa|Martin|Léa Martin|<p>";
@@ -48,7 +56,7 @@ private Q_SLOTS:
             << "« cœur » : œ → coeur\n« École » : É → Ecole\n« l’île » : ’ → l'île\n« ex æquo » : æ → ex aequo\n4 mots" << before;
         QTest::newRow("list missing") << check + A{"<p>/aucun.mot"} << 2 << "impossible de lire la liste" << before;
         QTest::newRow("history") << A{"historique"} << 0 << "Élève : Léa (1 série)\n" << before;
-        QTest::newRow("history, a series") << A{"historique", "Léa"} << 0 << "  note 17/20  2 min 00 s  40 caractères  1 faute  20 car./min  niveau 2  cp.mot\n" << before;
+        QTest::newRow("history, a series, e + accent") << A{"historique", "Le\u0301a"} << 0 << "  note 17/20  2 min 00 s  40 caractères  1 faute  20 car./min  niveau 2  cp.mot\n" << before;
         QTest::newRow("history as CSV") << A{"historique", "--csv", "Léa"} << 0 << ";Léa;120;17;40;1;20;2;cp.mot;é 1\r\n" << before;
         QTest::newRow("no history") << A{"historique", "Zoé"} << 1 << "pas encore de série dans l'historique de « Zoé »" << before;
         QTest::newRow("history of two") << A{"historique", "Léa", "Zoé"} << 2 << "un seul nom" << before;
@@ -100,6 +108,93 @@ private Q_SLOTS:
                 .join(u'|'),
             stored.replace("<p>", sandbox.folder()));
         QCOMPARE(readSetting(Store::Niveau) + readSetting(Store::Exercice), "1<absent>");
+    }
+
+    void exportsAreTextAndWhole_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("field"); // as every CSV export writes it
+        QTest::addColumn<int>("sizeLimit"); // bytes a file may have (the PDF has more), 0: none
+        // clang-format off
+        QTest::newRow("sum")                << "=2+3"       << "'=2+3"       << 0;
+        QTest::newRow("function")           << "@SOMME(A1)" << "'@SOMME(A1)" << 0;
+        QTest::newRow("plus, size limit")   << "+33 Léa"    << "'+33 Léa"    << 2000;
+        QTest::newRow("minus")              << "-Léa"       << "'-Léa"       << 0;
+        QTest::newRow("a number stays one") << "-5"         << "-5"          << 0;
+        QTest::newRow("inside the name")    << "Léa=2+3"    << "Léa=2+3"     << 0;
+        QTest::newRow("quotes doubled")     << "Léa \"Lili\"" << "\"Léa \"\"Lili\"\"\"" << 0;
+        // clang-format on
+    }
+    // A name a spreadsheet would run as a formula is text in every CSV export, as it is in the class file;
+    // the PDF report is written whole, or not at all and told.
+    void exportsAreTextAndWhole()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, field);
+        QFETCH(int, sizeLimit);
+        Sandbox sandbox;
+        QCOMPARE(
+            History::append({name, QDateTime({2026, 12, 6}, {9, 0}, Qt::UTC), 60, 12, 20, 1, 1, "a", {}}),
+            "");
+        QVERIFY(Store::write(Store::Frappin, name, Store::Note, "12"));
+        QCOMPARE(ClassList::save({{name, "Léa", "Martin"}}), QString());
+        QCOMPARE(ClassList::load().value(0).eleve, name);
+        QStringList exported;
+        for (const QStringList &arguments : {QStringList{"csv"}, QStringList{"historique", name, "--csv"}}) {
+            QString out;
+            QTextStream outStream(&out), errStream(stderr);
+            QCOMPARE(runEleve(arguments, outStream, errStream), 0);
+            outStream.flush();
+            exported.append(out);
+        }
+        ClassWindow window;
+        window.findChild<QTabWidget *>()->setCurrentIndex(2);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit room{};
+        getrlimit(RLIMIT_FSIZE, &room);
+        const rlimit limited{sizeLimit > 0 ? rlim_t(sizeLimit) : room.rlim_cur, room.rlim_max};
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
+        for (const QString button : {"tableau (CSV)", "historique (CSV)", "Fiche PDF"}) {
+            answerFileDialog(sandbox.path(button.left(5)));
+            for (QPushButton *b : window.findChildren<QPushButton *>())
+                if (b->text().contains(button))
+                    b->click();
+        }
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &room) == 0);
+        for (const char *file : {"table", "histo"})
+            exported.append(QString::fromUtf8(fileBytes(sandbox.path(file))));
+        for (const QString &text : exported)
+            QVERIFY2(text.contains("\n" + field + ";") || text.contains(";" + field + ";"), qPrintable(text));
+        const QByteArray pdf = fileBytes(sandbox.path("Fiche"));
+        QVERIFY(sizeLimit ? pdf == "<unreadable>" && sandbox.messages.value(0).text.contains("taille permise")
+                          : pdf.startsWith("%PDF") && pdf.endsWith("%%EOF\n") && sandbox.messages.isEmpty());
+    }
+
+    // Under a file-size limit the command tells why in French and fails, leaves no lock file and the identity
+    // wholly the old one (at the file's size, three writes changed the first name, not the results name).
+    void fileSizeLimitIsTold()
+    {
+        for (const int limit : {0, -1}) {
+            Sandbox sandbox;
+            // Another pupil's results make room for the lock file under the file's size.
+            QVERIFY(Identity::write({"Léa", "Martin", "CE1 Léa Martin"}) &&
+                    Store::write(Store::Frappin, "Zoé", Store::Note, QString(300, u'1')));
+            const QString ini = Store::filePath(Store::Frappin);
+            const QByteArray before = fileBytes(ini);
+            QProcess process;
+            const rlimit size{rlim_t(limit < 0 ? before.size() : limit), RLIM_INFINITY};
+            process.setChildProcessModifier([size] {
+                std::signal(SIGXFSZ, SIG_DFL);
+                setrlimit(RLIMIT_FSIZE, &size);
+            });
+            process.start(FRAPPIN_ELEVE_PROGRAM, {"definir", "--prenom", "Tom", "--nom", "Roux", "--eleve",
+                                                  "Tom Roux, CE1 de Mme Dupont"});
+            QVERIFY(process.waitForFinished(30000));
+            QCOMPARE(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, 1);
+            QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("taille permise"));
+            QVERIFY(!QFile::exists(ini + ".lock"));
+            QCOMPARE(fileBytes(ini), before);
+        }
     }
 };
 

@@ -57,9 +57,55 @@ QString save(const QList<ClassPupil> &pupils)
     for (const ClassPupil &pupil : pupils)
         rows.append({pupil.eleve, pupil.prenom, pupil.nom});
     History::ownFolder();
-    const QString error = saveWholeFile(path(), Csv::document(rows));
+    const QString error = saveWholeFile(path(), Csv::document(rows, Csv::Reader::Program));
     QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return error;
+}
+
+namespace {
+
+// A header as it is compared: letters and digits only, lower case, without accents.
+QString folded(const QString &header)
+{
+    QString out;
+    for (const QChar c : header.normalized(QString::NormalizationForm_D)) {
+        if (c.isLetterOrNumber())
+            out += c.toLower();
+    }
+    return out;
+}
+
+int columnOf(const QStringList &row, const QStringList &names)
+{
+    for (int i = 0; i < row.size(); ++i) {
+        if (names.contains(folded(row[i])))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+Columns guessColumns(const QStringList &firstRow)
+{
+    const int first = columnOf(firstRow, {"prenom", "prenoms", "prenomdeleleve", "prenomeleve",
+                                          "prenomdelenfant", "prenomusuel", "premierprenom"});
+    const int family = columnOf(firstRow, {"nom", "noms", "nomdefamille", "nomdusage", "nomdenaissance",
+                                           "nomdeleleve", "nomeleve", "nomdelenfant", "nomfamille"});
+    Columns columns;
+    columns.header = first >= 0 || family >= 0;
+    if (first >= 0)
+        columns.firstName = first;
+    if (family >= 0)
+        columns.familyName = family;
+    // One column found: the other is the first of the two usual places it does not take.
+    if (columns.firstName == columns.familyName) {
+        if (first >= 0)
+            columns.familyName = first == 0 ? 1 : 0;
+        else
+            columns.firstName = family == 1 ? 0 : 1;
+    }
+    return columns;
 }
 
 QList<ClassPupil> import(const QList<QStringList> &rows, int firstName, int familyName, bool header,

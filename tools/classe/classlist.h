@@ -32,6 +32,17 @@ QString save(const QList<ClassPupil> &pupils);
 QList<ClassPupil> import(const QList<QStringList> &rows, int firstName, int familyName, bool header,
                          const QList<ClassPupil> &existing = {});
 
+// The columns of a school's class list, guessed from its first row: a header such as "Nom de famille",
+// "NOM", "Prénom de l'élève" or "Prénom(s)", in either letter case, with or without accents or spaces.
+// Without such a header, the family name is taken from the first column and the first name from the second.
+struct Columns {
+    int firstName = 1;
+    int familyName = 0;
+    bool header = false;
+    bool operator==(const Columns &) const = default;
+};
+Columns guessColumns(const QStringList &firstRow);
+
 // One line of the class table.
 struct Summary {
     QString eleve;

@@ -15,6 +15,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -195,19 +196,6 @@ bool editPupil(QWidget *parent, ClassPupil &pupil, const QList<ClassPupil> &othe
     return dialog.exec() == QDialog::Accepted;
 }
 
-// The column of a header that reads like one of names, or fallback.
-int columnLike(const QStringList &header, const QStringList &names, int fallback)
-{
-    for (int i = 0; i < header.size(); ++i) {
-        const QString text = header[i].toLower().remove(u' ');
-        for (const QString &name : names) {
-            if (text == name)
-                return i;
-        }
-    }
-    return fallback;
-}
-
 } // namespace
 
 // The keyboard picture with the keys a pupil misses, scaled to the room it has.
@@ -325,7 +313,8 @@ QString ClassWindow::choosePupil(const ClassPupil &pupil)
 {
     if (!Identity::write({pupil.prenom, pupil.nom, pupil.eleve}))
         return QStringLiteral(
-            "Le réglage de l'élève n'a pas pu être écrit (fichier des réglages de Frappin).");
+                   "Le réglage de l'élève n'a pas pu être écrit (fichier des réglages de Frappin) : ") +
+               Store::writeError();
     const QString program = frappinProgram();
     // Only the process this window started, and only while it is still that program.
     if (m_frappinPid > 0 && QFileInfo(QStringLiteral("/proc/%1/exe").arg(m_frappinPid)).canonicalFilePath() ==
@@ -504,11 +493,11 @@ void ClassWindow::importClass()
         firstName->addItem(label);
         familyName->addItem(label);
     }
-    familyName->setCurrentIndex(
-        columnLike(rows.first(), {"nom", "nomdel'élève", "nomdefamille", "nomd'usage"}, 0));
-    firstName->setCurrentIndex(columnLike(rows.first(), {"prénom", "prenom", "prénomdel'élève"}, 1));
+    const ClassList::Columns guessed = ClassList::guessColumns(rows.first());
+    familyName->setCurrentIndex(guessed.familyName);
+    firstName->setCurrentIndex(guessed.firstName);
     auto *header = new QCheckBox(QStringLiteral("La première ligne donne les titres des colonnes"), &dialog);
-    header->setChecked(columnLike(rows.first(), {"nom", "prénom", "prenom"}, -1) >= 0);
+    header->setChecked(guessed.header);
     form->addRow(QStringLiteral("Colonne du &prénom :"), firstName);
     form->addRow(QStringLiteral("Colonne du &nom :"), familyName);
     form->addRow(header);
@@ -949,7 +938,11 @@ void ClassWindow::exportReport()
                                      QStringLiteral("Documents PDF (*.pdf)"));
     if (path.isEmpty())
         return;
-    QPdfWriter pdf(path);
+    // Drawn in memory, then written whole: QPdfWriter writes its file as it draws, so a full disk or a size
+    // limit left a cut file, and nothing said so.
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&bytes);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setResolution(150);
     pdf.setTitle(QStringLiteral("Frappin - ") + m_shownPupil);
@@ -988,7 +981,11 @@ void ClassWindow::exportReport()
                      QStringLiteral("Les touches les plus manquées :"));
     y += 45;
     m_heatMap->paint(painter, QRectF(page.left(), y, page.width(), page.bottom() - y));
-    painter.end();
+    if (!painter.end())
+        return tell(this, QStringLiteral("La fiche PDF n'a pas pu être faite."));
+    if (const QString error = saveWholeFile(path, bytes.data()); !error.isEmpty())
+        tell(this,
+             QStringLiteral("La fiche PDF n'a pas pu être enregistrée dans « %1 » : %2").arg(path, error));
 }
 
 void ClassWindow::hideSeries()

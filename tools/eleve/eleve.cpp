@@ -143,8 +143,11 @@ int definir(const QStringList &args, QTextStream &out, QTextStream &err)
         photos = QDir::cleanPath(folder.absoluteFilePath());
     }
 
-    if (!Identity::write(pupil, photos))
-        return fail(err, QStringLiteral("impossible d'écrire les réglages de Frappin."));
+    if (!Identity::write(pupil, photos)) {
+        err << "frappin-eleve : les réglages de Frappin n'ont pas pu être écrits : " << Store::writeError()
+            << "\n";
+        return 1;
+    }
 
     out << "Élève en cours : " << prenom << " " << nom << " (résultats sous « " << eleve << " »)\n";
     if (!photos.isEmpty())
@@ -162,7 +165,7 @@ int resultats(const QStringList &args, QTextStream &out, QTextStream &err)
     if (eleve.isEmpty())
         return fail(err,
                     QStringLiteral("aucun élève en cours ; donnez son nom : frappin-eleve resultats NOM."));
-    if (eleve == Store::Demarrage)
+    if (eleve.normalized(QString::NormalizationForm_C) == Store::Demarrage)
         return fail(err, QStringLiteral("« %1 » est la section des réglages de l'enseignant, pas un élève.")
                              .arg(Store::Demarrage));
     if (!hasResults(eleve)) {
@@ -206,7 +209,9 @@ int historique(const QStringList &args, QTextStream &out, QTextStream &err)
         return fail(err, options.error);
     if (names.size() > 1)
         return fail(err, QStringLiteral("un seul nom d'élève à la fois."));
-    const QString eleve = trimBlanks(names.isEmpty() ? Store::derniere() : names.first());
+    // Composed, as Frappin stores the names it reads: "Le" + U+0301 + "a" from a script is Léa.
+    const QString eleve = trimBlanks(names.isEmpty() ? Store::derniere() : names.first())
+                              .normalized(QString::NormalizationForm_C);
     if (eleve.isEmpty())
         return fail(err,
                     QStringLiteral("aucun élève en cours ; donnez son nom : frappin-eleve historique NOM."));
