@@ -195,7 +195,8 @@ void frmMain::createControls()
     Logo->setSvg(QStringLiteral(":/pictures/logo.svg"));
 
     ImageClavier = named(new KeyboardPicture(m_client), "ImageClavier", QStringLiteral("Clavier"));
-    ImageClavier->setGeometry(Scale::twipsRect(150, 3060, 8040, 2295));
+    ImageClavier->setGeometry(
+        QRect(KeyCaps::PictureOriginTwips / Scale::TwipsPerPixel, KeyCaps::PictureSize));
     ImageClavier->setAccessibleDescription(
         QStringLiteral("Clavier français ; une main montre la touche à taper."));
 

@@ -188,7 +188,7 @@ void frmMain::appendToHistory(const QString &pupil)
     History::Record record;
     record.pupil = pupil;
     record.start = m_series.HeureDebut;
-    record.seconds = m_series.DureeSerie * 86400;
+    record.seconds = m_series.DureeSerie * Store::SecondsPerDay;
     record.grade = static_cast<int>(m_series.grade());
     record.characters = m_series.NbCaracteres;
     record.mistakes = m_series.FautesSerie;
@@ -211,9 +211,10 @@ QString frmMain::AfficheNote()
     TaNoteTexte->setText(QStringLiteral("Ta note est"));
     MotATaper->setText(QString::number(m_series.grade()) + QStringLiteral("/20"));
     MonTexte->setText(MotATaper->text());
-    announce(QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade()));
+    const QString spoken = QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade());
+    announce(spoken);
     if (m_soundOn)
-        Sound::say(QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade()));
+        Sound::say(spoken);
     return QString::number(m_series.grade());
 }
 
