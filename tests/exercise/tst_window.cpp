@@ -147,7 +147,8 @@ private Q_SLOTS:
                  p.typing()->hasSelectedText());
     }
 
-    // Repainted in parts (the typed text, a hand moving, a key lit), the window shows what it shows whole.
+    // Repainted in parts (the typed text, a hand moving, a key lit), the window shows what it shows whole;
+    // the keyboard shows a cap (or a hand over it), not its plate, under every key marker.
     void repaintedInPartsAsWhole()
     {
         Program p("fenêtre,,\r\n");
@@ -163,6 +164,9 @@ private Q_SLOTS:
                 client->render(&part, QPoint(x, y), QRegion(x, y, 24, 24));
                 QVERIFY(part.copy(x, y, 24, 24) == whole.copy(x, y, 24, 24));
             }
+        const QPoint keyboard = p.control("ImageClavier")->mapTo(client, QPoint());
+        for (int i = 0; i < KeyCaps::Count; ++i)
+            QVERIFY(whole.pixelColor(keyboard + KeyCaps::markerPixels(i).center()) != KeyboardColours::Plate);
     }
 
     // The background drawn part by part, as a repaint draws the parts it shows, is the whole picture.
