@@ -80,7 +80,7 @@ template <typename T> QList<T *> topLevels()
 }
 
 // main() of a test suite: the application object (a QApplication offscreen unless told otherwise, or a
-// QCoreApplication for a suite that draws nothing, so that a window or a font used by mistake fails) and the
+// QCoreApplication for a suite that draws nothing, so that a widget made there by mistake fails) and the
 // sandboxed store.
 #define FRAPPIN_TEST_MAIN_WITH(TestClass, Application)                                                       \
     int main(int argc, char *argv[])                                                                         \
