@@ -157,7 +157,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     // taskbar entry: it is the pupil's only window and must be easy to find again.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("Pianotin"));
+    setWindowTitle(Texts::ApplicationTitle);
     // Not needed to show the window, and costlier than the rest of it: see common/afterfirstpaint.h.
     runAfterFirstPaint(this, [this] {
         setWindowIcon(drawnWindowIcon());

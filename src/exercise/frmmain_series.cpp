@@ -59,7 +59,6 @@ void frmMain::Form_Initialize()
 void frmMain::Form_Load()
 {
     ProgramValues &v = values();
-    setWindowTitle(Texts::ApplicationTitle);
     TaNoteTexte->setText(QStringLiteral("Ton texte"));
     MotATaper->clear();
     MotATaper->setAccessibleName(QStringLiteral("Mot à taper"));
