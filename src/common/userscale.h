@@ -11,13 +11,13 @@
 
 namespace Scale {
 
-inline constexpr double TwipsPerPixel = 15.0;
+inline constexpr int TwipsPerPixel = 15;
 inline constexpr double TwipsPerUnitX = 83.7;
 inline constexpr double TwipsPerUnitY = 53.1;
 
 constexpr int px(int twips)
 {
-    return static_cast<int>(twips / TwipsPerPixel + (twips >= 0 ? 0.5 : -0.5));
+    return static_cast<int>(static_cast<double>(twips) / TwipsPerPixel + (twips >= 0 ? 0.5 : -0.5));
 }
 constexpr double unitsX(double twips)
 {

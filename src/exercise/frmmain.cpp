@@ -163,7 +163,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     // taskbar entry: it is the pupil's only window and must be easy to find again.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("Pianotin"));
+    setWindowTitle(Texts::ApplicationTitle);
     // Not needed to show the window, and costlier than the rest of it: see common/afterfirstpaint.h.
     runAfterFirstPaint(this, [this] {
         setWindowIcon(drawnWindowIcon());
@@ -201,7 +201,8 @@ void frmMain::createControls()
     Logo->setSvg(QStringLiteral(":/pictures/logo.svg"));
 
     ImageClavier = named(new KeyboardPicture(m_client), "ImageClavier", QStringLiteral("Clavier"));
-    ImageClavier->setGeometry(Scale::twipsRect(150, 3060, 8040, 2295));
+    ImageClavier->setGeometry(
+        QRect(KeyCaps::PictureOriginTwips / Scale::TwipsPerPixel, KeyCaps::PictureSize));
     ImageClavier->setAccessibleDescription(
         QStringLiteral("Clavier français ; une main montre la touche à taper."));
 

@@ -60,7 +60,6 @@ void frmMain::Form_Initialize()
 void frmMain::Form_Load()
 {
     ProgramValues &v = values();
-    setWindowTitle(Texts::ApplicationTitle);
     TaNoteTexte->setText(QStringLiteral("Ton texte"));
     MotATaper->clear();
     showModel({});
@@ -221,7 +220,7 @@ void frmMain::appendToHistory(const QString &pupil)
     History::Record record;
     record.pupil = pupil;
     record.start = m_series.HeureDebut;
-    record.seconds = m_series.DureeSerie * 86400;
+    record.seconds = m_series.DureeSerie * Store::SecondsPerDay;
     record.grade = static_cast<int>(m_series.grade());
     record.characters = m_series.NbCaracteres;
     record.mistakes = m_series.FautesSerie;

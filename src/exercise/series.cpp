@@ -1,14 +1,10 @@
 #include "exercise/series.h"
 
+#include "settings/store.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-namespace {
-
-constexpr double MillisecondsPerDay = 86400000.0;
-
-} // namespace
 
 std::optional<qsizetype> firstWrongOffset(QStringView typed, QStringView word)
 {
@@ -65,7 +61,7 @@ bool Series::wordDone(qsizetype wordLength, const QDateTime &now)
     NbCaracteres += wordLength;
     if (MotsRestants != 0)
         return false;
-    DureeSerie = static_cast<double>(HeureDebut.msecsTo(now)) / MillisecondsPerDay;
+    DureeSerie = static_cast<double>(HeureDebut.msecsTo(now)) / (1000.0 * Store::SecondsPerDay);
     return true;
 }
 

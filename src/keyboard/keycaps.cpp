@@ -1,5 +1,7 @@
 #include "keyboard/keycaps.h"
 
+#include "common/userscale.h"
+
 #include <array>
 
 namespace KeyCaps {
@@ -257,9 +259,7 @@ QRect markerPixels(int index)
 QRect markerTwips(int index)
 {
     const QRect px = markerPixels(index);
-    return {PictureOriginTwips.x() + px.left() * TwipsPerPixel,
-            PictureOriginTwips.y() + px.top() * TwipsPerPixel, MarkerPixels * TwipsPerPixel,
-            MarkerPixels * TwipsPerPixel};
+    return {PictureOriginTwips + px.topLeft() * Scale::TwipsPerPixel, px.size() * Scale::TwipsPerPixel};
 }
 
 } // namespace KeyCaps

@@ -27,7 +27,6 @@ inline constexpr QSize PictureSize{536, 153};
 inline constexpr QPoint PictureOriginTwips{150, 3060};
 // Markers are 165 x 165 twips.
 inline constexpr int MarkerPixels = 11;
-inline constexpr int TwipsPerPixel = 15;
 
 // How a cap is coloured.
 enum class Kind {

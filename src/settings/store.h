@@ -31,7 +31,8 @@ inline const QString Nom = QStringLiteral("Nom");
 
 // Keys of a pupil's section: the results of the pupil's last series ("Niveau" as above).
 inline const QString Note = QStringLiteral("Note");
-inline const QString Duree = QStringLiteral("Durée");
+inline const QString Duree = QStringLiteral("Durée"); // in days
+inline constexpr int SecondsPerDay = 86400;
 inline const QString NombreCaracteres = QStringLiteral("Nombre de caractères");
 
 // The pictures folder, under the application "Configuration".

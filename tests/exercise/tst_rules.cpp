@@ -1,6 +1,7 @@
 // The rules of a series and of the hand guide, without a window: the check of a typed text, the grade, the
 // words of a series and what is stored, the guide level, the next keystroke and where a hand goes.
 
+#include "common/userscale.h"
 #include "exercise/series.h"
 #include "keyboard/guide.h"
 #include "keyboard/keycaps.h"
@@ -220,7 +221,7 @@ private Q_SLOTS:
 
         QCOMPARE(handPlace(Hand::Right, 38), QPoint(50, 280));
         QCOMPARE(handPlace(Hand::Left, 38), QPoint(39, 280));
-        const QPoint picture = KeyCaps::PictureOriginTwips / KeyCaps::TwipsPerPixel;
+        const QPoint picture = KeyCaps::PictureOriginTwips / Scale::TwipsPerPixel;
         for (int i = 0; i < KeyCaps::Count; ++i) {
             const QRect cap = KeyCaps::capRect(i).translated(picture);
             const QPoint right = handPlace(Hand::Right, i);

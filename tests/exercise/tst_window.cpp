@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QHash>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,8 +37,10 @@
 #include <QTest>
 #include <QWindow>
 
+#include <cmath>
 #include <csignal>
 #include <memory>
+#include <numeric>
 #include <ranges>
 #include <span>
 
@@ -185,7 +188,8 @@ private Q_SLOTS:
         }
     }
 
-    // Repainted in parts (the typed text, a hand moving, a key lit), the window shows what it shows whole.
+    // Repainted in parts (the typed text, a hand moving, a key lit), the window shows what it shows whole;
+    // the keyboard shows a cap (or a hand over it), not its plate, under every key marker.
     void repaintedInPartsAsWhole()
     {
         Program p("fenêtre,,\r\n");
@@ -201,6 +205,9 @@ private Q_SLOTS:
                 client->render(&part, QPoint(x, y), QRegion(x, y, 24, 24));
                 QVERIFY(part.copy(x, y, 24, 24) == whole.copy(x, y, 24, 24));
             }
+        const QPoint keyboard = p.control("ImageClavier")->mapTo(client, QPoint());
+        for (int i = 0; i < KeyCaps::Count; ++i)
+            QVERIFY(whole.pixelColor(keyboard + KeyCaps::markerPixels(i).center()) != KeyboardColours::Plate);
     }
 
     // The background drawn part by part, as a repaint draws the parts it shows, is the whole picture.
@@ -585,6 +592,40 @@ private Q_SLOTS:
             QCOMPARE(onUse.availableSizes(), own.availableSizes());
             QCOMPARE(onUse.actualSize(QSize(16, 16)), own.actualSize(QSize(16, 16)));
             QCOMPARE(onUse.pixmap(16).toImage(), own.pixmap(16).toImage());
+        }
+    }
+
+    // Every label of the picture, lit in orange or not, reaches a contrast of 4.5:1 with its key's face, as
+    // the screen shows it: the darkest pixel of the ink against the face's commonest colour.
+    void keyLabelsAreReadable()
+    {
+        const auto luminance = [](QRgb rgb) { // relative luminance, with each channel made linear
+            double sum = 0;
+            for (const auto &[channel, weight] :
+                 {std::pair{qRed(rgb), 0.2126}, {qGreen(rgb), 0.7152}, {qBlue(rgb), 0.0722}}) {
+                const double c = channel / 255.0;
+                sum += weight * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+            }
+            return sum + 0.05;
+        };
+        KeyboardPicture picture;
+        QList<int> all(KeyCaps::Count);
+        std::iota(all.begin(), all.end(), 0);
+        for (const bool lit : {false, true}) {
+            picture.setLitKeys(lit ? all : QList<int>(), {});
+            const QImage image = picture.grab().toImage();
+            for (int i = 0; i < KeyCaps::Count; ++i) {
+                const QRect face = KeyCaps::capRect(i).adjusted(3, 3, -3, -5);
+                QHash<QRgb, int> counts;
+                for (int y = face.top(); y <= face.bottom(); ++y)
+                    for (int x = face.left(); x <= face.right(); ++x)
+                        ++counts[image.pixel(x, y)];
+                const auto darker = [&](QRgb a, QRgb b) { return luminance(a) < luminance(b); };
+                const double ratio = luminance(std::max_element(counts.cbegin(), counts.cend()).key()) /
+                                     luminance(std::ranges::min(counts.keys(), darker));
+                QVERIFY2(ratio >= 4.5,
+                         qPrintable(QStringLiteral("%1%2 %3:1").arg(i).arg(lit ? " lit" : "").arg(ratio)));
+            }
         }
     }
 };

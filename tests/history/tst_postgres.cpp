@@ -8,6 +8,7 @@
 #include "support/sandbox.h"
 
 #include <QDir>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -129,14 +130,14 @@ int quitWhileSending(int argc, char *argv[])
 {
     QElapsedTimer sinceQuit;
     {
-        QApplication app(argc, argv);
+        QCoreApplication app(argc, argv);
         useServices(QStringLiteral("relais"), QString());
         History::append(series(QStringLiteral("Partie"), 0));
         QTimer::singleShot(300, &app, [&sinceQuit] {
             sinceQuit.start();
-            QApplication::quit();
+            QCoreApplication::quit();
         });
-        QApplication::exec();
+        QCoreApplication::exec();
     }
     printf("%lld\n", sinceQuit.elapsed());
     return 0;
@@ -453,7 +454,7 @@ int main(int argc, char *argv[])
     if (argc == 2 && qstrcmp(argv[1], "--quitter") == 0)
         return quitWhileSending(argc, argv);
     TestSupport::prepareProcess();
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     TestPostgres test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

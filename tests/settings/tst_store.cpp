@@ -275,5 +275,5 @@ private Q_SLOTS:
     }
 };
 
-FRAPPIN_TEST_MAIN(TestStore)
+FRAPPIN_GUILESS_TEST_MAIN(TestStore)
 #include "tst_store.moc"

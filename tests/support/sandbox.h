@@ -82,13 +82,17 @@ template <typename T> QList<T *> topLevels()
     return found;
 }
 
-// main() of a test suite: a QApplication (offscreen unless told otherwise) and the sandboxed store.
-#define FRAPPIN_TEST_MAIN(TestClass)                                                                         \
+// main() of a test suite: the application object (a QApplication offscreen unless told otherwise, or a
+// QCoreApplication for a suite that draws nothing, so that a widget made there by mistake fails) and the
+// sandboxed store.
+#define FRAPPIN_TEST_MAIN_WITH(TestClass, Application)                                                       \
     int main(int argc, char *argv[])                                                                         \
     {                                                                                                        \
         TestSupport::prepareProcess();                                                                       \
-        QApplication app(argc, argv);                                                                        \
+        Application app(argc, argv);                                                                         \
         TestClass test;                                                                                      \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \
         return QTest::qExec(&test, argc, argv);                                                              \
     }
+#define FRAPPIN_TEST_MAIN(TestClass) FRAPPIN_TEST_MAIN_WITH(TestClass, QApplication)
+#define FRAPPIN_GUILESS_TEST_MAIN(TestClass) FRAPPIN_TEST_MAIN_WITH(TestClass, QCoreApplication)

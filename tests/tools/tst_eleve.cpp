@@ -198,5 +198,5 @@ private Q_SLOTS:
     }
 };
 
-FRAPPIN_TEST_MAIN(TestEleve)
+FRAPPIN_GUILESS_TEST_MAIN(TestEleve)
 #include "tst_eleve.moc"

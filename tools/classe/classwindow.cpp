@@ -4,6 +4,7 @@
 #include "common/savefile.h"
 #include "history/csv.h"
 #include "keyboard/heatmap.h"
+#include "keyboard/keyboardpicture.h"
 #include "keyboard/keycaps.h"
 #include "keyboard/keytable.h"
 #include "settings/codedialog.h"
@@ -789,9 +790,8 @@ QChart *ClassWindow::progressChart(const QList<History::Record> &records)
         line->setPointsVisible(true);
         chart->addSeries(line);
     }
-    QPen speedPen(QColor(0x1c, 0x64, 0xd8), 2, Qt::DashLine);
-    speeds->setPen(speedPen);
-    grades->setPen(QPen(QColor(0xf0, 0x8c, 0x00), 3));
+    speeds->setPen(QPen(KeyboardColours::SecondStep, 2, Qt::DashLine));
+    grades->setPen(QPen(KeyboardColours::FirstStep, 3));
     auto *time = new QDateTimeAxis;
     time->setFormat(QStringLiteral("dd/MM"));
     time->setTitleText(QStringLiteral("Date"));
@@ -855,7 +855,8 @@ void ClassWindow::showPupil(const QString &eleve)
     QString note = Store::read(Store::Frappin, eleve, Store::Note, QString());
     bool ok = false;
     double seconds =
-        Store::read(Store::Frappin, eleve, Store::Duree, QString()).replace(u',', u'.').toDouble(&ok) * 86400;
+        Store::read(Store::Frappin, eleve, Store::Duree, QString()).replace(u',', u'.').toDouble(&ok) *
+        Store::SecondsPerDay;
     QString characters = Store::read(Store::Frappin, eleve, Store::NombreCaracteres, QStringLiteral("?"));
     QString level = Store::read(Store::Frappin, eleve, Store::Niveau, QStringLiteral("?"));
     if (!m_shownRecords.isEmpty()) {

@@ -66,7 +66,7 @@ QString durationText(const QString &days)
     const double value = QLocale::c().toDouble(QString(days).replace(u',', u'.'), &ok);
     if (!ok || !std::isfinite(value) || value < 0 || value > 3650)
         return QString();
-    const auto seconds = static_cast<long long>(std::llround(value * 86400));
+    const auto seconds = static_cast<long long>(std::llround(value * Store::SecondsPerDay));
     return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
@@ -239,7 +239,7 @@ int historique(const QStringList &args, QTextStream &out, QTextStream &err)
     for (const History::Record &record : records) {
         const QStringList fields = History::csvFields(record);
         out << fields[0] << "  note " << record.grade << "/20  "
-            << durationText(QString::number(record.seconds / 86400, 'g', 15)) << "  " << record.characters
+            << durationText(QString::number(record.seconds / Store::SecondsPerDay, 'g', 15)) << "  " << record.characters
             << " caractères  " << record.mistakes << (record.mistakes == 1 ? " faute  " : " fautes  ")
             << fields[6] << " car./min  niveau " << record.level << "  " << record.wordList
             << (record.computer.isEmpty() ? QString() : QStringLiteral("  poste ") + record.computer) << "\n";
