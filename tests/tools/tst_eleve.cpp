@@ -198,5 +198,6 @@ private Q_SLOTS:
     }
 };
 
-FRAPPIN_GUILESS_TEST_MAIN(TestEleve)
+// A window suite: one table drives the companion's exports beside the command's.
+FRAPPIN_TEST_MAIN(TestEleve)
 #include "tst_eleve.moc"
