@@ -5,6 +5,7 @@
 #include "common/owndialog.h"
 #include "common/platform.h"
 #include "common/userscale.h"
+#include "settings/dictationchoice.h"
 #include "settings/store.h"
 
 #include <QAbstractItemView>
@@ -89,6 +90,7 @@ frmParam::frmParam(QWidget *parent)
                    {Scale::px(ClientWidth), Scale::px(ClientHeight)});
     createControls();
     Form_Load();
+    addDictationChoice(this, saisieSon);
 }
 
 void frmParam::createControls()
