@@ -91,8 +91,7 @@ public:
     {
         m_series.EnCours = 0;
         m_soundOn = false;
-        m_dictation.stop();
-        updateRepeatButton();
+        stopDictation();
     }
 
     // Dictation (frmmain_dictation.cpp): the word said again, by "Répéter" or Enter.
@@ -145,6 +144,7 @@ private:
     void startDictation();
     void showWordToType(bool done);
     void onSpeechFound(bool heard);
+    void stopDictation();
     void tellSpeechNotHeard();
     void updateRepeatButton();
     // Caps Lock and Num Lock read again (from the keyboard, or else from a real key event's modifiers), and

@@ -74,8 +74,19 @@ void frmMain::onSpeechFound(bool heard)
         return;
     // The word under way is shown, and guided, as in an ordinary series.
     showWordToType(false);
+    announce(QStringLiteral("Mot à taper : %1").arg(m_word));
     showGuide(nextCharacter(MonTexte->text(), m_word, MonTexte->cursorPosition()));
     AjusteGuide();
+}
+
+void frmMain::stopDictation()
+{
+    // Nothing more is heard: a word still hidden is shown (the word box holds the grade once a series ends).
+    const bool hidden = m_dictation.dictating() && m_series.MotsRestants != 0;
+    m_dictation.stop();
+    if (hidden)
+        showWordToType(false);
+    updateRepeatButton();
 }
 
 void frmMain::tellSpeechNotHeard()

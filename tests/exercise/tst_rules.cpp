@@ -113,12 +113,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("changes");
         QTest::addColumn<QString>("seen"); // after each change: the word box, and "+" when the guide shows
         // clang-format off
-        QTest::newRow("typed right: no guide")     << true  << true  << "chat" << QStringList{"c", "chat"} << "____- chat-";
+        QTest::newRow("typed right: no guide")     << true  << true  << "chat" << QStringList{"c", "chat"}
+                                                   << "____- chat-";
         QTest::newRow("guide from the 1st mistake, word at the 3rd") << true << true << "chat"
             << QStringList{"c", "cx", "ch", "chx", "chy"} << "____- ____+ ____+ ____+ chat+";
         QTest::newRow("phrase keeps its shape")    << true  << true  << "l'été 12, c'est-à-dire !" << QStringList{"l"}
                                                    << "_'___ __, _'___-_-____ !-";
-        QTest::newRow("accent on its own")         << true  << true  << "e\u0301t\u00e9" << QStringList{"e"} << "___-";
+        QTest::newRow("accent on its own")         << true  << true  << "e\u0301t\u00e9" << QStringList{"e"}
+                                                   << "___-";
         QTest::newRow("not chosen: as ever")       << false << true  << "chat" << QStringList{"c"} << "chat+";
         QTest::newRow("speech not heard: as ever") << true  << false << "chat" << QStringList{"c"} << "chat+";
         // clang-format on
