@@ -10,6 +10,8 @@
 #   touche-morte.png  "fête" with f typed and the dead key pressed: the letter e alone lit, in blue
 #   verr-num.png  "2 chats" with Num Lock off (as Xvfb starts): the 2 of the pad lit and the hint
 #   note-non-gardee.png  the end of a series with no pupil named: the grade and the note to the teacher
+#   dictee.png  a dictated word, "fenêtre", where speech is heard (build/dictationview): its blanks and
+#               "Répéter", no hand yet
 #
 #   tools/screenshots.sh [BUILD_FOLDER] [OUTPUT_FOLDER]
 #
@@ -157,10 +159,10 @@ xdotool key Caps_Lock
 shoot_word() {
     local file=$1 config=$2 folder="$work/programme-$(basename "$1" .png)"
     mkdir -p "$folder"
-    cp "$build/frappin" "$build/clavier.dat" "$folder/"
+    cp "$build/${binary:-frappin}" "$build/clavier.dat" "$folder/"
     printf '%s,,\r\n' "$3" >"$folder/frappin.mot"
     shift 3
-    XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb "$folder/frappin" >"$work/frappin.log" 2>&1 &
+    XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb "$folder/${binary:-frappin}" >"$work/frappin.log" 2>&1 &
     app_pid=$!
     sleep 2
     xdotool search --onlyvisible --name "Divod Ivodedod - Frappin" windowfocus --sync
@@ -177,3 +179,6 @@ shoot_word "$out/verr-num.png" "$work/config-photo" "2 chats" key --delay 120 Re
 word=(key --delay 120 c h a t sleep 2.6)
 shoot_word "$out/note-non-gardee.png" "$work/config-start" "chat" key Return \
     "${word[@]}" "${word[@]}" "${word[@]}" "${word[@]}" "${word[@]}"
+settings "$work/config-dictee" Léa Martin "$work"
+printf 'Son=1\nDictee=1\n' >>"$work/config-dictee/frappin/Frappin.ini"
+binary=dictationview shoot_word "$out/dictee.png" "$work/config-dictee" "fenêtre" key --delay 120 Return

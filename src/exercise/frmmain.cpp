@@ -170,6 +170,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
         releaseFreedMemory();
     });
     createControls();
+    createDictationControls();
     createMenus();
     createTimers();
     setFixedSize(sizeHint());
@@ -368,8 +369,12 @@ void frmMain::showEvent(QShowEvent *event)
         m_shownOnce = true;
         Form_Activate();
         // A child who cannot read yet hears what to do first.
-        if (soundChosen())
+        if (soundChosen()) {
             Sound::say(Texts::Invitation);
+            // Known before the first series, which then shows its words from the start if it must.
+            if (dictationChosen())
+                Sound::checkSpeech(this, [this](bool heard) { onSpeechFound(heard); });
+        }
     }
 }
 

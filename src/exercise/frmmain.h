@@ -19,6 +19,7 @@
 
 #include "common/owndialog.h"
 #include "common/userscale.h"
+#include "exercise/dictation.h"
 #include "exercise/series.h"
 #include "keyboard/locks.h"
 
@@ -90,7 +91,11 @@ public:
     {
         m_series.EnCours = 0;
         m_soundOn = false;
+        stopDictation();
     }
+
+    // Dictation (frmmain_dictation.cpp): the word said again, by "Répéter" or Enter.
+    void repeatWord();
 
     // The right hand's place when no series runs, beside "Commencer".
     static inline const QRect RestingRightHand = Scale::twipsRect(7740, 5910, 480, 705);
@@ -135,6 +140,15 @@ private:
     static bool soundChosen();
     // The text to type shown in grey in the typing box (none: empty), the box's size fitted to it.
     void showModel(const QString &model);
+    // Dictation: decided at the start of a series, the word box showing the word or its blanks, the word
+    // shown after all when speech is found not to be heard, and the "Répéter" button shown while it helps.
+    void createDictationControls();
+    void startDictation();
+    void showWordToType(bool done);
+    void onSpeechFound(bool heard);
+    void stopDictation();
+    void tellSpeechNotHeard();
+    void updateRepeatButton();
     // Caps Lock and Num Lock read again (from the keyboard, or else from a real key event's modifiers), and
     // what they mean for the next keystroke shown: the lights, and the hint under the message.
     void readLocks(const QKeyEvent *key = nullptr);
@@ -158,8 +172,12 @@ private:
     StarRow *Etoiles = nullptr;
     QLabel *VerrMaj = nullptr;
     QLabel *NoteNonGardee = nullptr;
+    QPushButton *Repeter = nullptr;
     std::array<IntervalTimer *, 3> m_timers{};
     Series m_series;
+    // The word to type, which the word box may show as blanks.
+    QString m_word;
+    Dictation m_dictation;
     int m_seriesWords = 0; // the length of the running or last series, for the stars
     // "Son" as the teacher set it when the series started: the word, "Bravo !", the grade and mistakes heard.
     bool m_soundOn = false;

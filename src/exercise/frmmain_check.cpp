@@ -18,7 +18,7 @@
 void frmMain::MonTexte_Change()
 {
     const QString typed = MonTexte->text();
-    const QString word = MotATaper->text();
+    const QString word = m_word;
     const std::optional<TypedCheck> check = m_series.check(typed, word);
     if (!check)
         return;
@@ -34,6 +34,8 @@ void frmMain::MonTexte_Change()
     const qsizetype caret =
         MonTexte->hasSelectedText() ? MonTexte->selectionStart() : MonTexte->cursorPosition();
     showGuide(nextCharacter(typed, word, caret));
+    if (m_dictation.dictating())
+        showWordToType(check->completed);
 
     if (check->completed) {
         Bravo->show();
@@ -43,6 +45,7 @@ void frmMain::MonTexte_Change()
         Timer(0)->setInterval(PauseMilliseconds);
         Timer(0)->setEnabled(true);
         updateStars();
+        updateRepeatButton();
     }
 }
 

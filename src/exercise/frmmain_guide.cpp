@@ -11,6 +11,11 @@
 void frmMain::showGuide(const QString &c)
 {
     // A character the keyboard cannot type is never drawn; should one be met all the same, nothing is shown.
+    // Nor is a dictated word's key before its first mistake: the guide would spell the word.
+    if (!m_dictation.guides(m_series.FautesMot)) {
+        showKeystroke({});
+        return;
+    }
     showKeystroke(keystrokeFor(c, values().ToucheCaractere, values().DerniereTouche).value_or(Keystroke{}));
 }
 

@@ -61,6 +61,7 @@ void frmMain::Form_Load()
 {
     ProgramValues &v = values();
     TaNoteTexte->setText(QStringLiteral("Ton texte"));
+    m_word.clear();
     MotATaper->clear();
     showModel({});
     MotATaper->setAccessibleName(QStringLiteral("Mot à taper"));
@@ -81,16 +82,14 @@ void frmMain::Form_Load()
     const int drawn =
         std::clamp(static_cast<int>(std::floor(nextRandom() * count)), 0, std::max(count - 1, 0));
     const QString &entry = v.Phrases[static_cast<std::size_t>(m_typable.value(drawn))];
-    MotATaper->setText(shownWord(entry));
-    // A phrase too long for the word box at its size is shown where it is typed too, as large as the typed
-    // letters: the word box alone would shrink it beyond what a young child reads.
-    if (MotATaper->font().pixelSize() < WordPixels)
-        showModel(MotATaper->text());
-    announce(QStringLiteral("Mot à taper : %1").arg(MotATaper->text()));
-    if (m_soundOn && !MotATaper->text().isEmpty())
-        Sound::say(MotATaper->text());
-    showGuide(charAt(MotATaper->text(), 1));
     m_series.newWord();
+    m_word = shownWord(entry);
+    showWordToType(false);
+    announce(m_dictation.dictating() ? QStringLiteral("Mot dicté : écoute-le, puis tape-le.")
+                                     : QStringLiteral("Mot à taper : %1").arg(m_word));
+    if (m_soundOn && !m_word.isEmpty())
+        Sound::say(m_word);
+    showGuide(charAt(m_word, 1));
     setWordAreaVisible(true);
     AjusteGuide();
 }
@@ -151,6 +150,7 @@ void frmMain::BoutonDepart_Click()
                    currentDateTime());
     m_seriesWords = Store::seriesLength();
     m_soundOn = soundChosen();
+    startDictation();
     Form_Load();
     updateStars();
     MonTexte->setFocus();
@@ -172,7 +172,7 @@ void frmMain::Timer_Timer(int index)
     if (index == 0) {
         Timer(0)->stop();
         Bravo->hide();
-        const bool last = m_series.wordDone(MotATaper->text().size(), currentDateTime());
+        const bool last = m_series.wordDone(m_word.size(), currentDateTime());
         updateStars();
         if (last)
             endSeries();

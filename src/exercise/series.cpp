@@ -33,6 +33,7 @@ void Series::start(int length, GuideLevel level, const QDateTime &now)
     FautesSerie = 0;
     NbCaracteres = 0;
     FautesParCaractere.clear();
+    Dictee = false;
     MotsRestants = length;
     NiveauGuide = level;
     HeureDebut = now;
@@ -68,5 +69,5 @@ bool Series::wordDone(qsizetype wordLength, const QDateTime &now)
 SeriesResults Series::results(const QLocale &locale) const
 {
     return {QString::number(grade()), locale.toString(DureeSerie, 'g', 15), QString::number(NbCaracteres),
-            NiveauGuide.forResults()};
+            NiveauGuide.forResults(), Dictee};
 }

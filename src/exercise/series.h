@@ -32,10 +32,11 @@ struct TypedCheck {
 
 // The results of a series as the pupil's section of the store keeps them.
 struct SeriesResults {
-    QString note;       // the grade out of 20
-    QString duree;      // the time taken, in days, in the number form of the user's locale
-    QString caracteres; // characters of the words completed
-    QString niveau;     // the guide level plus one
+    QString note;        // the grade out of 20
+    QString duree;       // the time taken, in days, in the number form of the user's locale
+    QString caracteres;  // characters of the words completed
+    QString niveau;      // the guide level plus one
+    bool dictee = false; // the words were said, not shown (not kept in the store; for the history)
 };
 
 class Series {
@@ -62,6 +63,8 @@ public:
     GuideLevel NiveauGuide;  // the teacher's level when the series started
     QDateTime HeureDebut;    // start of the series
     double DureeSerie = 0;   // time the last series took, in days
+    // The words were said and not shown: set by the window, which knows whether speech was heard.
+    bool Dictee = false;
     // Mistakes over the series by the character that was expected; a character typed past the end of the
     // word expected none and is counted in FautesSerie only.
     QMap<QString, int> FautesParCaractere;

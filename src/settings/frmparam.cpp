@@ -6,6 +6,7 @@
 #include "common/platform.h"
 #include "common/strings.h"
 #include "common/userscale.h"
+#include "settings/dictationchoice.h"
 #include "settings/store.h"
 #include "words/wordlist.h"
 
@@ -91,6 +92,7 @@ frmParam::frmParam(QWidget *parent)
                    {Scale::px(ClientWidth), Scale::px(ClientHeight)});
     createControls();
     Form_Load();
+    addDictationChoice(this, saisieSon);
 }
 
 void frmParam::createControls()

@@ -24,6 +24,8 @@ inline const QString Demarrage = QStringLiteral("Démarrage");
 inline const QString Niveau = QStringLiteral("Niveau");
 inline const QString Exercice = QStringLiteral("Exercice");
 inline const QString Son = QStringLiteral("Son");
+// The words said and not shown, with "Son" on: "1" (absent or anything else: shown).
+inline const QString Dictee = QStringLiteral("Dictee");
 inline const QString Fichier = QStringLiteral("Fichier");
 inline const QString Derniere = QStringLiteral("Dernière");
 inline const QString Prenom = QStringLiteral("Prenom");

@@ -59,6 +59,12 @@ Sound::Speech render(const QString &text)
     return speech;
 }
 
+int speechSampleRate()
+{
+    const std::lock_guard lock(engineLock);
+    return engineReady() ? engineSampleRate : 0;
+}
+
 void terminate()
 {
     const std::lock_guard lock(engineLock);
@@ -89,6 +95,8 @@ public:
     ~Channel() { delete m_sink; }
     Channel(const Channel &) = delete;
     Channel &operator=(const Channel &) = delete;
+
+    bool canPlay(int sampleRate) { return sampleRate > 0 && outputReady(sampleRate); }
 
     void play(const Sound::Speech &sound)
     {
@@ -139,6 +147,8 @@ public:
             m_mistake = wavSamples(QStringLiteral(":/sounds/faute.wav"));
         m_effects.play(m_mistake);
     }
+
+    bool canSpeak() override { return m_speech.canPlay(speechSampleRate()); }
 
 private:
     Channel m_speech{this};

@@ -16,6 +16,8 @@ class Output : public QObject {
 public:
     virtual void speak(const QString &text) = 0;
     virtual void playMistake() = 0;
+    // The French voice renders and an audio output takes its samples.
+    virtual bool canSpeak() = 0;
 };
 
 struct Backend {

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QLibrary>
+#include <QPointer>
 #include <QThread>
 
 #include <atomic>
@@ -12,6 +13,7 @@
 namespace {
 
 std::function<void(const QString &)> recorder;
+bool recordedSpeechHeard = true;
 QString moduleOverride;
 
 std::mutex moduleLock;
@@ -102,6 +104,29 @@ void play(Effect effect)
     }
 }
 
+void checkSpeech(QObject *receiver, std::function<void(bool heard)> answer)
+{
+    // The answer goes back through the application object, which outlives any window; the receiver is
+    // looked at in the main thread only.
+    auto reply = [receiver = QPointer<QObject>(receiver), answer = std::move(answer)](bool heard) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [receiver, answer, heard] {
+                if (receiver)
+                    answer(heard);
+            },
+            Qt::QueuedConnection);
+    };
+    if (recorder) {
+        reply(recordedSpeechHeard);
+        return;
+    }
+    inSoundThread([reply] {
+        Output *out = soundOutput();
+        reply(out && out->canSpeak());
+    });
+}
+
 void shutDown()
 {
     if (!soundThread)
@@ -131,9 +156,10 @@ Speech render(const QString &text)
     return found ? found->render(text) : Speech();
 }
 
-void setSoundForTests(std::function<void(const QString &heard)> record)
+void setSoundForTests(std::function<void(const QString &heard)> record, bool speechHeard)
 {
     recorder = std::move(record);
+    recordedSpeechHeard = speechHeard;
 }
 
 void setModuleForTests(const QString &path)

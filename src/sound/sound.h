@@ -13,6 +13,8 @@
 
 #include <functional>
 
+class QObject;
+
 namespace Sound {
 
 enum class Effect { Mistake };
@@ -21,6 +23,11 @@ enum class Effect { Mistake };
 void say(const QString &text);
 // Plays one of the program's short sounds, over any speech.
 void play(Effect effect);
+
+// Finds out, in the sound thread, whether speech can be heard (the sound module, the engine's French voice
+// and an audio output are there), and then calls answer in the main thread, unless receiver is gone by then.
+// Starts the sound thread like the first sound does.
+void checkSpeech(QObject *receiver, std::function<void(bool heard)> answer);
 
 // Stops the sound, its thread and the engine; the next sound starts them again. Runs by itself when the
 // program's event loop ends; a program that never runs one calls it before its QCoreApplication goes.
@@ -43,7 +50,8 @@ inline constexpr const char *VoiceName = "fr";
 void setModuleForTests(const QString &path);
 
 // Seam for tests: what would be heard goes to record instead, spoken text as it is and the mistake sound as
-// "<faute>"; no engine and no audio output are started. An empty function brings back the real sound.
-void setSoundForTests(std::function<void(const QString &heard)> record);
+// "<faute>"; no engine and no audio output are started, and checkSpeech answers speechHeard. An empty
+// function brings back the real sound.
+void setSoundForTests(std::function<void(const QString &heard)> record, bool speechHeard = true);
 
 } // namespace Sound

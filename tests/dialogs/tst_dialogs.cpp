@@ -13,6 +13,7 @@
 #include "support/sandbox.h"
 #include "words/frmmots.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -212,7 +213,7 @@ private Q_SLOTS:
         QTest::newRow("fresh store, OK") << two << "" << sorted + first + "frappin.mot/0|0|0|frappin.mot" << 1;
         QTest::newRow("stored choices, Enter") << two << "Niveau=2|Exercice=3|Son=1|Fichier=autre.mot" << sorted + "3 - Pas de guide|20 mots|Oui|autre.mot/2|3|1|autre.mot" << int(Qt::Key_Return);
         QTest::newRow("file in another letter case: first file, Escape") << "frappin.mot|b.mot" << "Fichier=B.mot|Niveau=1" << "b.mot|frappin.mot/2 - Guide limité|5 mots|Non|b.mot/1|0|0|b.mot" << int(Qt::Key_Escape);
-        QTest::newRow("values outside the lists: first item, close box") << two << "Niveau=3|Exercice=1.5|Son=9" << sorted + first + "frappin.mot/0|0|0|frappin.mot" << 0;
+        QTest::newRow("values outside the lists: first item, close box") << two << "Niveau=3|Exercice=1.5|Son=9|Dictee=oui" << sorted + first + "frappin.mot/0|0|0|frappin.mot" << 0;
         QTest::newRow("only ordinary .mot files") << ".cachee.mot|notes.txt|liste.mot.bak|GRAND.MOT| a .mot" << "" << " a .mot|GRAND.MOT/" + first + " a .mot/0|0|0| a .mot" << 1;
         QTest::newRow("no .mot file: none stored") << "clavier.dat" << "" << "/" + first + "/0|0|0|<absent>" << 1;
         // clang-format on
@@ -247,6 +248,8 @@ private Q_SLOTS:
         QPointer<frmParam> dialog = topLevels<frmParam>().value(0);
         QComboBox *fichier = control<QComboBox>(dialog, "saisieFichier");
         QCOMPARE(shownAndStored(*dialog), shown);
+        auto *dictee = control<QCheckBox>(dialog, "saisieDictee");
+        QCOMPARE(dictee->isChecked(), readSetting(Store::Dictee) == u"1");
 
         sandbox.messages.clear(); // the start-up's, about missing data files
         for (QComboBox *list : dialog->findChildren<QComboBox *>()) {
@@ -258,6 +261,12 @@ private Q_SLOTS:
                                                              : fichier->count() ? list->currentText()
                                                                                 : "<absent>");
         }
+        // The dictation choice needs the sound, and is stored at once.
+        const bool sound = control<QComboBox>(dialog, "saisieSon")->currentIndex() == 1;
+        QVERIFY(dictee->isEnabled() == sound &&
+                control<QLabel>(dialog, "DicteeSansSon")->isVisible() != sound);
+        dictee->click();
+        QCOMPARE(readSetting(Store::Dictee), sound ? "1" : "<absent>");
         const QString ini = TestSupport::configFolder() + "/Frappin.ini";
         QVERIFY(QFile::rename(ini, ini + ".old") && QDir().mkdir(ini));
         control<QComboBox>(dialog, "saisieExercice")->setCurrentIndex(3);

@@ -188,19 +188,22 @@ class Session:
         return None
 
     def type_series(self, words, mistake_in_first=False):
-        """Starts a series with the start button's access key and types each word, waiting out each pause."""
+        """Starts a series with the start button's access key and types each word, waiting out each pause.
+        Returns the screenshot of the mistake, if any."""
         self.wait_window(TITLE)
         self.keys("alt+c")
+        shot = None
         for index, word in enumerate(words):
             if index == 0 and mistake_in_first:
                 self.type_word(word[:2] + "x")
-                self.screenshot("mistake")
+                shot = self.screenshot("mistake")
                 self.type_word(word[2:])
             else:
                 self.type_word(word)
             if index == 0:
                 self.screenshot("bravo")
             time.sleep(2.6)
+        return shot
 
     def type_word(self, word):
         for letter in word:
@@ -264,6 +267,9 @@ def test_picker_starts_frappin(s):
     teacher's side opens for the code alone, and then exports the pupil's series and keeps the class."""
     s.write_data("chat.mot", "chat,,\r\n")
     s.set("Fichier", "chat.mot")
+    # A dictation, on a machine with no sound output: the words are shown, and the window says why.
+    s.set("Son", "1")
+    s.set("Dictee", "1")
     # The teacher's code "1234", made by another program's PBKDF2.
     key = base64.b64encode(hashlib.pbkdf2_hmac("sha256", b"1234", b"sel", 1000)).decode()
     configuration = os.path.join(s.env["XDG_CONFIG_HOME"], "frappin", "Configuration.ini")
@@ -287,8 +293,19 @@ def test_picker_starts_frappin(s):
         stored = s.settings()["Démarrage"]
         check((stored["Prenom"], stored["Nom"], stored["Dernière"]) == ("Léa", "Martin", "Léa Martin"),
               f"identity {dict(stored)}")
-        s.type_series(["chat"] * 5, mistake_in_first=True)
+        shot = s.type_series(["chat"] * 5, mistake_in_first=True)
         check(s.result("Léa Martin", "Note") == "19/20", "grade in the store")
+        # The word's letters, not blanks (the letters' dark red, which blanks leave out above their line); the
+        # message in black under the keyboard, empty during an ordinary series.
+        place = subprocess.run(["xdotool", "getwindowgeometry", "--shell", frappin], env=s.env, capture_output=True,
+                               text=True).stdout.split()
+        x, y = (int(field.split("=")[1]) for field in place[1:3])
+        seen = [int(subprocess.run(["convert", shot, "-crop", f"{w}x{h}+{x + left}+{y + top}", "+repage", "-alpha", "off",
+                                    "-fuzz", fuzz, "-fill", "white", "+opaque", c, "-fill", "black", "-opaque", c,
+                                    "-negate", "-format", "%[fx:round(mean*w*h)]", "info:"], capture_output=True,
+                                   text=True).stdout)
+                for left, top, w, h, c, fuzz in ((334, 50, 138, 18, "#800000", "25%"), (10, 392, 446, 22, "black", "0%"))]
+        check(seen[0] > 50 and seen[1] > 100, f"the word shown and told: {seen} pixels")
     finally:
         os.kill(int(pid), 15)
     # The results: a wrong code is asked again (or the next step finds no dialog), the right one opens them.

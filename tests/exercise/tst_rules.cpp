@@ -1,7 +1,8 @@
 // The rules of a series and of the hand guide, without a window: the check of a typed text, the grade, the
-// words of a series and what is stored, the guide level, the next keystroke and where a hand goes.
+// words of a series and what is stored, dictation, the guide level, the next keystroke and where a hand goes.
 
 #include "common/userscale.h"
+#include "exercise/dictation.h"
 #include "exercise/series.h"
 #include "keyboard/guide.h"
 #include "keyboard/keycaps.h"
@@ -103,6 +104,50 @@ private Q_SLOTS:
         QVERIFY(!series.check(u"c", u"chat"));
         const SeriesResults r = series.results(QLocale(QLocale::French));
         QCOMPARE(QStringList({r.note, r.duree, r.caracteres, r.niveau}).join(u'|'), stored);
+    }
+
+    void dictatedWordIsShownWhenItMust_data()
+    {
+        QTest::addColumn<bool>("chosen");
+        QTest::addColumn<bool>("heard"); // as found before the series
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QStringList>("changes");
+        QTest::addColumn<QString>("seen"); // after each change: the word box, and "+" when the guide shows
+        // clang-format off
+        QTest::newRow("typed right: no guide")     << true  << true  << "chat" << QStringList{"c", "chat"}
+                                                   << "____- chat-";
+        QTest::newRow("guide from the 1st mistake, word at the 3rd") << true << true << "chat"
+            << QStringList{"c", "cx", "ch", "chx", "chy"} << "____- ____+ ____+ ____+ chat+";
+        QTest::newRow("phrase keeps its shape")    << true  << true  << "l'été 12, c'est-à-dire !" << QStringList{"l"}
+                                                   << "_'___ __, _'___-_-____ !-";
+        QTest::newRow("accent on its own")         << true  << true  << "e\u0301t\u00e9" << QStringList{"e"}
+                                                   << "___-";
+        QTest::newRow("not chosen: as ever")       << false << true  << "chat" << QStringList{"c"} << "chat+";
+        QTest::newRow("speech not heard: as ever") << true  << false << "chat" << QStringList{"c"} << "chat+";
+        // clang-format on
+    }
+    // A dictated word shows one blank per letter or digit, and the rest as it is; the guide, which would
+    // spell the word, waits for its first mistake; mistakes count as ever, and the third shows the word.
+    void dictatedWordIsShownWhenItMust()
+    {
+        QFETCH(bool, chosen);
+        QFETCH(bool, heard);
+        QFETCH(QString, word);
+        QFETCH(QStringList, changes);
+        QFETCH(QString, seen);
+        Dictation dictation;
+        QVERIFY(!dictation.speechFound(heard));
+        dictation.start(chosen);
+        QCOMPARE(dictation.fellBack(), chosen && !heard);
+        Series series;
+        series.start(5, {}, {});
+        QStringList found;
+        for (const QString &typed : changes) {
+            const bool done = series.check(typed, word)->completed;
+            found.append((dictation.hides(series.FautesMot, done) ? dictationBlanks(word) : word) +
+                         (dictation.guides(series.FautesMot) ? "+" : "-"));
+        }
+        QCOMPARE(found.join(u' '), seen);
     }
 
     void guideLevelSaysWhatTheHandsDo_data()

@@ -443,6 +443,58 @@ private Q_SLOTS:
         QCOMPARE(got.join(u'|'), heard);
     }
 
+    void dictationSaysTheWord_data()
+    {
+        QTest::addColumn<bool>("heard");
+        QTest::addColumn<QString>("timeline"); // what was heard, and [word box, hand, "Répéter", message]
+        // clang-format off
+        QTest::newRow("speech heard") << true << "chat|[____ - R ]|chat|chat|<faute>|[____ + R ]|<faute>|<faute>|"
+            "[chat + R ]|Bravo !|[chat - - ]|chat|[____ - R ]|chat|[chat - - ]";
+        QTest::newRow("no sound output") << false << "chat|[chat + - told]|<faute>|[chat + - told]|<faute>|"
+            "<faute>|[chat + - told]|Bravo !|[chat - - told]|chat|[chat + - told]|chat|[chat + - told]";
+        // clang-format on
+    }
+    // A dictated word is said when it comes and again on "Répéter" or Enter, shown as blanks with no guide
+    // until a mistake, shown after three and when done. Where speech is not heard, the words are shown and
+    // the window says why. An abandoned series shows the word it hid.
+    void dictationSaysTheWord()
+    {
+        QFETCH(bool, heard);
+        QFETCH(QString, timeline);
+        Program p("chat,,\r\n");
+        Store::write(Store::Frappin, Store::Demarrage, Store::Son, "1");
+        Store::write(Store::Frappin, Store::Demarrage, Store::Dictee, "1");
+        QStringList got;
+        Sound::setSoundForTests([&](const QString &what) { got.append(what); }, heard);
+        const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
+        const auto seen = [&] {
+            got.append(QStringLiteral("[%1 %2 %3 %4]")
+                           .arg(p.word(), p.shown("MainDroite") ? "+" : "-", p.shown("Repeter") ? "R" : "-",
+                                p.control<QLabel>("Message")->text().contains("Pas de son") ? "told" : ""));
+        };
+        p.start();
+        QCoreApplication::processEvents();
+        seen();
+        p.control<QPushButton>("Repeter")->click();
+        for (const QString &typed : QStringList{"\r", "x", "yz", "chat\r", ""}) {
+            for (const QChar c : typed)
+                c == u'\r' ? QTest::keyClick(p.typing(), Qt::Key_Return) : p.type(c);
+            if (typed.isEmpty())
+                p.window->Timer_Timer(0);
+            if (typed != u"\r")
+                seen();
+        }
+        const qsizetype firstWords = got.size();
+        for (int word = 2; word <= 5; ++word)
+            p.type("chat"), p.window->Timer_Timer(0);
+        got.resize(firstWords);
+        p.start();
+        p.window->abandonSeries();
+        seen();
+        QCOMPARE(p.window->series().results(QLocale()).dictee, heard);
+        QCOMPARE(got.join(u'|'), timeline);
+    }
+
     // "&Nouveau" starts afresh, even during the pause of a completed word, which then never counts.
     void nouveauStartsAfresh()
     {
