@@ -242,6 +242,35 @@ private Q_SLOTS:
         QCOMPARE(QFile::permissions(ClassList::path()) & 0x0077, QFileDevice::Permissions());
     }
 
+    void schoolListIsRead_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QString>("error");
+        const QByteArray fourMiB = QByteArray("a;b\n").repeated(1024 * 1024);
+        const QString unreadable = "Le fichier « liste.csv » ne peut pas être lu.";
+        const QString noTable = "il faut au moins deux colonnes";
+        QTest::newRow("no file") << QByteArray() << 0 << unreadable;
+        QTest::newRow("empty") << QByteArray("") << 0 << noTable;
+        QTest::newRow("one column") << QByteArray("Léa\nTom\n") << 1 << noTable;
+        QTest::newRow("widest row") << QByteArray("Nom;Prénom\nMARTIN;Léa;CE1\n") << 3 << QString();
+        QTest::newRow("4 MiB") << fourMiB << 2 << QString();
+        QTest::newRow("larger than any class") << fourMiB + "a" << 0 << unreadable;
+    }
+    // A school's file is refused with why before the teacher picks its columns.
+    void schoolListIsRead()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, columns);
+        QFETCH(QString, error);
+        Sandbox sandbox;
+        if (!bytes.isNull())
+            QCOMPARE(saveWholeFile(sandbox.path("liste.csv"), bytes), QString());
+        const ClassList::SchoolList list = ClassList::readSchoolList(sandbox.path("liste.csv"));
+        QCOMPARE(list.columns, columns);
+        QVERIFY2(error.isEmpty() ? list.error.isEmpty() : list.error.contains(error), qPrintable(list.error));
+    }
+
     void classListColumnsAreGuessed_data()
     {
         QTest::addColumn<QString>("firstRow");

@@ -108,6 +108,24 @@ Columns guessColumns(const QStringList &firstRow)
     return columns;
 }
 
+SchoolList readSchoolList(const QString &filePath)
+{
+    SchoolList list;
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 4 * 1024 * 1024) {
+        list.error =
+            QStringLiteral("Le fichier « %1 » ne peut pas être lu.").arg(QFileInfo(filePath).fileName());
+        return list;
+    }
+    list.rows = Csv::parse(file.readAll());
+    for (const QStringList &row : std::as_const(list.rows))
+        list.columns = std::max(list.columns, static_cast<int>(row.size()));
+    if (list.columns < 2)
+        list.error = QStringLiteral("Le fichier ne contient pas de tableau : il faut au moins deux colonnes "
+                                    "(prénom et nom), séparées par « ; » ou « , ».");
+    return list;
+}
+
 QList<ClassPupil> import(const QList<QStringList> &rows, int firstName, int familyName, bool header,
                          const QList<ClassPupil> &existing)
 {

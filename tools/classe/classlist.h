@@ -26,6 +26,16 @@ QList<ClassPupil> load(QString *error = nullptr);
 // Saves the whole list; returns the empty text or why it failed, in French.
 QString save(const QList<ClassPupil> &pupils);
 
+// A school's class list as read from its file, before the teacher picks its columns: the rows, the widest
+// row's count of fields, or why it cannot be imported, in French (a file that cannot be read or is larger
+// than any class list, or fewer than two columns).
+struct SchoolList {
+    QList<QStringList> rows;
+    int columns = 0;
+    QString error;
+};
+SchoolList readSchoolList(const QString &filePath);
+
 // The pupils of a school's class list: firstName and familyName are column indexes; the first row is skipped
 // when it is a header. Rows without a first name or a family name are left out, as are pupils already in
 // existing (same results name).

@@ -1,0 +1,260 @@
+#include "exports.h"
+
+#include "classlist.h"
+#include "companion.h"
+
+#include "common/savefile.h"
+#include "history/csv.h"
+#include "keyboard/heatmap.h"
+#include "keyboard/keyboardpicture.h"
+#include "keyboard/keycaps.h"
+
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QDateTimeAxis>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QValueAxis>
+
+namespace {
+
+// The dates of the series, as close as they need to be read.
+QDateTimeAxis *timeAxis(const QList<History::Record> &records)
+{
+    auto *time = new QDateTimeAxis;
+    time->setFormat(QStringLiteral("dd/MM"));
+    time->setTitleText(QStringLiteral("Date"));
+    if (records.isEmpty())
+        return time;
+    const QDateTime first = records.first().start.toLocalTime();
+    const QDateTime last = records.last().start.toLocalTime();
+    // The series fill the width, so that those of one sitting, minutes apart, are told apart.
+    const qint64 margin = std::max<qint64>(first.secsTo(last) / 20, 300);
+    time->setRange(first.addSecs(-margin), last.addSecs(margin));
+    if (first.date() == last.date()) {
+        time->setFormat(QStringLiteral("HH:mm"));
+        time->setTitleText(QStringLiteral("Heure, le %1").arg(first.toString(QStringLiteral("dd/MM/yyyy"))));
+    } else if (first.daysTo(last) < 3) {
+        time->setFormat(QStringLiteral("dd/MM HH:mm"));
+    }
+    return time;
+}
+
+QValueAxis *gradeAxis(const QList<History::Record> &records)
+{
+    auto *axis = new QValueAxis;
+    int low = 0;
+    for (const History::Record &record : records)
+        low = std::min(low, record.grade);
+    // Room above 20 and below the lowest grade, so that a point there is drawn whole; the labels stay on
+    // the grades themselves.
+    axis->setRange(low - 1.5, 21.5);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(5);
+    axis->setTitleText(QStringLiteral("Note"));
+    axis->setLabelFormat(QStringLiteral("%.0f"));
+    return axis;
+}
+
+QValueAxis *speedAxis(double fastest)
+{
+    auto *axis = new QValueAxis;
+    axis->setRange(0, std::ceil(fastest * 1.08 / 10) * 10);
+    axis->setTitleText(QStringLiteral("Caractères par minute"));
+    axis->setLabelFormat(QStringLiteral("%.0f"));
+    axis->applyNiceNumbers();
+    axis->setGridLineVisible(false);
+    return axis;
+}
+
+// Where to save, in the home folder under name; the empty text when the teacher gave up.
+QString askPath(QWidget *parent, const QString &caption, const QString &name, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, QDir::home().filePath(name), filter);
+}
+
+const QString CsvFiles = QStringLiteral("Fichiers CSV (*.csv)");
+
+// The pupil's figures as the sheet gives them: the last series, the class table's line, the day.
+QString sheetText(const Exports::Sheet &sheet)
+{
+    const QStringList fields = ClassList::tableFields(ClassList::summarise(sheet.eleve, sheet.records));
+    const QStringList header = ClassList::tableHeader();
+    QString text = sheet.lastSeries + u'\n';
+    for (int i = 1; i < fields.size(); ++i)
+        text += header[i] + QStringLiteral(" : ") + (fields[i].isEmpty() ? QStringLiteral("-") : fields[i]) +
+                u'\n';
+    return text + QStringLiteral("Fiche du ") +
+           QLocale(QLocale::French).toString(QDate::currentDate(), QLocale::LongFormat);
+}
+
+void drawSheet(QPainter &painter, const Exports::Sheet &sheet)
+{
+    const QRect page = painter.viewport().adjusted(40, 40, -40, -40);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSize(20);
+    font.setBold(true);
+    painter.setFont(font);
+    int y = page.top();
+    painter.drawText(QRect(page.left(), y, page.width(), 60), Qt::AlignLeft,
+                     QStringLiteral("Frappin - ") + sheet.eleve);
+    y += 70;
+    font.setPointSize(11);
+    font.setBold(false);
+    painter.setFont(font);
+    painter.drawText(QRect(page.left(), y, page.width(), 200), Qt::AlignLeft | Qt::TextWordWrap,
+                     sheetText(sheet));
+    y += 210;
+    const QRect chartRect(page.left(), y, page.width(), page.width() * 9 / 16);
+    sheet.chart->render(&painter, chartRect);
+    y = chartRect.bottom() + 30;
+    painter.drawText(QRect(page.left(), y, page.width(), 40), Qt::AlignLeft,
+                     QStringLiteral("Les touches les plus manquées :"));
+    y += 45;
+    sheet.heatMap->paint(painter, QRectF(page.left(), y, page.width(), page.bottom() - y));
+}
+
+} // namespace
+
+QChart *progressChart(const QList<History::Record> &records)
+{
+    auto *chart = new QChart;
+    chart->setTitle(records.isEmpty() ? QStringLiteral("Pas encore de série dans l'historique")
+                                      : QStringLiteral("Note et vitesse au fil des séries"));
+    auto *grades = new QLineSeries;
+    grades->setName(QStringLiteral("Note sur 20"));
+    auto *speeds = new QLineSeries;
+    speeds->setName(QStringLiteral("Vitesse (caractères par minute)"));
+    double fastest = 10;
+    for (const History::Record &record : std::as_const(records)) {
+        const double when = static_cast<double>(record.start.toMSecsSinceEpoch());
+        grades->append(when, record.grade);
+        speeds->append(when, record.speed());
+        fastest = std::max(fastest, record.speed());
+    }
+    for (QLineSeries *line : {grades, speeds}) {
+        line->setPointsVisible(true);
+        chart->addSeries(line);
+    }
+    speeds->setPen(QPen(KeyboardColours::SecondStep, 2, Qt::DashLine));
+    grades->setPen(QPen(KeyboardColours::FirstStep, 3));
+    QDateTimeAxis *time = timeAxis(records);
+    QValueAxis *grade = gradeAxis(records);
+    QValueAxis *speed = speedAxis(fastest);
+    chart->addAxis(time, Qt::AlignBottom);
+    chart->addAxis(grade, Qt::AlignLeft);
+    chart->addAxis(speed, Qt::AlignRight);
+    grades->attachAxis(time);
+    grades->attachAxis(grade);
+    speeds->attachAxis(time);
+    speeds->attachAxis(speed);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    // Without a series the axes would only repeat one date and meaningless numbers.
+    if (records.isEmpty()) {
+        for (QAbstractAxis *axis : chart->axes()) {
+            axis->setLabelsVisible(false);
+            axis->setTitleVisible(false);
+        }
+    }
+    return chart;
+}
+
+HeatMapView::HeatMapView(QWidget *parent) : QWidget(parent)
+{
+    setMinimumSize(KeyCaps::PictureSize * 0.66);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+}
+
+void HeatMapView::setKeys(const QMap<int, int> &keys)
+{
+    m_keys = keys;
+    update();
+}
+
+void HeatMapView::paint(QPainter &painter, const QRectF &room) const
+{
+    const double scale =
+        std::min(room.width() / KeyCaps::PictureSize.width(), room.height() / KeyCaps::PictureSize.height());
+    painter.save();
+    painter.translate(room.topLeft());
+    painter.scale(scale, scale);
+    drawHeatMap(painter, m_keys);
+    painter.restore();
+}
+
+int HeatMapView::heightForWidth(int width) const
+{
+    return width * KeyCaps::PictureSize.height() / KeyCaps::PictureSize.width();
+}
+
+void HeatMapView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    paint(painter, rect());
+}
+
+namespace Exports {
+
+void classTable(QWidget *parent, const QList<QStringList> &rows)
+{
+    const QString path = askPath(parent, QStringLiteral("Exporter le tableau de la classe"),
+                                 QStringLiteral("classe.csv"), CsvFiles);
+    if (path.isEmpty())
+        return;
+    if (const QString error =
+            saveWholeFile(path, Csv::document(QList<QStringList>{ClassList::tableHeader()} + rows));
+        !error.isEmpty())
+        tell(parent, QStringLiteral("Le tableau n'a pas pu être enregistré : ") + error);
+}
+
+void history(QWidget *parent, const QString &eleve, const QList<History::Record> &records)
+{
+    if (eleve.isEmpty())
+        return tell(parent, QStringLiteral("Choisissez d'abord un élève dans le tableau."));
+    const QString path = askPath(parent, QStringLiteral("Exporter l'historique de %1").arg(eleve),
+                                 eleve + QStringLiteral(".csv"), CsvFiles);
+    if (path.isEmpty())
+        return;
+    QList<QStringList> rows = {History::csvHeader()};
+    for (const History::Record &record : records)
+        rows.append(History::csvFields(record));
+    if (const QString error = saveWholeFile(path, Csv::document(rows)); !error.isEmpty())
+        tell(parent, QStringLiteral("L'historique n'a pas pu être enregistré : ") + error);
+}
+
+void report(QWidget *parent, const Sheet &sheet)
+{
+    if (sheet.eleve.isEmpty())
+        return tell(parent, QStringLiteral("Choisissez d'abord un élève dans le tableau."));
+    const QString path =
+        askPath(parent, QStringLiteral("Fiche PDF de %1").arg(sheet.eleve),
+                sheet.eleve + QStringLiteral(".pdf"), QStringLiteral("Documents PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    // Drawn in memory, then written whole: QPdfWriter writes its file as it draws, so a full disk or a size
+    // limit left a cut file, and nothing said so.
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&bytes);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setResolution(150);
+    pdf.setTitle(QStringLiteral("Frappin - ") + sheet.eleve);
+    pdf.setCreator(QStringLiteral("frappin-classe"));
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return tell(parent, QStringLiteral("La fiche PDF ne peut pas être écrite dans « %1 ».").arg(path));
+    drawSheet(painter, sheet);
+    if (!painter.end())
+        return tell(parent, QStringLiteral("La fiche PDF n'a pas pu être faite."));
+    if (const QString error = saveWholeFile(path, bytes.data()); !error.isEmpty())
+        tell(parent,
+             QStringLiteral("La fiche PDF n'a pas pu être enregistrée dans « %1 » : %2").arg(path, error));
+}
+
+} // namespace Exports

@@ -1,0 +1,51 @@
+#pragma once
+
+// What the results give out of the window: the chart of a pupil's series, the keyboard of the keys the pupil
+// misses, the CSV files and the PDF sheet. Each export asks where, writes the file whole and tells a failure.
+
+#include "history/history.h"
+
+#include <QMap>
+#include <QWidget>
+
+class QChart;
+class QChartView;
+
+// The chart of a pupil's grades and speeds, oldest series first.
+QChart *progressChart(const QList<History::Record> &records);
+
+// The keyboard picture with the keys a pupil misses, scaled to the room it has.
+class HeatMapView : public QWidget {
+public:
+    explicit HeatMapView(QWidget *parent = nullptr);
+    void setKeys(const QMap<int, int> &keys);
+    void paint(QPainter &painter, const QRectF &room) const;
+    int heightForWidth(int width) const override;
+    bool hasHeightForWidth() const override { return true; }
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+
+private:
+    QMap<int, int> m_keys;
+};
+
+namespace Exports {
+
+// rows: the class table as shown, without its titles.
+void classTable(QWidget *parent, const QList<QStringList> &rows);
+// records: the pupil's series, oldest first.
+void history(QWidget *parent, const QString &eleve, const QList<History::Record> &records);
+
+// A page for the pupil's file: the pupil's figures, the chart and the keys most missed as the panel shows
+// them.
+struct Sheet {
+    QString eleve;
+    QList<History::Record> records;
+    QString lastSeries;
+    QChartView *chart = nullptr;
+    const HeatMapView *heatMap = nullptr;
+};
+void report(QWidget *parent, const Sheet &sheet);
+
+} // namespace Exports

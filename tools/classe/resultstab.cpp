@@ -1,0 +1,259 @@
+#include "resultstab.h"
+
+#include "companion.h"
+#include "exports.h"
+
+#include "history/history.h"
+#include "keyboard/heatmap.h"
+#include "keyboard/keytable.h"
+#include "settings/store.h"
+
+#include <QChartView>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// The last series of the history, which a school's server shares between the classroom's computers;
+// otherwise the results this computer's settings keep.
+QString lastSeriesText(const QString &eleve, const QList<History::Record> &records)
+{
+    QString note = Store::read(Store::Frappin, eleve, Store::Note, QString());
+    bool ok = false;
+    double seconds =
+        Store::read(Store::Frappin, eleve, Store::Duree, QString()).replace(u',', u'.').toDouble(&ok) *
+        Store::SecondsPerDay;
+    QString characters = Store::read(Store::Frappin, eleve, Store::NombreCaracteres, QStringLiteral("?"));
+    QString level = Store::read(Store::Frappin, eleve, Store::Niveau, QStringLiteral("?"));
+    if (!records.isEmpty()) {
+        const History::Record &last = records.last();
+        note = QString::number(last.grade);
+        seconds = last.seconds;
+        ok = true;
+        characters = QString::number(last.characters);
+        level = QString::number(last.level);
+    }
+    if (eleve.isEmpty() || note.isEmpty())
+        return QStringLiteral("Dernière série : pas encore de série.");
+    const qint64 whole = ok ? std::llround(seconds) : 0;
+    return QStringLiteral("Dernière série : note %1/20, %2 min %3 s, %4 caractères, niveau %5.")
+        .arg(note)
+        .arg(whole / 60)
+        .arg(whole % 60, 2, 10, QLatin1Char('0'))
+        .arg(characters, level);
+}
+
+// The keys the pupil missed, found in the key table Frappin uses, from beside it.
+QMap<int, int> missedKeys(const QList<History::Record> &records)
+{
+    QMap<QString, int> missed;
+    for (const History::Record &record : records) {
+        for (auto it = record.mistakesByCharacter.cbegin(); it != record.mistakesByCharacter.cend(); ++it)
+            missed[it.key()] += it.value();
+    }
+    TextTable table;
+    qint16 last = -1;
+    loadKeyTable(QFileInfo(frappinProgram()).dir().filePath(KeyboardFileName), table, last);
+    return mistakesByKey(missed, table, last);
+}
+
+} // namespace
+
+ResultsTab::ResultsTab(QWidget *parent) : QWidget(parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    // Series that wait on this computer, and why, above all: the teacher is the one who can act on them.
+    m_waiting = new QLabel(this);
+    m_waiting->setWordWrap(true);
+    m_waiting->setStyleSheet(QStringLiteral("color: #8b0000"));
+    m_waiting->hide();
+    layout->addWidget(m_waiting);
+    // The class table beside the pupil's panel, from the top of the window to its bottom: a class of
+    // thirty is read without scrolling in a window of 768 pixels, and the panel scrolls instead.
+    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    makeTable(splitter);
+    makePanel(splitter);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({450, 530});
+    layout->addWidget(splitter);
+    connect(m_summaryTable, &QTableWidget::currentCellChanged, this, [this](int current) {
+        if (current >= 0 && m_summaryTable->item(current, 0))
+            showPupil(m_summaryTable->item(current, 0)->text());
+    });
+}
+
+QWidget *ResultsTab::makeTable(QWidget *parent)
+{
+    auto *left = new QWidget(parent);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    m_summaryTable = new QTableWidget(0, 5, left);
+    m_summaryTable->setObjectName(QStringLiteral("tableauClasse"));
+    // The titles on two lines, so that the five columns fit beside the pupil's panel (the CSV file keeps
+    // its own titles).
+    m_summaryTable->setHorizontalHeaderLabels(ClassList::tableHeader().replaceInStrings(
+        QRegularExpression(QStringLiteral("^(Dernière|Moyenne des) ")), QStringLiteral("\\1\n")));
+    m_summaryTable->horizontalHeaderItem(4)->setToolTip(ClassList::trendRule());
+    m_summaryTable->setToolTip(ClassList::trendRule());
+    m_summaryTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_summaryTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_summaryTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_summaryTable->setWordWrap(false);
+    m_summaryTable->verticalHeader()->hide();
+    m_summaryTable->verticalHeader()->setDefaultSectionSize(m_summaryTable->fontMetrics().height() + 6);
+    m_summaryTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_summaryTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    leftLayout->addWidget(m_summaryTable);
+    auto *exportTableButton = new QPushButton(QStringLiteral("Exporter le &tableau (CSV)..."), left);
+    auto *row = new QHBoxLayout;
+    row->addWidget(exportTableButton);
+    row->addStretch();
+    leftLayout->addLayout(row);
+    connect(exportTableButton, &QPushButton::clicked, this, &ResultsTab::exportTable);
+    return left;
+}
+
+QWidget *ResultsTab::makePanel(QWidget *parent)
+{
+    auto *scroll = new QScrollArea(parent);
+    scroll->setObjectName(QStringLiteral("panneauEleve"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *panel = new QWidget;
+    auto *layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 4, 0);
+    m_pupilTitle = new QLabel(panel);
+    QFont font = m_pupilTitle->font();
+    font.setPointSize(14);
+    font.setBold(true);
+    m_pupilTitle->setFont(font);
+    m_lastSeries = new QLabel(panel);
+    m_lastSeries->setWordWrap(true);
+    layout->addWidget(m_pupilTitle);
+    layout->addWidget(m_lastSeries);
+    m_chart = new QChartView(panel);
+    m_chart->setRenderHint(QPainter::Antialiasing);
+    m_chart->setMinimumSize(360, 340);
+    layout->addWidget(m_chart);
+    m_heatMap = new HeatMapView(panel);
+    layout->addWidget(new QLabel(QStringLiteral("Les touches les plus manquées :"), panel));
+    layout->addWidget(m_heatMap);
+    auto *exports = new QHBoxLayout;
+    auto *historyButton = new QPushButton(QStringLiteral("Exporter l'&historique (CSV)..."), panel);
+    auto *reportButton = new QPushButton(QStringLiteral("&Fiche PDF de l'élève..."), panel);
+    exports->addWidget(historyButton);
+    exports->addWidget(reportButton);
+    // On the school's server only: a series the teacher does not trust is hidden, never deleted.
+    auto *hideButton = new QPushButton(QStringLiteral("&Masquer une série..."), panel);
+    hideButton->setVisible(
+        !Store::read(Store::Configuration, Store::Resultats, Store::ServiceEnseignant, QString()).isEmpty());
+    exports->addWidget(hideButton);
+    exports->addStretch();
+    layout->addLayout(exports);
+    layout->addStretch();
+    scroll->setWidget(panel);
+    connect(historyButton, &QPushButton::clicked, this,
+            [this] { Exports::history(this, m_shownPupil, m_shownRecords); });
+    connect(reportButton, &QPushButton::clicked, this, [this] {
+        Exports::report(this, {m_shownPupil, m_shownRecords, m_lastSeries->text(), m_chart, m_heatMap});
+    });
+    connect(hideButton, &QPushButton::clicked, this, &ResultsTab::hideSeries);
+    return scroll;
+}
+
+void ResultsTab::refresh(const QList<ClassPupil> &pupils)
+{
+    m_pupils = pupils;
+    m_waiting->setText(History::waiting());
+    m_waiting->setVisible(!m_waiting->text().isEmpty());
+    QString error;
+    const QList<History::Record> all = History::records(QString(), &error);
+    if (!error.isEmpty())
+        tell(this, error);
+    QStringList names;
+    for (const ClassPupil &pupil : pupils)
+        names.append(pupil.eleve);
+    for (const History::Record &record : all) {
+        if (!names.contains(record.pupil))
+            names.append(record.pupil);
+    }
+    QSignalBlocker blocker(m_summaryTable);
+    m_summaryTable->setRowCount(static_cast<int>(names.size()));
+    int keepRow = names.isEmpty() ? -1 : 0;
+    for (int r = 0; r < names.size(); ++r) {
+        QList<History::Record> own;
+        for (const History::Record &record : all) {
+            if (record.pupil == names[r])
+                own.append(record);
+        }
+        const QStringList fields = ClassList::tableFields(ClassList::summarise(names[r], own));
+        for (int c = 0; c < fields.size(); ++c)
+            m_summaryTable->setItem(r, c, new QTableWidgetItem(fields[c]));
+        if (names[r] == m_shownPupil)
+            keepRow = r;
+    }
+    if (keepRow >= 0)
+        m_summaryTable->selectRow(keepRow);
+    showPupil(keepRow >= 0 ? names[keepRow] : QString());
+}
+
+void ResultsTab::showPupil(const QString &eleve)
+{
+    m_shownPupil = eleve;
+    m_shownRecords = eleve.isEmpty() ? QList<History::Record>() : History::records(eleve);
+    m_pupilTitle->setText(eleve.isEmpty() ? QStringLiteral("Aucun élève") : eleve);
+    m_lastSeries->setText(lastSeriesText(eleve, m_shownRecords));
+    QChart *old = m_chart->chart();
+    m_chart->setChart(progressChart(m_shownRecords));
+    delete old;
+    m_heatMap->setKeys(missedKeys(m_shownRecords));
+}
+
+void ResultsTab::exportTable()
+{
+    QList<QStringList> rows;
+    for (int r = 0; r < m_summaryTable->rowCount(); ++r) {
+        QStringList fields;
+        for (int c = 0; c < m_summaryTable->columnCount(); ++c)
+            fields.append(m_summaryTable->item(r, c) ? m_summaryTable->item(r, c)->text() : QString());
+        rows.append(fields);
+    }
+    Exports::classTable(this, rows);
+}
+
+void ResultsTab::hideSeries()
+{
+    // Newest first, with where each came from, so that a series typed elsewhere stands out.
+    QStringList choices;
+    for (auto it = m_shownRecords.crbegin(); it != m_shownRecords.crend(); ++it)
+        choices.append(QStringLiteral("%1. %2 : note %3/20, %4 caractères, %5 car./min, poste %6")
+                           .arg(choices.size() + 1)
+                           .arg(History::csvFields(*it).first())
+                           .arg(it->grade)
+                           .arg(it->characters)
+                           .arg(std::llround(it->speed()))
+                           .arg(it->computer.isEmpty() ? QStringLiteral("?") : it->computer));
+    if (choices.isEmpty())
+        return tell(this, QStringLiteral("Cet élève n'a pas de série à masquer."));
+    bool chosen = false;
+    const QString choice = QInputDialog::getItem(
+        this, CompanionTitle,
+        QStringLiteral("La série de %1 à masquer (elle reste sur le serveur, marquée) :").arg(m_shownPupil),
+        choices, 0, false, &chosen);
+    if (!chosen)
+        return;
+    const History::Record &record = m_shownRecords[m_shownRecords.size() - 1 - choices.indexOf(choice)];
+    if (const QString error = History::hide(record.uuid); !error.isEmpty())
+        return tell(this, error);
+    refresh(m_pupils);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+// "Résultats": the class table drawn from the history, the panel of the pupil chosen in it (the last series,
+// the chart, the keys most missed), the series waiting on this computer and why, and on the school's server a
+// series the teacher does not trust hidden.
+
+#include "classlist.h"
+
+#include <QWidget>
+
+class QChartView;
+class QLabel;
+class QTableWidget;
+class HeatMapView;
+
+class ResultsTab : public QWidget {
+public:
+    explicit ResultsTab(QWidget *parent = nullptr);
+    // The pupils of the class first, then those only the history knows; the pupil shown stays chosen.
+    void refresh(const QList<ClassPupil> &pupils);
+
+private:
+    QWidget *makeTable(QWidget *parent);
+    QWidget *makePanel(QWidget *parent);
+    void showPupil(const QString &eleve);
+    void exportTable();
+    void hideSeries();
+
+    QList<ClassPupil> m_pupils;
+    QTableWidget *m_summaryTable = nullptr;
+    QLabel *m_pupilTitle = nullptr;
+    QLabel *m_lastSeries = nullptr;
+    QLabel *m_waiting = nullptr;
+    QChartView *m_chart = nullptr;
+    HeatMapView *m_heatMap = nullptr;
+    QString m_shownPupil;
+    QList<History::Record> m_shownRecords;
+};
