@@ -83,7 +83,8 @@ void appendName(QString &out, QStringView name, bool section)
     qsizetype plain = 0; // the first character not yet written
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t c = name[i].unicode();
-        if (c > u' ' && c < 0x7F && !QStringView(u"%\\=[]/;#").contains(c))
+        if (c > u' ' && c < 0x7F && c != u'%' && c != u'\\' && c != u'=' && c != u'[' && c != u']' &&
+            c != u'/' && c != u';' && c != u'#')
             continue; // what no rule changes, most of a name: looked at no further
         if (const QString escape = nameEscape(name, i, section); !escape.isNull()) {
             out += name.sliced(plain, i - plain);
