@@ -84,11 +84,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("after");
         const QByteArray two = "[A]\nb=1\nd=2\n\n[C]\nx=1\n";
         // clang-format off
-        QTest::newRow("new key in order") << two << QStringList{"A|c|3"} << "[A]\nb=1\nc=3\nd=2\n\n[C]\nx=1\n";
-        QTest::newRow("value replaced")   << two << QStringList{"A|d|é;"} << "[A]\nb=1\nd=\"é;\"\n\n[C]\nx=1\n";
         // In the whole file's order: "A-z/k" comes before "A/b".
         QTest::newRow("sections in order") << two << QStringList{"B|k|1", "0|k|2", "D|k|3", "A-z|k|4"}
             << "[0]\nk=2\n\n[A-z]\nk=4\n\n[A]\nb=1\nd=2\n\n[B]\nk=1\n\n[C]\nx=1\n\n[D]\nk=3\n";
+        // New keys among the others in order, a value replaced, a new section.
         QTest::newRow("several keys") << two << QStringList{"A|c|3|a|0|e|5|d|4", "B|z|1|y|2"}
             << "[A]\na=0\nb=1\nc=3\nd=4\ne=5\n\n[B]\ny=2\nz=1\n\n[C]\nx=1\n";
         QTest::newRow("empty file") << QByteArray() << QStringList{"A|k|1"} << "[A]\nk=1\n";
@@ -106,7 +105,6 @@ private Q_SLOTS:
             << "[D]\nk=\"\\a\\x0001a\\tb\\0\\x007fF\"\n";
         QTest::newRow("INI syntax in names") << QByteArray() << QStringList{"[%x=y] ; #|=k%20/é|@"}
             << "[%5B%25x%3Dy%5D ; #]\n%3Dk%2520\\é=\"@\"\n";
-        QTest::newRow("section General") << QByteArray() << QStringList{"General|Note|12"} << "[%General]\nNote=12\n";
         QTest::newRow("key of a section with a slash") << QByteArray("[CE1/L\xC3\xA9""a]\nNote=5\n")
             << QStringList{"CE1/Léa|Note|6"} << "[CE1]\nLéa\\Note=6\n";
         QTest::newRow("keys of no section beside \"General\"") << QByteArray("[General]\nGeneral0=2\n[%General]\nk=1\n")
