@@ -51,7 +51,10 @@ std::set<pid_t> processTree(pid_t root)
             if (pid <= 0)
                 continue;
             std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-            std::string text((std::istreambuf_iterator<char>(stat)), {});
+            // A process that ends meanwhile fails the read: getline, unlike a stream iterator, says so
+            // instead of throwing.
+            std::string text;
+            std::getline(stat, text);
             const auto close = text.rfind(')');
             if (close == std::string::npos)
                 continue;

@@ -5,7 +5,8 @@
 // Each application is one INI file of the organisation "frappin" in the user's configuration folder:
 // "Frappin" is $XDG_CONFIG_HOME/frappin/Frappin.ini and "Configuration" .../frappin/Configuration.ini. A
 // section is an INI group. Every read goes to the file at the moment it is made, so values written meanwhile
-// by another program (the pupil's identity) are seen at once; nothing is cached here.
+// by another program (the pupil's identity) are seen at once; values are kept only with the bytes they were
+// read from.
 //
 // This module is the only one that opens the store.
 

@@ -14,18 +14,26 @@ namespace {
 
 const QString Frappin = Store::Frappin, Demarrage = Store::Demarrage;
 
-QString iniPath()
+QString iniPath(const QString &application = Store::Frappin)
 {
-    return TestSupport::configFolder() + QStringLiteral("/Frappin.ini");
+    return TestSupport::configFolder() + u'/' + application + QStringLiteral(".ini");
 }
 
-// A file of more than one piece of the store's comparison (64 KiB): a first name and 5000 sections.
-QByteArray manySections()
+// A value as another program reads it: from the bytes of a copy of the file, never from what this one knows.
+QString readAfresh(const QString &application, const QString &section, const QString &key)
 {
-    QByteArray bytes = "[D\xC3\xA9marrage]\nPrenom=Zo\xC3\xA9\n";
-    for (int i = 0; i < 5000; ++i)
-        bytes += "\n[" + QByteArray::number(i) + "]\nNote=1\n";
-    return bytes;
+    QFile::remove(iniPath("Copie"));
+    return QFile::copy(iniPath(application), iniPath("Copie"))
+               ? Store::read("Copie", section, key, "<absent>")
+               : "<no file>";
+}
+
+// Writes the settings file as another program would, its time put back when given.
+void writeFile(const QByteArray &bytes, const QDateTime &time = {})
+{
+    QFile ini(iniPath());
+    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate) && ini.write(bytes) == bytes.size() &&
+            (!time.isValid() || ini.setFileTime(time, QFile::FileModificationTime)));
 }
 
 } // namespace
@@ -33,41 +41,6 @@ QByteArray manySections()
 class TestStore : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void valuesRoundTrip_data()
-    {
-        QTest::addColumn<QString>("application");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        const QString f = Frappin, d = Demarrage, c = Store::Configuration;
-        // clang-format off
-        QTest::newRow("value with commas")   << f << d                     << Store::Prenom << "a, b,c";
-        QTest::newRow("value with quotes")   << f << d                     << Store::Nom    << "d'\"Arc\"";
-        QTest::newRow("empty value")         << f << d                     << Store::Prenom << "";
-        QTest::newRow("section General")     << f << "General"             << Store::Note   << "12";
-        QTest::newRow("section with slash")  << f << "CE1/Léa"             << Store::Note   << "-5";
-        QTest::newRow("INI syntax in value") << f << d                     << Store::Nom    << " a;b = [c] \\d\n@e ";
-        QTest::newRow("control characters") << f << d                     << Store::Nom    << QString::fromLatin1("\a\x01" "a\tb\0\x7f" "F", 8);
-        QTest::newRow("INI syntax in names") << f << "[%x=y] ; #"          << "=k%20/é"     << "@";
-        QTest::newRow("other application")   << c << Store::SectionFichier << Store::Eleves << "/école/photos";
-        // clang-format on
-    }
-    // An absent key reads as the default, a written one as its last value, in its own application only.
-    void valuesRoundTrip()
-    {
-        QFETCH(QString, application);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        Sandbox sandbox;
-        QCOMPARE(Store::read(application, section, key, "défaut"), QStringLiteral("défaut"));
-        QVERIFY(Store::write(application, section, key, "avant") &&
-                Store::write(application, section, key, value));
-        QCOMPARE(Store::read(application, section, key, "défaut"), value);
-        const QString other = application == Frappin ? Store::Configuration : Frappin;
-        QCOMPARE(Store::read(other, section, key, "défaut"), QStringLiteral("défaut"));
-    }
-
     // Results go, under their French names, to the section "Dernière" names (trimmed), or nowhere when it
     // names none or the teacher's section (written composed or not), in plain UTF-8 INI. A write the file
     // cannot take changes nothing, then or later.
@@ -95,119 +68,83 @@ private Q_SLOTS:
         QVERIFY(!Store::write(Frappin, Demarrage, Store::Niveau, "2"));
         QVERIFY(Store::write(Store::Configuration, Store::SectionFichier, Store::Eleves, "/photos"));
         QVERIFY(QDir().rmdir(iniPath()) && QFile::rename(iniPath() + ".old", iniPath()));
-        // A failed write leaves nothing behind: not read later, not written at the next access.
-        QCOMPARE(readSetting(Store::Niveau) + fileBytes(iniPath()), "<absent>" + before);
+        // A failed write leaves nothing behind: not read later, not written at the next access. Each
+        // application has its own file.
+        QCOMPARE(readSetting(Store::Niveau) + readSetting(Store::Eleves, Store::SectionFichier) +
+                     fileBytes(iniPath()),
+                 "<absent><absent>" + before);
+        QCOMPARE(readAfresh(Store::Configuration, Store::SectionFichier, Store::Eleves),
+                 QStringLiteral("/photos"));
     }
 
-    void writeChangesOnlyItsLines_data()
+    void writeKeepsEveryOtherValue_data()
     {
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QStringList>("writes"); // "section|key|value"
-        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QStringList>("writes"); // "section|key|value|key|value...", each in one write
+        QTest::addColumn<QString>("after");
         const QByteArray two = "[A]\nb=1\nd=2\n\n[C]\nx=1\n";
         // clang-format off
-        QTest::newRow("new key in order") << two << QStringList{"A|c|3"} << QByteArray("[A]\nb=1\nc=3\nd=2\n\n[C]\nx=1\n");
-        QTest::newRow("value replaced")   << two << QStringList{"A|d|é;"} << QByteArray("[A]\nb=1\nd=\"é;\"\n\n[C]\nx=1\n");
         // In the whole file's order: "A-z/k" comes before "A/b".
         QTest::newRow("sections in order") << two << QStringList{"B|k|1", "0|k|2", "D|k|3", "A-z|k|4"}
-            << QByteArray("[0]\nk=2\n\n[A-z]\nk=4\n\n[A]\nb=1\nd=2\n\n[B]\nk=1\n\n[C]\nx=1\n\n[D]\nk=3\n");
-        // Results of a series: "section|key|value|key|value..." in one write.
-        QTest::newRow("results among keys") << two << QStringList{"Démarrage|Dernière|A", "A|c|3|a|0|e|5|d|4"}
-            << QByteArray("[A]\na=0\nb=1\nc=3\nd=4\ne=5\n\n[C]\nx=1\n\n[D\xC3\xA9marrage]\nDerni\xC3\xA8re=A\n");
-        QTest::newRow("results in a new section") << two << QStringList{"Démarrage|Dernière|B", "B|z|1|y|2"}
-            << QByteArray("[A]\nb=1\nd=2\n\n[B]\ny=2\nz=1\n\n[C]\nx=1\n\n[D\xC3\xA9marrage]\nDerni\xC3\xA8re=B\n");
-        QTest::newRow("empty file") << QByteArray() << QStringList{"A|k|1"} << QByteArray("[A]\nk=1\n");
+            << "[0]\nk=2\n\n[A-z]\nk=4\n\n[A]\nb=1\nd=2\n\n[B]\nk=1\n\n[C]\nx=1\n\n[D]\nk=3\n";
+        // New keys among the others in order, a value replaced, a new section.
+        QTest::newRow("several keys") << two << QStringList{"A|c|3|a|0|e|5|d|4", "B|z|1|y|2"}
+            << "[A]\na=0\nb=1\nc=3\nd=4\ne=5\n\n[B]\ny=2\nz=1\n\n[C]\nx=1\n";
+        QTest::newRow("empty file") << QByteArray() << QStringList{"A|k|1"} << "[A]\nk=1\n";
         QTest::newRow("no last line end") << QByteArray("[A]\nk=1") << QStringList{"A|m|2", "B|k|3"}
-            << QByteArray("[A]\nk=1\nm=2\n\n[B]\nk=3\n");
-        QTest::newRow("comments, escaped names kept") << QByteArray("; classe\n[D%E9marrage]\nPrenom=Zo\xC3\xA9\n")
-            << QStringList{"Démarrage|Nom|Martin"} << QByteArray("; classe\n[D%E9marrage]\nNom=Martin\nPrenom=Zo\xC3\xA9\n");
-        QTest::newRow("escaped name after") << QByteArray("[A]\nk=1\n[D%E9marrage]\nNom=Martin\n")
-            << QStringList{"A|m|22222222222"} << QByteArray("[A]\nk=1\nm=22222222222\n[D%E9marrage]\nNom=Martin\n");
-        QTest::newRow("repeated key and section") << QByteArray("[A]\nk=1\n[B]\nx=1\n[A]\nk=2\nk=3\n")
-            << QStringList{"A|k|4"} << QByteArray("[A]\n[B]\nx=1\n[A]\nk=4\n");
+            << "[A]\nk=1\nm=2\n\n[B]\nk=3\n";
+        QTest::newRow("escaped names read, written plain") << QByteArray("; classe\n[D%E9marrage]\nPrenom=Zo\xC3\xA9\n")
+            << QStringList{"Démarrage|Nom|Martin"} << "[Démarrage]\nNom=Martin\nPrenom=Zoé\n";
+        QTest::newRow("repeated key and section: the last value") << QByteArray("[A]\nk=1\n[B]\nx=1\n[A]\nk=2\nk=3\n")
+            << QStringList{"A|m|4"} << "[A]\nk=3\nm=4\n\n[B]\nx=1\n";
+        QTest::newRow("commas, quotes, empty") << QByteArray() << QStringList{"Démarrage|Prenom|a, b,c", "Démarrage|Nom|d'\"Arc\"|Son|"}
+            << "[Démarrage]\nNom=\"d'\\\"Arc\\\"\"\nPrenom=a, b,c\nSon=\n";
+        QTest::newRow("INI syntax in a value") << QByteArray() << QStringList{"D|k| a;b = [c] \\d\n@e "}
+            << "[D]\nk=\" a;b = [c] \\\\d\\n@e \"\n";
+        QTest::newRow("control characters") << QByteArray() << QStringList{"D|k|" + QString::fromLatin1("\a\x01" "a\tb\0\x7f" "F", 8)}
+            << "[D]\nk=\"\\a\\x0001a\\tb\\0\\x007fF\"\n";
+        QTest::newRow("INI syntax in names") << QByteArray() << QStringList{"[%x=y] ; #|=k%20/é|@"}
+            << "[%5B%25x%3Dy%5D ; #]\n%3Dk%2520\\é=\"@\"\n";
         QTest::newRow("key of a section with a slash") << QByteArray("[CE1/L\xC3\xA9""a]\nNote=5\n")
-            << QStringList{"CE1/Léa|Note|6"} << QByteArray("[CE1]\nL\xC3\xA9""a\\Note=6\n\n[CE1/L\xC3\xA9""a]\n");
+            << QStringList{"CE1/Léa|Note|6"} << "[CE1]\nLéa\\Note=6\n";
+        QTest::newRow("keys of no section beside \"General\"") << QByteArray("[General]\nGeneral0=2\n[%General]\nk=1\n")
+            << QStringList{"A|m|1"} << "[A]\nm=1\n\n[%General]\nk=1\n\n[General]\nGeneral0=2\n";
         QTest::newRow("Windows-1252 and CR LF written anew") << QByteArray("[B]\r\nk=\xE9\r\n[A]\r\nk=1\r\n")
-            << QStringList{"A|m|2"} << QByteArray("[A]\nk=1\nm=2\n\n[B]\nk=\xC3\xA9\n");
+            << QStringList{"A|m|2"} << "[A]\nk=1\nm=2\n\n[B]\nk=é\n";
         // clang-format on
     }
-    // A write keeps every other line as it was and every other value as it read; a file not in plain UTF-8 is
-    // written anew whole.
-    void writeChangesOnlyItsLines()
+    // A write, after another program rewrote the file, keeps every other value as it read, and writes the
+    // file anew in plain UTF-8, in the writer's order.
+    void writeKeepsEveryOtherValue()
     {
         QFETCH(QByteArray, before);
         QFETCH(QStringList, writes);
-        QFETCH(QByteArray, after);
+        QFETCH(QString, after);
         Sandbox sandbox;
         QVERIFY(Store::write(Frappin, "A", "b", "0"));
-        QFile ini(iniPath());
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate) && ini.write(before) == before.size());
-        ini.close();
-        // What the store knows of the file before a write is moved with its lines: every value reads as in
-        // the file read afresh. "[Démarrage]" is first looked up after the writes.
-        const QStringList sections{"A", "B", "C", "D", "0", "A-z", "CE1", "CE1/Léa"};
-        const auto values = [](const QString &application, const QStringList &sections) {
-            QStringList all;
-            for (const QString &section : sections) {
-                for (const char *key : {"a", "b", "c", "d", "e", "k", "m", "x", "y", "z", "Nom", "Note"})
-                    all += Store::read(application, section, key, "<absent>");
-            }
-            return all;
-        };
-        values(Frappin, sections);
+        writeFile(before);
         for (const QString &write : writes) {
             const QStringList fields = write.split(u'|');
-            QList<std::pair<QString, QString>> results;
+            QList<std::pair<QString, QString>> values;
             for (qsizetype i = 1; i + 1 < fields.size(); i += 2)
-                results.append({fields[i], fields[i + 1]});
-            QVERIFY(results.size() == 1 ? Store::write(Frappin, fields[0], fields[1], fields[2])
-                                        : Store::writePupilResults(results));
-            for (const auto &[key, value] : results)
-                QCOMPARE(Store::read(Frappin, fields[0], key, "<absent>"), value);
+                values.append({fields[i], fields[i + 1]});
+            QVERIFY(Store::write(Frappin, fields[0], values));
+            for (const auto &[key, value] : values)
+                QCOMPARE(readAfresh(Frappin, fields[0], key), value);
         }
-        QCOMPARE(fileBytes(iniPath()), after);
-        QFile copy(TestSupport::configFolder() + QStringLiteral("/Copie.ini"));
-        QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(after) == after.size());
-        copy.close();
-        QCOMPARE(values(Frappin, sections + QStringList{Demarrage}),
-                 values("Copie", sections + QStringList{Demarrage}));
+        QCOMPARE(fileBytes(iniPath()), after.toUtf8());
     }
 
-    void fileChangedBehindIsReadAgain_data()
-    {
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        const QByteArray before = manySections();
-        QByteArray far = before;
-        far.replace("[4000]\nNote=1", "[4000]\nNote=2");
-        // clang-format off
-        QTest::newRow("same size, first piece") << QByteArray(before).replace("Zo\xC3\xA9", "L\xC3\xA9o") << Demarrage << "Prenom" << "Léo";
-        QTest::newRow("same size, a later piece") << far << "4000" << "Note" << "2";
-        QTest::newRow("longer") << before + "\n[Zzz]\nNote=3\n" << "Zzz" << "Note" << "3";
-        QTest::newRow("shorter") << before.first(before.indexOf("[4000]")) << "4000" << "Note" << "<absent>";
-        // clang-format on
-    }
-    // A file rewritten by another program is read again, whatever changed and even with its time put back.
+    // A file rewritten by another program is read again, even at the same size with its time put back.
     void fileChangedBehindIsReadAgain()
     {
-        QFETCH(QByteArray, after);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
         Sandbox sandbox;
         QVERIFY(Store::write(Frappin, Demarrage, Store::Prenom, "Zoé"));
-        const QByteArray before = manySections();
-        QFile ini(iniPath());
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate) && ini.write(before) == before.size());
-        ini.close();
-        const QDateTime time = QFileInfo(ini).lastModified();
-        QVERIFY(Store::prenom() == "Zoé" && Store::read(Frappin, section, key, "<absent>") != value);
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate) && ini.write(after) == after.size() &&
-                ini.setFileTime(time, QFile::FileModificationTime));
-        ini.close();
-        QCOMPARE(Store::read(Frappin, section, key, "<absent>"), value);
+        const QDateTime time = QFileInfo(iniPath()).lastModified();
+        writeFile(fileBytes(iniPath()).replace("Zo\xC3\xA9", "L\xC3\xA9o"), time);
+        QCOMPARE(Store::prenom(), QStringLiteral("Léo"));
+        writeFile("[D%E9marrage]\nNom=Martin\n");
+        QCOMPARE(Store::prenom() + Store::nom(), QStringLiteral("Martin"));
     }
 
     void fileThatMayNotBeWritten_data()
