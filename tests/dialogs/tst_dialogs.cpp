@@ -237,10 +237,9 @@ private Q_SLOTS:
              {&frmMain::mnuParam_Click, &frmMain::mnuMots_Click, &frmMain::mnuApropos_Click})
             (window.*menu)(), (window.*menu)();
         QCOMPARE(window.series().EnCours, 0);
-        QCOMPARE(topLevels<frmParam>().size() + topLevels<frmMots>().size() + topLevels<frmApropos>().size(),
-                 3);
-        for (const QWidget *shown : QList<const QWidget *>{topLevels<frmParam>()[0], topLevels<frmMots>()[0],
-                                                           topLevels<frmApropos>()[0]})
+        QVERIFY(topLevels<QDialog>().size() == 3 && topLevels<frmMots>().size() == 1 &&
+                topLevels<frmApropos>().size() == 1); // one of each
+        for (const QDialog *shown : topLevels<QDialog>())
             QVERIFY(shown->isVisible() && !shown->isModal() && !shown->parentWidget());
         QPointer<frmParam> dialog = topLevels<frmParam>().value(0);
         QComboBox *fichier = control<QComboBox>(dialog, "saisieFichier");

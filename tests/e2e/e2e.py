@@ -43,16 +43,11 @@ class Session:
         self.tmp = tempfile.mkdtemp(prefix=f"frappin-e2e-{name}-")
         self.appdir = os.path.join(self.tmp, "frappin")
         shutil.copytree(APPDIR, self.appdir)
-        self.env = dict(os.environ)
-        self.env.update(
-            XDG_CONFIG_HOME=os.path.join(self.tmp, "config"),
-            XDG_DATA_HOME=os.path.join(self.tmp, "data"),
-            XDG_RUNTIME_DIR=self.tmp,
-            LANG="C.UTF-8",
-            LC_ALL="C.UTF-8",
-            QT_QPA_PLATFORM="xcb",
-        )
+        self.env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(self.tmp, "config"), XDG_RUNTIME_DIR=self.tmp,
+                        XDG_DATA_HOME=os.path.join(self.tmp, "data"), LANG="C.UTF-8", LC_ALL="C.UTF-8",
+                        QT_QPA_PLATFORM="xcb")
         self.env.pop("QT_QPA_PLATFORMTHEME", None)
+        self.ini = os.path.join(self.env["XDG_CONFIG_HOME"], "frappin", "Frappin.ini")
         # The server picks a display no other server has: tests run side by side never share one.
         self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-noreset", "-nolisten",
                                       "tcp"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
@@ -84,15 +79,15 @@ class Session:
         """The settings file as another program reads it: Python's own INI reader, names as they stand."""
         parser = configparser.ConfigParser(interpolation=None)
         parser.optionxform = str
-        parser.read(os.path.join(self.env["XDG_CONFIG_HOME"], "frappin", "Frappin.ini"), encoding="utf-8")
+        parser.read(self.ini, encoding="utf-8")
         return parser
 
     def set(self, key, value):
         """Writes a teacher's setting with another program's INI writer, as a script of the school would."""
         parser = self.settings()
         parser.read_dict({"Démarrage": {key: value}})
-        os.makedirs(os.path.join(self.env["XDG_CONFIG_HOME"], "frappin"), exist_ok=True)
-        with open(os.path.join(self.env["XDG_CONFIG_HOME"], "frappin", "Frappin.ini"), "w", encoding="utf-8") as f:
+        os.makedirs(os.path.dirname(self.ini), exist_ok=True)
+        with open(self.ini, "w", encoding="utf-8") as f:
             parser.write(f)
 
     def start(self, program="frappin"):
@@ -178,9 +173,8 @@ class Session:
             if index == 0 and mistake_in_first:
                 self.type_word(word[:2] + "x")
                 self.screenshot("mistake")
-                self.type_word(word[2:])
-            else:
-                self.type_word(word)
+                word = word[2:]
+            self.type_word(word)
             if index == 0:
                 self.screenshot("bravo")
             time.sleep(2.6)

@@ -382,8 +382,8 @@ private Q_SLOTS:
         if (derniere == "Léa") {
             rlimit saved{};
             getrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, SIG_IGN);
             const rlimit full{1, saved.rlim_max};
+            std::signal(SIGXFSZ, SIG_IGN);
             setrlimit(RLIMIT_FSIZE, &full);
             p.start();
             for (int word = 1; word <= 5; ++word)
@@ -590,13 +590,11 @@ private Q_SLOTS:
     void keyLabelsAreReadable()
     {
         const auto luminance = [](QRgb rgb) { // relative luminance, with each channel made linear
-            double sum = 0;
-            for (const auto &[channel, weight] :
-                 {std::pair{qRed(rgb), 0.2126}, {qGreen(rgb), 0.7152}, {qBlue(rgb), 0.0722}}) {
-                const double c = channel / 255.0;
-                sum += weight * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
-            }
-            return sum + 0.05;
+            const auto linear = [](int c) {
+                return c <= 10 ? c / 3294.6 : std::pow((c / 255.0 + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb)) +
+                   0.05;
         };
         KeyboardPicture picture;
         QList<int> all(KeyCaps::Count);
