@@ -151,6 +151,7 @@ private Q_SLOTS:
         QTest::newRow("capital on the left")    << ""     << "Zoé"   << 0 << "86 39/:86,39";
         QTest::newRow("circumflex")             << "f"    << "fête"  << 1 << "48/40:48,40";
         QTest::newRow("diaeresis")              << "No"   << "Noël"  << 2 << "74 48/40:48,40";
+        QTest::newRow("y diaeresis")            << "L"    << "Lÿ"    << 1 << "74 48/43:48,43";
         QTest::newRow("shifted character")      << ""     << "?"     << 0 << "74 82/:82,74";
         QTest::newRow("digit on the pad")       << ""     << "7"     << 0 << "54/:54,-1";
         QTest::newRow("oe cannot be typed")     << "c"    << "cœur"  << 1 << "-";

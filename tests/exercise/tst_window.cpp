@@ -305,6 +305,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("told");
         const QString caps = "La touche Verr. Maj est allumée.";
         QTest::newRow("both on, a letter") << "chat" << KeyboardLocks{true, false} << caps;
+        QTest::newRow("Verr Num off, a pad digit")
+            << "12" << KeyboardLocks{false, false} << "Allume la touche Verr Num.";
         QTest::newRow("both wrong, a pad digit")
             << "12" << KeyboardLocks{true, false} << caps + " Allume la touche Verr Num.";
     }
