@@ -121,7 +121,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>(
             "shown"); // selection | right hand's key | left hand's | lit keys | time-out
         // clang-format off
-        QTest::newRow("right so far")    << "chat" << "0" << "ch"    << "|38||38/|";
         QTest::newRow("wrong selected")  << "chat" << "0" << "chx"   << "x|38||38/|";
         QTest::newRow("letter too many") << "chat" << "0" << "chatx" << "||||";
         QTest::newRow("capital")         << "Léa"  << "0" << ""      << "|67|74|74 67/|";
