@@ -3,9 +3,12 @@
 // A property that must hold for every input: when it does not, the target stops with the reason, and
 // libFuzzer keeps the input that broke it as a crash artifact.
 
+#include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,6 +23,20 @@
         if (!(condition))                                                                                    \
             propertyFailed(#condition, __FILE__, __LINE__, (detail));                                        \
     } while (false)
+
+// The fuzzer's input, not copied; and what a reader leaves in the entries it must not touch.
+inline QByteArray inputBytes(const std::uint8_t *data, std::size_t size)
+{
+    return QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+}
+inline const QString Untouched = QStringLiteral("\x01untouched");
+
+inline bool isValidUtf8(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)utf8(bytes);
+    return !utf8.hasError();
+}
 
 // A text for a failure message: its first 200 characters, control characters escaped.
 inline QString visible(const QString &text)

@@ -16,19 +16,7 @@
 #include "common/textfile.h"
 #include "words/editorfile.h"
 
-#include <QStringDecoder>
-
-#include <cstddef>
-#include <cstdint>
-
 namespace {
-
-bool isValidUtf8(const QByteArray &bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)utf8(bytes);
-    return !utf8.hasError();
-}
 
 void checkRead(const QString &content, const EditorFile &file)
 {
@@ -97,9 +85,7 @@ QStringList acceptedWords(const QString &content)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     TextEncoding encoding = TextEncoding::Windows1252;
-    const QString content = decodeTextFile(
-        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)),
-        &encoding);
+    const QString content = decodeTextFile(inputBytes(data, size), &encoding);
 
     EditorFile file = readEditorFile(content);
     file.encoding = encoding;

@@ -8,35 +8,16 @@
 
 #include "common/textfile.h"
 
-#include <QStringDecoder>
+#include <algorithm>
 
-#include <cstddef>
-#include <cstdint>
-
-namespace {
-
-bool isValidUtf8(const QByteArray &bytes)
+static bool hasNonAscii(const QString &text)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)utf8(bytes);
-    return !utf8.hasError();
+    return std::ranges::any_of(text, [](QChar c) { return c.unicode() >= 0x80; });
 }
-
-bool hasNonAscii(const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() >= 0x80)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray bytes = inputBytes(data, size);
 
     // Every byte is a character of the code page, and comes back as the same byte.
     const QString windows = decodeWindows1252(bytes);

@@ -6,19 +6,9 @@
 #include "common/textfile.h"
 #include "words/wordlist.h"
 
-#include <cstddef>
-#include <cstdint>
-
-namespace {
-
-const QString Untouched = QStringLiteral("\x01untouched");
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QString content = decodeTextFile(
-        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    const QString content = decodeTextFile(inputBytes(data, size));
 
     TextTable phrases;
     phrases.fill(Untouched);

@@ -1,11 +1,9 @@
 #!/usr/bin/env python3
 """End-to-end tests: the installed program under Xvfb with the French keyboard, typed at with xdotool.
 
-Each test copies the installed layout (program and data files in one folder) to a temporary folder, starts its
-own X server and the program with a fresh settings store, types as a pupil or teacher would, reads the results
-back with frappin-eleve and the files on disk, and quits the program as a teacher would (Frappin by its menu,
-frappin-classe by Ctrl+Q). Screenshots are left in
-the build folder (e2e-screenshots/).
+Each test copies the installed layout to a temporary folder, starts its own X server and the program with a fresh
+settings store, types as a pupil or teacher would, reads the results back with frappin-eleve and the files on disk,
+and quits as a teacher would (Frappin by its menu, frappin-classe by Ctrl+Q). Screenshots go to SCREENSHOT_DIR.
 
     e2e.py INSTALL_PREFIX SCREENSHOT_DIR TEST_NAME
 """
@@ -19,6 +17,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unicodedata
 
 PREFIX, SHOTS, TEST = sys.argv[1], sys.argv[2], sys.argv[3]
 APPDIR = os.path.join(PREFIX, "lib", "frappin")
@@ -44,27 +43,23 @@ class Session:
         self.tmp = tempfile.mkdtemp(prefix=f"frappin-e2e-{name}-")
         self.appdir = os.path.join(self.tmp, "frappin")
         shutil.copytree(APPDIR, self.appdir)
-        self.env = dict(os.environ)
-        self.env.update(
-            XDG_CONFIG_HOME=os.path.join(self.tmp, "config"),
-            XDG_DATA_HOME=os.path.join(self.tmp, "data"),
-            XDG_RUNTIME_DIR=self.tmp,
-            LANG="C.UTF-8",
-            LC_ALL="C.UTF-8",
-            QT_QPA_PLATFORM="xcb",
-        )
+        self.env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(self.tmp, "config"), XDG_RUNTIME_DIR=self.tmp,
+                        XDG_DATA_HOME=os.path.join(self.tmp, "data"), LANG="C.UTF-8", LC_ALL="C.UTF-8",
+                        QT_QPA_PLATFORM="xcb")
         self.env.pop("QT_QPA_PLATFORMTHEME", None)
+        self.ini = os.path.join(self.env["XDG_CONFIG_HOME"], "frappin", "Frappin.ini")
         # The server picks a display no other server has: tests run side by side never share one.
         self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-noreset", "-nolisten",
                                       "tcp"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.env["DISPLAY"] = self.display = ":" + self.xvfb.stdout.readline().decode().strip()
-        self.wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode == 0,
-                      "the X server did not start", timeout=15)
-        subprocess.run(["setxkbmap", "fr"], env=self.env, check=True)
+        self.wait_for(lambda: self.run("xdpyinfo").returncode == 0, "the X server did not start", timeout=15)
+        self.run("setxkbmap", "fr", check=True)
         self.program = None
         self.shot = 0
 
-    # -- helpers -------------------------------------------------------------------------------------------
+    def run(self, *command, check=False):
+        return subprocess.run(command, env=self.env, capture_output=True, text=True, check=check)
+
     def wait_for(self, condition, message, timeout=10.0):
         end = time.monotonic() + timeout
         while time.monotonic() < end:
@@ -74,7 +69,7 @@ class Session:
         raise Failure(message)
 
     def eleve(self, *args):
-        return subprocess.run([ELEVE, *args], env=self.env, capture_output=True, text=True)
+        return self.run(ELEVE, *args)
 
     def write_data(self, name, text):
         with open(os.path.join(self.appdir, name), "wb") as f:
@@ -84,77 +79,63 @@ class Session:
         """The settings file as another program reads it: Python's own INI reader, names as they stand."""
         parser = configparser.ConfigParser(interpolation=None)
         parser.optionxform = str
-        parser.read(os.path.join(self.env["XDG_CONFIG_HOME"], "frappin", "Frappin.ini"), encoding="utf-8")
+        parser.read(self.ini, encoding="utf-8")
         return parser
 
     def set(self, key, value):
         """Writes a teacher's setting with another program's INI writer, as a script of the school would."""
         parser = self.settings()
-        if not parser.has_section("Démarrage"):
-            parser.add_section("Démarrage")
-        parser["Démarrage"][key] = value
-        os.makedirs(os.path.join(self.env["XDG_CONFIG_HOME"], "frappin"), exist_ok=True)
-        with open(os.path.join(self.env["XDG_CONFIG_HOME"], "frappin", "Frappin.ini"), "w", encoding="utf-8") as f:
+        parser.read_dict({"Démarrage": {key: value}})
+        os.makedirs(os.path.dirname(self.ini), exist_ok=True)
+        with open(self.ini, "w", encoding="utf-8") as f:
             parser.write(f)
 
-    def start(self):
-        self.program = subprocess.Popen([os.path.join(self.appdir, "frappin")], env=self.env,
+    def start(self, program="frappin"):
+        self.program = subprocess.Popen([os.path.join(self.appdir, program)], env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def windows(self, name):
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name], env=self.env,
-                               capture_output=True, text=True)
-        return found.stdout.split()
+        return self.run("xdotool", "search", "--onlyvisible", "--name", name).stdout.split()
 
     def wait_window(self, name, timeout=10.0):
         self.wait_for(lambda: self.windows(name), f"no window named {name!r}", timeout)
         window = self.windows(name)[-1]
-        subprocess.run(["xdotool", "windowactivate", "--sync", window], env=self.env, capture_output=True)
-        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=self.env, capture_output=True)
+        for verb in ("windowactivate", "windowfocus"):
+            self.run("xdotool", verb, "--sync", window)
         time.sleep(0.3)
         return window
 
-    def keys(self, *keys):
-        subprocess.run(["xdotool", "key", "--delay", "80", *keys], env=self.env, check=True)
+    def keys(self, *keys, verb="key"):
+        self.run("xdotool", verb, "--delay", "80", *keys, check=True)
         time.sleep(0.2)
 
     def type(self, text):
-        subprocess.run(["xdotool", "type", "--delay", "80", text], env=self.env, check=True)
-        time.sleep(0.2)
+        self.keys(text, verb="type")
 
     def screenshot(self, label):
         os.makedirs(SHOTS, exist_ok=True)
         self.shot += 1
         path = os.path.join(SHOTS, f"{self.name}-{self.shot:02d}-{label}.png")
-        subprocess.run(["import", "-window", "root", path], env=self.env, capture_output=True)
+        self.run("import", "-window", "root", path)
         return path
 
     def alive(self):
         return self.program is not None and self.program.poll() is None
 
     def close(self):
-        if self.program is not None and self.program.poll() is None and self.windows(TITLE):
-            # As a teacher quits: Fichier > Quitter, then "Oui". The program then ends as it always does.
-            self.keys("Escape", "alt+f", "q")
-            try:
-                self.wait_for(lambda: self.windows("Frappin"), "no quit question", timeout=3)
-                self.keys("alt+o")
-                self.program.wait(5)
-            except (Failure, subprocess.TimeoutExpired):
-                pass
-        if self.alive() and self.windows(CLASSE):
-            self.wait_window(CLASSE)
-            self.keys("ctrl+q")
-            try:
-                self.program.wait(5)
-            except subprocess.TimeoutExpired:
-                pass
-        if self.program is not None and self.program.poll() is None:
+        # As a teacher quits (Fichier > Quitter, then "Oui"; or Ctrl+Q), so that the program ends as it always
+        # does; what does not end so is stopped.
+        for title, keys in ((TITLE, ("Escape", "alt+f", "q", "alt+o")), (CLASSE, ("ctrl+q",))):
+            if self.alive() and self.windows(title):
+                self.wait_window(title)
+                for key in keys:
+                    self.keys(key)
+                try:
+                    self.program.wait(5)
+                except subprocess.TimeoutExpired:
+                    pass
+        if self.alive():
             self.program.terminate()
-            try:
-                self.program.wait(5)
-            except subprocess.TimeoutExpired:
-                self.program.kill()
         self.xvfb.terminate()
         self.xvfb.wait(5)
         shutil.rmtree(self.tmp, ignore_errors=True)
@@ -181,11 +162,8 @@ class Session:
         return open(path, "rb").read()
 
     def result(self, pupil, key):
-        out = self.eleve("resultats", pupil).stdout
-        for line in out.splitlines():
-            if line.startswith(key + " : "):
-                return line[len(key) + 3:]
-        return None
+        return dict(line.split(" : ", 1) for line in self.eleve("resultats", pupil).stdout.splitlines()
+                    if " : " in line).get(key)
 
     def type_series(self, words, mistake_in_first=False):
         """Starts a series with the start button's access key and types each word, waiting out each pause.
@@ -197,27 +175,19 @@ class Session:
             if index == 0 and mistake_in_first:
                 self.type_word(word[:2] + "x")
                 shot = self.screenshot("mistake")
-                self.type_word(word[2:])
-            else:
-                self.type_word(word)
+                word = word[2:]
+            self.type_word(word)
             if index == 0:
                 self.screenshot("bravo")
             time.sleep(2.6)
         return shot
 
     def type_word(self, word):
+        """Types as a child does: the dead key, then the letter, for a circumflex or a diaeresis."""
         for letter in word:
-            if letter in DEAD_KEYS:
-                self.keys(*DEAD_KEYS[letter])
-            else:
-                self.type(letter)
-
-
-DEAD_KEYS = {
-    "ê": ["dead_circumflex", "e"], "â": ["dead_circumflex", "a"], "î": ["dead_circumflex", "i"],
-    "ô": ["dead_circumflex", "o"], "ë": ["dead_diaeresis", "e"], "ï": ["dead_diaeresis", "i"],
-    "ä": ["dead_diaeresis", "a"], "û": ["dead_circumflex", "u"], "ü": ["dead_diaeresis", "u"],
-}
+            base, *mark = unicodedata.normalize("NFD", letter)
+            dead = {"\u0302": "dead_circumflex", "\u0308": "dead_diaeresis"}.get(mark[0] if mark else None)
+            self.keys(dead, base) if dead else self.type(letter)
 
 
 # -- the tests ------------------------------------------------------------------------------------------------
@@ -233,8 +203,7 @@ def test_series_of_five_words(s):
     window = s.wait_window(TITLE)
     s.screenshot("start")
     # A dock on X11 shows the window under the menu entry whose StartupWMClass is the window's class.
-    wm_class = subprocess.run(["xprop", "-id", window, "WM_CLASS"], env=s.env, capture_output=True,
-                              text=True).stdout.split('"')
+    wm_class = s.run("xprop", "-id", window, "WM_CLASS").stdout.split('"')
     with open(os.path.join(PREFIX, "share", "applications", "org.frappin.frappin.desktop"), encoding="utf-8") as f:
         entry = f.read().splitlines()
     check(len(wm_class) == 5 and f"StartupWMClass={wm_class[3]}" in entry,
@@ -279,15 +248,14 @@ def test_picker_starts_frappin(s):
     os.makedirs(data)
     with open(os.path.join(data, "classe.csv"), "w", encoding="utf-8-sig") as f:
         f.write("Élève;Prénom;Nom\r\nLéa Martin;Léa;Martin\r\nTom Petit;Tom;Petit\r\n")
-    s.program = subprocess.Popen([os.path.join(s.appdir, "frappin-classe")], env=s.env,
-                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    s.start("frappin-classe")
     classe = s.wait_window(CLASSE)
-    subprocess.run(["xdotool", "windowmove", "--sync", classe, "0", "0"], env=s.env, capture_output=True)
+    s.run("xdotool", "windowmove", "--sync", classe, "0", "0")
     time.sleep(1)
     s.screenshot("picker")  # with a code, the window opens on the pupils' screen
-    subprocess.run(["xdotool", "mousemove", "110", "190", "click", "1"], env=s.env, check=True)  # the first face
+    s.run("xdotool", "mousemove", "110", "190", "click", "1", check=True)  # the first face
     frappin = s.wait_window(TITLE, timeout=15)
-    pid = subprocess.run(["xdotool", "getwindowpid", frappin], env=s.env, capture_output=True, text=True).stdout
+    pid = s.run("xdotool", "getwindowpid", frappin).stdout
     check(pid.strip().isdigit(), "Frappin's process")
     try:
         stored = s.settings()["Démarrage"]

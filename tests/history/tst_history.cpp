@@ -128,13 +128,9 @@ private Q_SLOTS:
         const History::Record expected = leaAtTen(records.first().uuid);
         QCOMPARE(records.first(), expected);
         QVERIFY(!expected.uuid.isEmpty() && expected.uuid != records.last().uuid);
-        QCOMPARE(records.first().speed(), 20.0);
-        QCOMPARE(QFile::permissions(History::databasePath()) & 0x0077, QFileDevice::Permissions());
-        QCOMPARE(QFile::permissions(History::folder()) & 0x0077, QFileDevice::Permissions());
-        QCOMPARE(QFile::permissions(TestSupport::configFolder() + "/Frappin.ini") & 0x0077,
-                 QFileDevice::Permissions());
-        QCOMPARE(History::csvFields(records.first()).mid(1, 7),
-                 QStringList({"Léa", "60", "19", "20", "1", "20", "1"}));
+        for (const QString &own :
+             {History::databasePath(), History::folder(), Store::filePath(Store::Frappin)})
+            QVERIFY2(!(QFile::permissions(own) & 0x0077), qPrintable(own));
     }
 
     // A database its user may only read: told in French, the record kept beside it. A pending file that
@@ -385,17 +381,13 @@ private Q_SLOTS:
         TextTable table;
         qint16 last = -1;
         QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), table, last));
-        const int a = findKey(table, last, "a");
-        const int e = findKey(table, last, "e");
-        const int circumflex = findKey(table, last, "^");
-        QVERIFY(a >= 0 && e >= 0 && circumflex >= 0);
-        const QMap<int, int> keys =
-            mistakesByKey(Faults{{"a", 2}, {"ê", 3}, {"A", 1}, {"œ", 5}}, table, last);
-        QCOMPARE(keys.value(a), 3);
-        QCOMPARE(keys.value(e), 3);
-        QCOMPARE(keys.value(circumflex), 3);
-        QCOMPARE(keys.value(KeyCaps::RightShift), 1); // "a" is struck by the left hand: Maj of the right
-        QCOMPARE(keys.size(), 4);                     // "œ" cannot be typed: left out
+        // "A": "a" is struck by the left hand, with Maj of the right; "œ" cannot be typed: left out.
+        const QMap<int, int> keys = {{findKey(table, last, "a"), 3},
+                                     {findKey(table, last, "e"), 3},
+                                     {findKey(table, last, "^"), 3},
+                                     {KeyCaps::RightShift, 1}};
+        QVERIFY(!keys.contains(-1));
+        QCOMPARE(mistakesByKey(Faults{{"a", 2}, {"ê", 3}, {"A", 1}, {"œ", 5}}, table, last), keys);
     }
 };
 

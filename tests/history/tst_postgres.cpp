@@ -7,8 +7,8 @@
 #include "history/serverlink.h"
 #include "support/sandbox.h"
 
-#include <QDir>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -162,15 +162,6 @@ class TestPostgres : public QObject {
                       (root ? QStringList{"-u", "nobody", "--", program} : QStringList()) + arguments);
         QVERIFY2(process.waitForFinished(60000) && process.exitCode() == 0, process.readAllStandardError());
     }
-    void startServer()
-    {
-        run(m_bin + "/pg_ctl",
-            {"-D", m_folder.filePath("data"), "-l", m_folder.filePath("log"), "-w", "start", "-o",
-             QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -c fsync=off -k %2 -c ssl=on"
-                            " -c ssl_cert_file=%2/server.crt -c ssl_key_file=%2/server.key")
-                 .arg(m_port)
-                 .arg(m_folder.path())});
-    }
     // The statements that went through, each on its own, with a service's role; the last one's first value
     // goes to value.
     static QStringList succeeded(const QString &service, const QStringList &statements,
@@ -215,24 +206,28 @@ private Q_SLOTS:
             {"-D", m_folder.filePath("data"), "-U", "postgres", "-A", "scram-sha-256", "--pwfile",
              m_folder.filePath("password"), "-E", "UTF8", "--no-locale", "--no-sync"});
         ::close(localSocket(m_port));
-        startServer();
+        run(m_bin + "/pg_ctl",
+            {"-D", m_folder.filePath("data"), "-l", m_folder.filePath("log"), "-w", "start", "-o",
+             QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -c fsync=off -k %2 -c ssl=on"
+                            " -c ssl_cert_file=%2/server.crt -c ssl_key_file=%2/server.key")
+                 .arg(m_port)
+                 .arg(m_folder.path())});
         m_relay = std::make_unique<Relay>(m_port);
         // The README's services (TLS asked for) and ~/.pgpass; the relay's service in clear, so that it
         // sees the COMMIT, and one whose password is missing.
         QString services, passwords;
-        for (const auto &[service, role, port] : {std::tuple{"postgres", "postgres", m_port},
-                                                  {"postgres-frappin", "postgres", m_port},
-                                                  {"frappin-proprietaire", "frappin", m_port},
-                                                  {"frappin", "frappin_eleve", m_port},
-                                                  {"frappin-enseignant", "frappin_enseignant", m_port},
-                                                  {"relais", "frappin_eleve", m_relay->port},
-                                                  {"sans-mot-de-passe", "frappin_eleve", m_port}})
+        for (const QString service :
+             {"postgres postgres", "postgres-frappin postgres", "frappin-proprietaire frappin",
+              "frappin frappin_eleve", "frappin-enseignant frappin_enseignant", "relais frappin_eleve",
+              "sans-mot-de-passe frappin_eleve"}) {
+            const QString name = service.section(u' ', 0, 0);
             services += QStringLiteral("[%1]\nhost=127.0.0.1\nport=%2\ndbname=%3\nuser=%4\nsslmode=%5\n%6")
-                            .arg(service)
-                            .arg(port)
-                            .arg(QString(service) == "postgres" ? "postgres" : "frappin", role,
-                                 QString(service) == "relais" ? "disable" : "require",
-                                 QString(service) == "sans-mot-de-passe" ? "passfile=/aucun\n" : "");
+                            .arg(name)
+                            .arg(name == "relais" ? m_relay->port : m_port)
+                            .arg(name == "postgres" ? "postgres" : "frappin", service.section(u' ', 1),
+                                 name == "relais" ? "disable" : "require",
+                                 name == "sans-mot-de-passe" ? "passfile=/aucun\n" : "");
+        }
         for (const QString role : {"postgres", "frappin", "frappin_eleve", "frappin_enseignant"})
             passwords += QStringLiteral("127.0.0.1:*:*:%1:pw-%1\n").arg(role);
         writeFile("pg_service.conf", services);
@@ -393,23 +388,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("statement");
         QTest::addColumn<bool>("kept");
-        const QString series = "INSERT INTO serie VALUES ('%1', 'Tom', '%2', %3, %4, %5, %6, %7, 'l', 'p')";
         const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-        QTest::newRow("grade below 0, many mistakes")
-            << series.arg("v1", now, "60", "-5", "20", "25", "1") << true;
-        QTest::newRow("grade not its mistakes'")
-            << series.arg("v2", now, "60", "-5", "20", "1", "1") << false;
-        QTest::newRow("grade above 20") << series.arg("v3", now, "60", "21", "20", "0", "1") << false;
-        QTest::newRow("level 99") << series.arg("v4", now, "60", "20", "20", "0", "99") << false;
-        QTest::newRow("9e18 characters")
-            << series.arg("v5", now, "60", "20", "9000000000000000000", "0", "1") << false;
-        QTest::newRow("6,000 characters a minute")
-            << series.arg("v6", now, "60", "20", "6000", "0", "1") << false;
-        QTest::newRow("not a date") << series.arg("v7", "pas une date", "60", "20", "20", "0", "1") << false;
-        QTest::newRow("a date to come")
-            << series.arg("v8", "2099-01-01T00:00:00Z", "60", "20", "20", "0", "1") << false;
-        QTest::newRow("mistakes of a series") << "INSERT INTO faute VALUES ('v1', 'a', 25)" << true;
-        QTest::newRow("1,000,000 mistakes on a") << "INSERT INTO faute VALUES ('v1', 'e', 1000000)" << false;
+        // A series of Tom's: its identifier, then its start, duration, grade, characters, mistakes, level.
+        const auto series = [&](const char *id, const char *values) {
+            return QStringLiteral("INSERT INTO serie VALUES ('%1', 'Tom', %2, 'l', 'p')")
+                .arg(id, QString(values).replace("now", now));
+        };
+        // clang-format off
+        QTest::newRow("grade below 0, many mistakes") << series("v1", "'now', 60, -5, 20, 25, 1") << true;
+        QTest::newRow("grade not its mistakes'")      << series("v2", "'now', 60, -5, 20, 1, 1") << false;
+        QTest::newRow("grade above 20")               << series("v3", "'now', 60, 21, 20, 0, 1") << false;
+        QTest::newRow("level 99")                     << series("v4", "'now', 60, 20, 20, 0, 99") << false;
+        QTest::newRow("9e18 characters")              << series("v5", "'now', 60, 20, 9000000000000000000, 0, 1") << false;
+        QTest::newRow("6,000 characters a minute")    << series("v6", "'now', 60, 20, 6000, 0, 1") << false;
+        QTest::newRow("not a date")                   << series("v7", "'pas une date', 60, 20, 20, 0, 1") << false;
+        QTest::newRow("a date to come")               << series("v8", "'2099-01-01T00:00:00Z', 60, 20, 20, 0, 1") << false;
+        QTest::newRow("mistakes of a series")         << "INSERT INTO faute VALUES ('v1', 'a', 25)" << true;
+        QTest::newRow("1,000,000 mistakes on a")      << "INSERT INTO faute VALUES ('v1', 'e', 1000000)" << false;
+        // clang-format on
     }
     void impossibleSeriesAreRefused()
     {

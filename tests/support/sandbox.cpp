@@ -121,9 +121,6 @@ QString readSetting(const QString &key, const QString &section)
     return Store::read(Store::Frappin, section, key, QStringLiteral("<absent>"));
 }
 
-// Runs check with the rights of an ordinary user, so that permission bits count: in a child process that
-// becomes "nobody" when the tests run as root (root reads and writes whatever the bits say), directly
-// otherwise. Returns check's result, or -1 when the rights could not be dropped.
 int asOrdinaryUser(const std::function<int()> &check)
 {
     if (geteuid() != 0)
