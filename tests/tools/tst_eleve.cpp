@@ -182,6 +182,10 @@ private Q_SLOTS:
             const QString ini = Store::filePath(Store::Frappin);
             const QByteArray before = fileBytes(ini);
             QProcess process;
+            // A coverage build's counters, cut short by the limit, would spoil the ones the suite writes.
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("GCOV_PREFIX", sandbox.path("gcov"));
+            process.setProcessEnvironment(environment);
             const rlimit size{rlim_t(limit < 0 ? before.size() : limit), RLIM_INFINITY};
             process.setChildProcessModifier([size] {
                 std::signal(SIGXFSZ, SIG_DFL);
