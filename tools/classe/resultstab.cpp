@@ -147,7 +147,7 @@ QWidget *ResultsTab::makePanel(QWidget *parent)
     m_heatMap = new HeatMapView(panel);
     // Dictation is where spelling faults show (é for er, s for z): their keys apart from the typing ones.
     auto *missedRow = new QHBoxLayout;
-    auto *missedLabel = new QLabel(QStringLiteral("Les touches les plus manquées. &Fautes :"), panel);
+    auto *missedLabel = new QLabel(QStringLiteral("Les touches les plus manquées. Fa&utes :"), panel);
     m_missedIn = new QComboBox(panel);
     m_missedIn->setObjectName(QStringLiteral("fautesDe"));
     m_missedIn->addItems({QStringLiteral("toutes les séries"), QStringLiteral("dictées seulement")});
