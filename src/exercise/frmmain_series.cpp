@@ -227,6 +227,7 @@ void frmMain::appendToHistory(const QString &pupil)
     record.level = m_series.NiveauGuide.forResults().toInt();
     record.wordList = Store::read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
     record.mistakesByCharacter = m_series.FautesParCaractere;
+    record.dictee = m_series.Dictee;
     const QString error = History::append(record);
     if (error.isEmpty() || m_historyFailureTold)
         return;

@@ -22,7 +22,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUuid>
@@ -91,6 +90,13 @@ const QStringList ServerUpgrade = {
                    " EXECUTE FUNCTION faute_verifiee()"),
 };
 
+// Version 4: a dictated series is marked. IF NOT EXISTS: a preparing stopped half-way is run again whole.
+const QString ServerDictee =
+    QStringLiteral("ALTER TABLE serie ADD COLUMN IF NOT EXISTS dictee BOOLEAN NOT NULL DEFAULT false");
+// Local version 3, the same mark; the series written before it were not dictated.
+const QString LocalDictee =
+    QStringLiteral("ALTER TABLE serie ADD COLUMN dictee BOOLEAN NOT NULL DEFAULT false");
+
 // What the owner sets at each preparing, for the roles found by their rights on the table: the teacher's
 // (who may read) may hide a series; every session of the database is ended when it waits, idle, inside a
 // transaction (so that a COMMIT lost on the network never keeps rows locked), or when a statement runs too
@@ -125,8 +131,14 @@ const QStringList Schema = {
                    " caractere TEXT NOT NULL, nombre INTEGER NOT NULL, PRIMARY KEY (serie, caractere))"),
 };
 
-const QString SelectColumns =
-    QStringLiteral("SELECT uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste FROM serie");
+// The columns recordAt reads; tables of an earlier version give a constant for those they lack.
+QString selectColumns(bool dictee, bool computer)
+{
+    return QStringLiteral("SELECT uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste, %1, %2"
+                          " FROM serie")
+        .arg(dictee ? QStringLiteral("dictee") : QStringLiteral("false"),
+             computer ? QStringLiteral("concat_ws(' ', poste, host(adresse))") : QStringLiteral("''"));
+}
 
 bool makeOwnFolder(const QString &path)
 {
@@ -146,7 +158,7 @@ QString newUuid()
     return QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
-History::Record recordAt(const QSqlQuery &query, bool withComputer)
+History::Record recordAt(const QSqlQuery &query)
 {
     History::Record record;
     record.uuid = query.value(0).toString();
@@ -158,8 +170,8 @@ History::Record recordAt(const QSqlQuery &query, bool withComputer)
     record.mistakes = query.value(6).toLongLong();
     record.level = query.value(7).toInt();
     record.wordList = query.value(8).toString();
-    if (withComputer)
-        record.computer = query.value(9).toString();
+    record.dictee = query.value(9).toBool();
+    record.computer = query.value(10).toString();
     return record;
 }
 
@@ -245,7 +257,7 @@ public:
     // Marks a series hidden on the server (the teacher's role may change that column only).
     QString hide(const QString &uuid)
     {
-        if (m_serverVersion < History::Link::ServerSchemaVersion)
+        if (m_serverVersion < History::Link::MarkedSchemaVersion)
             return QStringLiteral("les tables du serveur ne sont pas à jour");
         QSqlQuery query(m_db);
         query.prepare(QStringLiteral("UPDATE serie SET masquee = true WHERE uuid = ?"));
@@ -331,16 +343,14 @@ public:
     QList<History::Record> read(const QString &pupil, QString &error)
     {
         // The server's tables say where each series came from, and which the teacher hid.
-        const bool marked = m_serverVersion >= History::Link::ServerSchemaVersion;
+        const bool marked = m_serverVersion >= History::Link::MarkedSchemaVersion;
         QStringList conditions;
         if (marked)
             conditions.append(QStringLiteral("NOT masquee"));
         if (!pupil.isEmpty())
             conditions.append(QStringLiteral("eleve = ?"));
-        QString columns = SelectColumns;
-        if (marked)
-            columns.replace(QStringLiteral(" FROM"),
-                            QStringLiteral(", concat_ws(' ', poste, host(adresse)) FROM"));
+        const QString columns =
+            selectColumns(!m_server || m_serverVersion >= History::Link::ServerSchemaVersion, marked);
         QSqlQuery query(m_db);
         query.prepare(
             columns +
@@ -365,7 +375,7 @@ private:
         QSqlQuery addMistakes(m_db);
         if (!addSeries.prepare(
                 QStringLiteral("INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres,"
-                               " fautes, niveau, liste) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                               " fautes, niveau, liste, dictee) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
                                " ON CONFLICT DO NOTHING")) ||
             !addMistakes.prepare(
                 QStringLiteral("INSERT INTO faute (serie, caractere, nombre) VALUES (?, ?, ?)"
@@ -378,7 +388,7 @@ private:
                  {QVariant(uuid), QVariant(record.pupil),
                   QVariant(record.start.toUTC().toString(Qt::ISODateWithMs)), QVariant(record.seconds),
                   QVariant(record.grade), QVariant(record.characters), QVariant(record.mistakes),
-                  QVariant(record.level), QVariant(record.wordList)})
+                  QVariant(record.level), QVariant(record.wordList), QVariant(record.dictee)})
                 addSeries.addBindValue(value);
             if (!addSeries.exec())
                 return addSeries.lastError().text();
@@ -437,8 +447,11 @@ private:
                     return rollback(m_lastError);
             }
         }
-        const QStringList steps = (version < History::SchemaVersion ? Schema : QStringList()) +
-                                  (m_server ? ServerUpgrade : QStringList());
+        // Only the steps from the version found on: a server prepared before keeps its rows and checks.
+        QStringList steps = version < 2 ? Schema : QStringList();
+        if (m_server && version < History::Link::MarkedSchemaVersion)
+            steps += ServerUpgrade;
+        steps += m_server ? ServerDictee : LocalDictee;
         for (const QString &statement : steps) {
             if (!exec(statement))
                 return rollback(m_lastError);
@@ -458,8 +471,9 @@ private:
     {
         QSqlQuery query(m_db);
         QSqlQuery mistakes(m_db);
-        query.prepare(QStringLiteral("SELECT s.id, e.nom, s.debut, s.duree, s.note, s.caracteres, s.fautes,"
-                                     " s.niveau, s.liste FROM serie s JOIN eleve e ON e.id = s.eleve"));
+        query.prepare(
+            QStringLiteral("SELECT s.id, e.nom, s.debut, s.duree, s.note, s.caracteres, s.fautes,"
+                           " s.niveau, s.liste, 0, '' FROM serie s JOIN eleve e ON e.id = s.eleve"));
         mistakes.prepare(QStringLiteral("SELECT serie, caractere, nombre FROM faute"));
         // Version 1 knew its series by number: each gets its identifier now.
         return joined(query, mistakes, error, true);
@@ -477,9 +491,8 @@ private:
         }
         QList<History::Record> found;
         QHash<QString, qsizetype> byKey;
-        const bool withComputer = query.record().count() > 9;
         while (query.next()) {
-            found.append(recordAt(query, withComputer));
+            found.append(recordAt(query));
             byKey.insert(found.last().uuid, found.size() - 1);
             if (newIdentifiers)
                 found.last().uuid = newUuid();
@@ -520,7 +533,8 @@ QJsonObject toJson(const History::Record &record)
             {"fautes", record.mistakes},
             {"niveau", record.level},
             {"liste", record.wordList},
-            {"fautesParCaractere", mistakes}};
+            {"fautesParCaractere", mistakes},
+            {"dictee", record.dictee}};
 }
 
 History::Record fromJson(const QJsonObject &object)
@@ -539,6 +553,7 @@ History::Record fromJson(const QJsonObject &object)
     const QJsonObject mistakes = object.value("fautesParCaractere").toObject();
     for (auto it = mistakes.begin(); it != mistakes.end(); ++it)
         record.mistakesByCharacter.insert(it.key(), it.value().toInt());
+    record.dictee = object.value("dictee").toBool(); // absent from the files of earlier versions
     return record;
 }
 
@@ -915,7 +930,8 @@ QStringList csvHeader()
             QStringLiteral("Vitesse (caractères par minute)"),
             QStringLiteral("Niveau"),
             QStringLiteral("Liste de mots"),
-            QStringLiteral("Fautes par caractère")};
+            QStringLiteral("Fautes par caractère"),
+            QStringLiteral("Dictée")};
 }
 
 QStringList csvFields(const Record &record)
@@ -933,7 +949,8 @@ QStringList csvFields(const Record &record)
             Csv::number(record.speed(), 1),
             QString::number(record.level),
             record.wordList,
-            mistakes.join(QStringLiteral(", "))};
+            mistakes.join(QStringLiteral(", ")),
+            record.dictee ? QStringLiteral("oui") : QStringLiteral("non")};
 }
 
 } // namespace History

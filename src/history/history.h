@@ -38,6 +38,7 @@ struct Record {
     QMap<QString, int> mistakesByCharacter; // by the character that was expected
     QString uuid = {};     // the series' identifier, made where it ended (when it is first appended)
     QString computer = {}; // read from the server: the name the computer gave and the address it came from
+    bool dictee = false;   // the words were said, not shown: a spelling exercise as much as a typing one
 
     // Characters per minute, or 0 for a series of no time.
     double speed() const { return seconds > 0 ? characters * 60.0 / seconds : 0; }
@@ -45,7 +46,7 @@ struct Record {
 };
 
 // The schema version this program writes.
-inline constexpr int SchemaVersion = 2;
+inline constexpr int SchemaVersion = 3;
 
 QString folder();
 // Creates the folder, readable by its owner only; returns false when it cannot be made.
@@ -84,7 +85,8 @@ QString waiting();
 QString waitingReasonPath();
 
 // A series as a row of a spreadsheet: date and time (local, "2026-12-06 14:05"), pupil, duration in seconds,
-// grade, characters, mistakes, characters per minute, level, word list, mistakes by character ("e 3, é 1").
+// grade, characters, mistakes, characters per minute, level, word list, mistakes by character ("e 3, é 1"),
+// dictation ("oui" or "non"; last, so that what reads the earlier columns keeps reading them).
 QStringList csvHeader();
 QStringList csvFields(const Record &record);
 

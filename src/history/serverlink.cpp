@@ -156,20 +156,21 @@ QByteArray textArray(const QStringList &items)
 QString sendOne(Session &session, const History::Record &record, const QByteArray &computer)
 {
     static const char *AddSeries =
-        "INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste, poste)"
-        " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10) ON CONFLICT DO NOTHING";
+        "INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste, poste,"
+        " dictee) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11) ON CONFLICT DO NOTHING";
     static const char *AddMistakes = "INSERT INTO faute (serie, caractere, nombre)"
                                      " SELECT $1, m.c, m.n FROM unnest($2::text[], $3::integer[]) AS m(c, n)"
                                      " ON CONFLICT DO NOTHING";
     const QByteArray uuid = record.uuid.toUtf8();
     QString error = session.run("BEGIN");
     if (error.isEmpty())
-        error = session.run(AddSeries,
-                            {uuid, record.pupil.toUtf8(),
-                             record.start.toUTC().toString(Qt::ISODateWithMs).toUtf8(),
-                             QByteArray::number(record.seconds, 'g', 17), QByteArray::number(record.grade),
-                             QByteArray::number(record.characters), QByteArray::number(record.mistakes),
-                             QByteArray::number(record.level), record.wordList.toUtf8(), computer});
+        error =
+            session.run(AddSeries, {uuid, record.pupil.toUtf8(),
+                                    record.start.toUTC().toString(Qt::ISODateWithMs).toUtf8(),
+                                    QByteArray::number(record.seconds, 'g', 17),
+                                    QByteArray::number(record.grade), QByteArray::number(record.characters),
+                                    QByteArray::number(record.mistakes), QByteArray::number(record.level),
+                                    record.wordList.toUtf8(), computer, record.dictee ? "true" : "false"});
     if (error.isEmpty() && !record.mistakesByCharacter.isEmpty()) {
         QStringList counts;
         for (const int count : record.mistakesByCharacter)

@@ -15,7 +15,9 @@
 namespace History::Link {
 
 // The server's tables this program writes (the comment of the table "serie").
-inline constexpr int ServerSchemaVersion = 3;
+inline constexpr int ServerSchemaVersion = 4;
+// From this version on, the server's tables say where each series came from and which the teacher hid.
+inline constexpr int MarkedSchemaVersion = 3;
 // Bounds, in milliseconds: a connection, and each reply of the server.
 inline constexpr int ConnectBound = 3000;
 inline constexpr int ReplyBound = 8000;

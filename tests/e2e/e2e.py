@@ -286,7 +286,8 @@ def test_picker_starts_frappin(s):
     check("\r\nLéa Martin;1;19;19;" in table, f"class table {table!r}")
     history = s.save_as("alt+h", "Exporter l'historique", os.path.join(out, "lea.csv")).decode("utf-8-sig")
     row = history.splitlines()[-1].split(";")
-    check(len(history.splitlines()) == 2 and row[1] == "Léa Martin" and row[3] == "19" and row[9] == "a 1",
+    check(len(history.splitlines()) == 2 and row[1] == "Léa Martin" and row[3] == "19" and row[9] == "a 1"
+          and row[10] == "non",  # the words were shown: no dictation
           f"pupil's history {history!r}")
     # The class tab, open until the pupils' screen: a pupil added, renamed (another's results name refused) and
     # removed; the photographs' folder; a list imported; a new code (two that differ refused), then none.

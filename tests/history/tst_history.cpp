@@ -138,7 +138,8 @@ private Q_SLOTS:
     void readOnlyDatabaseKeepsTheRecord()
     {
         Sandbox sandbox;
-        const History::Record record = leaAtTen("4f0c8b9e-7b1d-4c57-9a4e-2f3c1d0e5a61");
+        History::Record record = leaAtTen("4f0c8b9e-7b1d-4c57-9a4e-2f3c1d0e5a61");
+        record.dictee = true;
         QCOMPARE(History::append(record), QString());
         const QByteArray damaged = "[{\"eleve\": \"Zoé\", \"debut\": \"2026-12-07T10:";
         QCOMPARE(saveWholeFile(History::pendingPath(), damaged), QString());
@@ -158,9 +159,9 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(History::folder() + u'/' + aside.value(0)), damaged);
     }
 
-    // The databases of version 1 already on the pupils' computers keep their series, each given an
-    // identifier.
-    void version1DatabaseIsUpgraded()
+    // The databases of versions 1 and 2 already on the pupils' computers keep their series, those of
+    // version 1 each given an identifier.
+    void earlierDatabasesAreUpgraded()
     {
         Sandbox sandbox;
         QVERIFY(History::ownFolder());
@@ -188,6 +189,19 @@ private Q_SLOTS:
         QVERIFY(!lea.uuid.isEmpty() && lea.uuid != records.last().uuid);
         QCOMPARE(History::append(lea), QString()); // known by its identifier: kept once
         QCOMPARE(History::records(), records);
+        // Version 2, before dictation was marked: its series were not dictated, a new one can be.
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v2");
+            db.setDatabaseName(History::databasePath());
+            QVERIFY(db.open() && QSqlQuery(db).exec("ALTER TABLE serie DROP COLUMN dictee") &&
+                    QSqlQuery(db).exec("PRAGMA user_version = 2"));
+        }
+        QSqlDatabase::removeDatabase("v2");
+        History::Record dictated = leaAtTen("a-dictation");
+        dictated.dictee = true;
+        dictated.start = dictated.start.addDays(1);
+        QCOMPARE(History::append(dictated), QString());
+        QCOMPARE(History::records(), records + QList{dictated});
     }
 
     void csvIsReadAsSchoolsWriteIt_data()
@@ -291,25 +305,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<int>>("grades");
         QTest::addColumn<QStringList>("fields");
-        QTest::newRow("none") << QList<int>{} << QStringList{"Léa", "0", "", "", ""};
-        QTest::newRow("one") << QList<int>{12} << QStringList{"Léa", "1", "12", "12", ""};
-        QTest::newRow("nine, no trend yet")
-            << QList<int>{4, 4, 4, 4, 15, 15, 15, 15, 15} << QStringList{"Léa", "9", "15", "15", ""};
+        QTest::addColumn<int>("dictated"); // the series dictated, the first ones
+        QTest::newRow("none") << QList<int>{} << QStringList{"Léa", "0", "", "", "", "0"} << 0;
+        QTest::newRow("one, dictated") << QList<int>{12} << QStringList{"Léa", "1", "12", "12", "", "1"} << 1;
+        QTest::newRow("nine, no trend yet") << QList<int>{4, 4, 4, 4, 15, 15, 15, 15, 15}
+                                            << QStringList{"Léa", "9", "15", "15", "", "3"} << 3;
         QTest::newRow("ten, up by one") << QList<int>{12, 12, 12, 12, 12, 13, 13, 13, 13, 13}
-                                        << QStringList{"Léa", "10", "13", "13", "en progrès"};
+                                        << QStringList{"Léa", "10", "13", "13", "en progrès", "0"} << 0;
         QTest::newRow("last five against the five before")
             << QList<int>{2, 15, 15, 15, 15, 15, 14, 14, 14, 14, 14}
-            << QStringList{"Léa", "11", "14", "14", "en baisse"};
+            << QStringList{"Léa", "11", "14", "14", "en baisse", "0"} << 0;
         QTest::newRow("stable") << QList<int>{20, 15, 14, 16, 15, 15, 15, 14, 16, 15, 15}
-                                << QStringList{"Léa", "11", "15", "15", "stable"};
+                                << QStringList{"Léa", "11", "15", "15", "stable", "0"} << 0;
     }
     void classTableSumsUpTheHistory()
     {
         QFETCH(QList<int>, grades);
         QFETCH(QStringList, fields);
+        QFETCH(int, dictated);
         QList<History::Record> records;
         for (int grade : grades)
-            records.append({"Léa", {}, 60, grade, 20, 0, 1, "frappin.mot", {}});
+            records.append(
+                {"Léa", {}, 60, grade, 20, 0, 1, "frappin.mot", {}, {}, {}, records.size() < dictated});
         QCOMPARE(ClassList::tableFields(ClassList::summarise("Léa", records)), fields);
     }
 
@@ -388,6 +405,12 @@ private Q_SLOTS:
                                      {KeyCaps::RightShift, 1}};
         QVERIFY(!keys.contains(-1));
         QCOMPARE(mistakesByKey(Faults{{"a", 2}, {"ê", 3}, {"A", 1}, {"œ", 5}}, table, last), keys);
+        // Dictation alone: the faults of the series dictated, never those typed from a word shown.
+        const QList<History::Record> records = {
+            {"Léa", {}, 60, 15, 20, 3, 1, "", Faults{{"e", 3}}},
+            {"Léa", {}, 60, 16, 20, 2, 1, "", Faults{{"e", 1}, {"s", 1}}, {}, {}, true}};
+        QCOMPARE(missedCharacters(records, true), (Faults{{"e", 1}, {"s", 1}}));
+        QCOMPARE(missedCharacters(records, false), (Faults{{"e", 4}, {"s", 1}}));
     }
 };
 

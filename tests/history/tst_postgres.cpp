@@ -287,12 +287,14 @@ private Q_SLOTS:
     void rolesShareOneHistory()
     {
         useServices("frappin", "frappin-enseignant");
-        QCOMPARE(History::append(series("Léa", 0)), QString());
+        History::Record dictated = series("Léa", 0);
+        dictated.dictee = true;
+        QCOMPARE(History::append(dictated), QString());
         History::waitForSending();
         QCOMPARE(History::localRecords(), QList<History::Record>());
         const QList<History::Record> read = History::records("Léa");
         QCOMPARE(read.size(), 1);
-        QCOMPARE(History::csvFields(read.first()), History::csvFields(series("Léa", 0)));
+        QCOMPARE(History::csvFields(read.first()), History::csvFields(dictated));
         QVERIFY2(read.first().computer.endsWith(" 127.0.0.1"), qPrintable(read.first().computer));
         QCOMPARE(succeeded("frappin", {"SELECT 1", "SELECT * FROM serie", "SELECT * FROM faute",
                                        "UPDATE serie SET masquee = true", "DELETE FROM faute"}),

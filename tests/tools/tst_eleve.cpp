@@ -56,8 +56,8 @@ private Q_SLOTS:
             << "« cœur » : œ → coeur\n« École » : É → Ecole\n« l’île » : ’ → l'île\n« ex æquo » : æ → ex aequo\n4 mots" << before;
         QTest::newRow("list missing") << check + A{"<p>/aucun.mot"} << 2 << "impossible de lire la liste" << before;
         QTest::newRow("history") << A{"historique"} << 0 << "Élève : Léa (1 série)\n" << before;
-        QTest::newRow("history, a series, e + accent") << A{"historique", "Le\u0301a"} << 0 << "  note 17/20  2 min 00 s  40 caractères  1 faute  20 car./min  niveau 2  cp.mot\n" << before;
-        QTest::newRow("history as CSV") << A{"historique", "--csv", "Léa"} << 0 << ";Léa;120;17;40;1;20;2;cp.mot;é 1\r\n" << before;
+        QTest::newRow("history, a series, e + accent") << A{"historique", "Le\u0301a"} << 0 << "  note 17/20  2 min 00 s  40 caractères  1 faute  20 car./min  niveau 2  cp.mot  dictée\n" << before;
+        QTest::newRow("history as CSV") << A{"historique", "--csv", "Léa"} << 0 << ";Léa;120;17;40;1;20;2;cp.mot;é 1;oui\r\n" << before;
         QTest::newRow("no history") << A{"historique", "Zoé"} << 1 << "pas encore de série dans l'historique de « Zoé »" << before;
         QTest::newRow("history of two") << A{"historique", "Léa", "Zoé"} << 2 << "un seul nom" << before;
         QTest::newRow("help of a command") << A{"definir", "--help"} << 0 << "  frappin-eleve csv\n" << before;
@@ -85,10 +85,10 @@ private Q_SLOTS:
             for (int i = 1; i < pupil.size(); ++i)
                 QVERIFY(pupil[i].isEmpty() || Store::write(Store::Frappin, pupil[0], keys[i - 1], pupil[i]));
         }
-        QVERIFY(
-            History::append(
-                {"Léa", QDateTime({2026, 12, 6}, {9, 0}, Qt::UTC), 120, 17, 40, 1, 2, "cp.mot", {{"é", 1}}})
-                .isEmpty());
+        History::Record lea{"Léa",     QDateTime({2026, 12, 6}, {9, 0}, Qt::UTC), 120, 17, 40, 1, 2, "cp.mot",
+                            {{"é", 1}}};
+        lea.dictee = true;
+        QVERIFY(History::append(lea).isEmpty());
         sandbox.writeFile("bons.mot", QString("Léa,,\nNoël sûr ?,,\n").toUtf8());
         sandbox.writeFile("mauvais.mot", QString("cœur,,\nchat,,\nÉcole,,\nl’île,,\nex æquo,,\n").toUtf8());
         QString out, err;

@@ -153,6 +153,8 @@ Summary summarise(const QString &eleve, const QList<History::Record> &records)
     summary.eleve = eleve;
     const qsizetype n = records.size();
     summary.series = static_cast<int>(n);
+    summary.dictations = static_cast<int>(
+        std::count_if(records.cbegin(), records.cend(), [](const History::Record &r) { return r.dictee; }));
     if (n == 0)
         return summary;
     summary.lastGrade = records.last().grade;
@@ -178,15 +180,19 @@ QString trendRule()
 
 QStringList tableHeader()
 {
-    return {QStringLiteral("Élève"), QStringLiteral("Séries"), QStringLiteral("Dernière note"),
-            QStringLiteral("Moyenne des 5 dernières"), QStringLiteral("Tendance")};
+    return {QStringLiteral("Élève"),         QStringLiteral("Séries"),
+            QStringLiteral("Dernière note"), QStringLiteral("Moyenne des 5 dernières"),
+            QStringLiteral("Tendance"),      QStringLiteral("Dictées")};
 }
 
 QStringList tableFields(const Summary &summary)
 {
-    return {summary.eleve, QString::number(summary.series),
+    return {summary.eleve,
+            QString::number(summary.series),
             summary.lastGrade ? QString::number(*summary.lastGrade) : QString(),
-            summary.meanOfLastFive ? Csv::number(*summary.meanOfLastFive, 1) : QString(), summary.trend};
+            summary.meanOfLastFive ? Csv::number(*summary.meanOfLastFive, 1) : QString(),
+            summary.trend,
+            QString::number(summary.dictations)};
 }
 
 QList<ClassPupil> byFirstName(QList<ClassPupil> pupils)

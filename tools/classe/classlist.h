@@ -59,7 +59,8 @@ struct Summary {
     int series = 0;
     std::optional<int> lastGrade;
     std::optional<double> meanOfLastFive;
-    QString trend; // "en progrès", "stable", "en baisse", or empty with fewer than TrendSeries series
+    QString trend;      // "en progrès", "stable", "en baisse", or empty with fewer than TrendSeries series
+    int dictations = 0; // the series whose words were said, not shown
 };
 // A trend is told from this many series on: before, a single bad day would read as a fall.
 constexpr int TrendSeries = 10;

@@ -18,6 +18,7 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QScatterSeries>
 #include <QValueAxis>
 
 namespace {
@@ -114,7 +115,8 @@ void drawSheet(QPainter &painter, const Exports::Sheet &sheet)
     sheet.chart->render(&painter, chartRect);
     y = chartRect.bottom() + 30;
     painter.drawText(QRect(page.left(), y, page.width(), 40), Qt::AlignLeft,
-                     QStringLiteral("Les touches les plus manquées :"));
+                     sheet.dictationOnly ? QStringLiteral("Les touches les plus manquées en dictée :")
+                                         : QStringLiteral("Les touches les plus manquées :"));
     y += 45;
     sheet.heatMap->paint(painter, QRectF(page.left(), y, page.width(), page.bottom() - y));
 }
@@ -130,10 +132,18 @@ QChart *progressChart(const QList<History::Record> &records)
     grades->setName(QStringLiteral("Note sur 20"));
     auto *speeds = new QLineSeries;
     speeds->setName(QStringLiteral("Vitesse (caractères par minute)"));
+    // A ring around the grade of a dictated series: spelling weighs on those grades.
+    auto *dictated = new QScatterSeries;
+    dictated->setName(QStringLiteral("Dictée"));
+    dictated->setMarkerSize(14);
+    dictated->setBrush(Qt::NoBrush);
+    dictated->setPen(QPen(KeyboardColours::FirstStep.darker(160), 2));
     double fastest = 10;
     for (const History::Record &record : std::as_const(records)) {
         const double when = static_cast<double>(record.start.toMSecsSinceEpoch());
         grades->append(when, record.grade);
+        if (record.dictee)
+            dictated->append(when, record.grade);
         speeds->append(when, record.speed());
         fastest = std::max(fastest, record.speed());
     }
@@ -153,6 +163,13 @@ QChart *progressChart(const QList<History::Record> &records)
     grades->attachAxis(grade);
     speeds->attachAxis(time);
     speeds->attachAxis(speed);
+    if (dictated->count() > 0) {
+        chart->addSeries(dictated);
+        dictated->attachAxis(time);
+        dictated->attachAxis(grade);
+    } else {
+        delete dictated;
+    }
     chart->legend()->setAlignment(Qt::AlignBottom);
     // Without a series the axes would only repeat one date and meaningless numbers.
     if (records.isEmpty()) {
@@ -162,6 +179,18 @@ QChart *progressChart(const QList<History::Record> &records)
         }
     }
     return chart;
+}
+
+QMap<QString, int> missedCharacters(const QList<History::Record> &records, bool dictationOnly)
+{
+    QMap<QString, int> missed;
+    for (const History::Record &record : records) {
+        if (dictationOnly && !record.dictee)
+            continue;
+        for (auto it = record.mistakesByCharacter.cbegin(); it != record.mistakesByCharacter.cend(); ++it)
+            missed[it.key()] += it.value();
+    }
+    return missed;
 }
 
 HeatMapView::HeatMapView(QWidget *parent) : QWidget(parent)

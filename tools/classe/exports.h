@@ -11,14 +11,18 @@
 class QChart;
 class QChartView;
 
-// The chart of a pupil's grades and speeds, oldest series first.
+// The chart of a pupil's grades and speeds, oldest series first; the grades of dictated series ringed.
 QChart *progressChart(const QList<History::Record> &records);
+
+// The mistakes of the series by the character expected, summed; the dictated series only when dictationOnly.
+QMap<QString, int> missedCharacters(const QList<History::Record> &records, bool dictationOnly);
 
 // The keyboard picture with the keys a pupil misses, scaled to the room it has.
 class HeatMapView : public QWidget {
 public:
     explicit HeatMapView(QWidget *parent = nullptr);
     void setKeys(const QMap<int, int> &keys);
+    const QMap<int, int> &keys() const { return m_keys; }
     void paint(QPainter &painter, const QRectF &room) const;
     int heightForWidth(int width) const override;
     bool hasHeightForWidth() const override { return true; }
@@ -45,6 +49,7 @@ struct Sheet {
     QString lastSeries;
     QChartView *chart = nullptr;
     const HeatMapView *heatMap = nullptr;
+    bool dictationOnly = false; // the heat map counts the dictated series only
 };
 void report(QWidget *parent, const Sheet &sheet);
 

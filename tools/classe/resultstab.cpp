@@ -9,6 +9,7 @@
 #include "settings/store.h"
 
 #include <QChartView>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -35,6 +36,7 @@ QString lastSeriesText(const QString &eleve, const QList<History::Record> &recor
         Store::SecondsPerDay;
     QString characters = Store::read(Store::Frappin, eleve, Store::NombreCaracteres, QStringLiteral("?"));
     QString level = Store::read(Store::Frappin, eleve, Store::Niveau, QStringLiteral("?"));
+    bool dictated = false;
     if (!records.isEmpty()) {
         const History::Record &last = records.last();
         note = QString::number(last.grade);
@@ -42,29 +44,26 @@ QString lastSeriesText(const QString &eleve, const QList<History::Record> &recor
         ok = true;
         characters = QString::number(last.characters);
         level = QString::number(last.level);
+        dictated = last.dictee;
     }
     if (eleve.isEmpty() || note.isEmpty())
         return QStringLiteral("Dernière série : pas encore de série.");
     const qint64 whole = ok ? std::llround(seconds) : 0;
-    return QStringLiteral("Dernière série : note %1/20, %2 min %3 s, %4 caractères, niveau %5.")
+    return QStringLiteral("Dernière série : note %1/20, %2 min %3 s, %4 caractères, niveau %5%6.")
         .arg(note)
         .arg(whole / 60)
         .arg(whole % 60, 2, 10, QLatin1Char('0'))
-        .arg(characters, level);
+        .arg(characters, level, dictated ? QStringLiteral(", en dictée") : QString());
 }
 
-// The keys the pupil missed, found in the key table Frappin uses, from beside it.
-QMap<int, int> missedKeys(const QList<History::Record> &records)
+// The keys the pupil missed (in the dictated series only when dictationOnly), found in the key table
+// Frappin uses, from beside it.
+QMap<int, int> missedKeys(const QList<History::Record> &records, bool dictationOnly)
 {
-    QMap<QString, int> missed;
-    for (const History::Record &record : records) {
-        for (auto it = record.mistakesByCharacter.cbegin(); it != record.mistakesByCharacter.cend(); ++it)
-            missed[it.key()] += it.value();
-    }
     TextTable table;
     qint16 last = -1;
     loadKeyTable(QFileInfo(frappinProgram()).dir().filePath(KeyboardFileName), table, last);
-    return mistakesByKey(missed, table, last);
+    return mistakesByKey(missedCharacters(records, dictationOnly), table, last);
 }
 
 } // namespace
@@ -97,9 +96,9 @@ QWidget *ResultsTab::makeTable(QWidget *parent)
     auto *left = new QWidget(parent);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
-    m_summaryTable = new QTableWidget(0, 5, left);
+    m_summaryTable = new QTableWidget(0, static_cast<int>(ClassList::tableHeader().size()), left);
     m_summaryTable->setObjectName(QStringLiteral("tableauClasse"));
-    // The titles on two lines, so that the five columns fit beside the pupil's panel (the CSV file keeps
+    // The titles on two lines, so that the columns fit beside the pupil's panel (the CSV file keeps
     // its own titles).
     m_summaryTable->setHorizontalHeaderLabels(ClassList::tableHeader().replaceInStrings(
         QRegularExpression(QStringLiteral("^(Dernière|Moyenne des) ")), QStringLiteral("\\1\n")));
@@ -146,8 +145,19 @@ QWidget *ResultsTab::makePanel(QWidget *parent)
     m_chart->setMinimumSize(360, 340);
     layout->addWidget(m_chart);
     m_heatMap = new HeatMapView(panel);
-    layout->addWidget(new QLabel(QStringLiteral("Les touches les plus manquées :"), panel));
+    // Dictation is where spelling faults show (é for er, s for z): their keys apart from the typing ones.
+    auto *missedRow = new QHBoxLayout;
+    auto *missedLabel = new QLabel(QStringLiteral("Les touches les plus manquées. Fa&utes :"), panel);
+    m_missedIn = new QComboBox(panel);
+    m_missedIn->setObjectName(QStringLiteral("fautesDe"));
+    m_missedIn->addItems({QStringLiteral("toutes les séries"), QStringLiteral("dictées seulement")});
+    missedLabel->setBuddy(m_missedIn);
+    missedRow->addWidget(missedLabel);
+    missedRow->addWidget(m_missedIn);
+    missedRow->addStretch();
+    layout->addLayout(missedRow);
     layout->addWidget(m_heatMap);
+    connect(m_missedIn, &QComboBox::currentIndexChanged, this, &ResultsTab::showMissedKeys);
     auto *exports = new QHBoxLayout;
     auto *historyButton = new QPushButton(QStringLiteral("Exporter l'&historique (CSV)..."), panel);
     auto *reportButton = new QPushButton(QStringLiteral("&Fiche PDF de l'élève..."), panel);
@@ -165,7 +175,8 @@ QWidget *ResultsTab::makePanel(QWidget *parent)
     connect(historyButton, &QPushButton::clicked, this,
             [this] { Exports::history(this, m_shownPupil, m_shownRecords); });
     connect(reportButton, &QPushButton::clicked, this, [this] {
-        Exports::report(this, {m_shownPupil, m_shownRecords, m_lastSeries->text(), m_chart, m_heatMap});
+        Exports::report(this, {m_shownPupil, m_shownRecords, m_lastSeries->text(), m_chart, m_heatMap,
+                               m_missedIn->currentIndex() == 1});
     });
     connect(hideButton, &QPushButton::clicked, this, &ResultsTab::hideSeries);
     return scroll;
@@ -216,7 +227,12 @@ void ResultsTab::showPupil(const QString &eleve)
     QChart *old = m_chart->chart();
     m_chart->setChart(progressChart(m_shownRecords));
     delete old;
-    m_heatMap->setKeys(missedKeys(m_shownRecords));
+    showMissedKeys();
+}
+
+void ResultsTab::showMissedKeys()
+{
+    m_heatMap->setKeys(missedKeys(m_shownRecords, m_missedIn->currentIndex() == 1));
 }
 
 void ResultsTab::exportTable()

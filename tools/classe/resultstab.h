@@ -1,14 +1,15 @@
 #pragma once
 
 // "Résultats": the class table drawn from the history, the panel of the pupil chosen in it (the last series,
-// the chart, the keys most missed), the series waiting on this computer and why, and on the school's server a
-// series the teacher does not trust hidden.
+// the chart, the keys most missed, in every series or in the dictated ones), the series waiting on this
+// computer and why, and on the school's server a series the teacher does not trust hidden.
 
 #include "classlist.h"
 
 #include <QWidget>
 
 class QChartView;
+class QComboBox;
 class QLabel;
 class QTableWidget;
 class HeatMapView;
@@ -23,6 +24,7 @@ private:
     QWidget *makeTable(QWidget *parent);
     QWidget *makePanel(QWidget *parent);
     void showPupil(const QString &eleve);
+    void showMissedKeys();
     void exportTable();
     void hideSeries();
 
@@ -33,6 +35,7 @@ private:
     QLabel *m_waiting = nullptr;
     QChartView *m_chart = nullptr;
     HeatMapView *m_heatMap = nullptr;
+    QComboBox *m_missedIn = nullptr; // every series, or the dictated ones only
     QString m_shownPupil;
     QList<History::Record> m_shownRecords;
 };

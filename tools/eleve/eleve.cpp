@@ -239,9 +239,11 @@ int historique(const QStringList &args, QTextStream &out, QTextStream &err)
     for (const History::Record &record : records) {
         const QStringList fields = History::csvFields(record);
         out << fields[0] << "  note " << record.grade << "/20  "
-            << durationText(QString::number(record.seconds / Store::SecondsPerDay, 'g', 15)) << "  " << record.characters
-            << " caractères  " << record.mistakes << (record.mistakes == 1 ? " faute  " : " fautes  ")
-            << fields[6] << " car./min  niveau " << record.level << "  " << record.wordList
+            << durationText(QString::number(record.seconds / Store::SecondsPerDay, 'g', 15)) << "  "
+            << record.characters << " caractères  " << record.mistakes
+            << (record.mistakes == 1 ? " faute  " : " fautes  ") << fields[6] << " car./min  niveau "
+            << record.level << "  " << record.wordList
+            << (record.dictee ? QStringLiteral("  dictée") : QString())
             << (record.computer.isEmpty() ? QString() : QStringLiteral("  poste ") + record.computer) << "\n";
     }
     return 0;
