@@ -1,7 +1,5 @@
 #include "exercise/dictation.h"
 
-#include "settings/store.h"
-
 QString dictationBlanks(QStringView word)
 {
     QString blanks;
@@ -12,11 +10,6 @@ QString dictationBlanks(QStringView word)
             blanks.append(c.isLetterOrNumber() ? QChar(u'_') : c);
     }
     return blanks;
-}
-
-bool dictationChosen()
-{
-    return Store::read(Store::Frappin, Store::Demarrage, Store::Dictee, QString()).trimmed() == u"1";
 }
 
 void Dictation::start(bool chosenWithSound)

@@ -14,9 +14,6 @@
 // and punctuation as they are, so that the length and the shape of a phrase show.
 QString dictationBlanks(QStringView word);
 
-// The teacher's choice as the settings have it now: only "1" turns it on.
-bool dictationChosen();
-
 class Dictation {
 public:
     // Mistakes on one word after which it is shown all the same: a child is never stuck before blanks.

@@ -369,10 +369,10 @@ void frmMain::showEvent(QShowEvent *event)
         m_shownOnce = true;
         Form_Activate();
         // A child who cannot read yet hears what to do first.
-        if (soundChosen()) {
+        if (Store::switchedOn(Store::Son)) {
             Sound::say(Texts::Invitation);
             // Known before the first series, which then shows its words from the start if it must.
-            if (dictationChosen())
+            if (Store::switchedOn(Store::Dictee))
                 Sound::checkSpeech(this, [this](bool heard) { onSpeechFound(heard); });
         }
     }

@@ -136,8 +136,6 @@ private:
     void updateStars();
     // Tells a screen reader what MotATaper now shows (a new word or the grade).
     void announce(const QString &spoken);
-    // "Son" as the settings have it now.
-    static bool soundChosen();
     // The text to type shown in grey in the typing box (none: empty), the box's size fitted to it.
     void showModel(const QString &model);
     // Dictation: decided at the start of a series, the word box showing the word or its blanks, the word

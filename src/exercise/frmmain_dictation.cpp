@@ -11,6 +11,7 @@
 #include "common/userscale.h"
 #include "exercise/clientarea.h"
 #include "keyboard/guide.h"
+#include "settings/store.h"
 #include "sound/sound.h"
 
 #include <QLabel>
@@ -40,7 +41,7 @@ void frmMain::createDictationControls()
 
 void frmMain::startDictation()
 {
-    const bool chosen = m_soundOn && dictationChosen();
+    const bool chosen = m_soundOn && Store::switchedOn(Store::Dictee);
     m_dictation.start(chosen);
     m_series.Dictee = m_dictation.dictating();
     if (m_dictation.fellBack())

@@ -149,17 +149,12 @@ void frmMain::BoutonDepart_Click()
                    GuideLevel::parse(Store::read(Store::Frappin, Store::Demarrage, Store::Niveau, QString())),
                    currentDateTime());
     m_seriesWords = Store::seriesLength();
-    m_soundOn = soundChosen();
+    // With the sound off the speech engine is never started.
+    m_soundOn = Store::switchedOn(Store::Son);
     startDictation();
     Form_Load();
     updateStars();
     MonTexte->setFocus();
-}
-
-bool frmMain::soundChosen()
-{
-    // Only "1" turns the sound on; with it off the speech engine is never started.
-    return Store::read(Store::Frappin, Store::Demarrage, Store::Son, QString()).trimmed() == u"1";
 }
 
 void frmMain::mnuNouveau_Click()

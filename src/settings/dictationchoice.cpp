@@ -2,7 +2,6 @@
 
 #include "common/controlname.h"
 #include "common/messagebox.h"
-#include "exercise/dictation.h"
 #include "settings/store.h"
 
 #include <QCheckBox>
@@ -21,7 +20,7 @@ void addDictationChoice(QDialog *dialog, QComboBox *sound)
     auto *choice = named(new QCheckBox(QStringLiteral("Dictée : le mot est dit, pas montré"), dialog),
                          "saisieDictee", QStringLiteral("Dictée : le mot est dit, pas montré"));
     choice->setGeometry(8, top, width - 16, 20);
-    choice->setChecked(dictationChosen());
+    choice->setChecked(Store::switchedOn(Store::Dictee));
     auto *reason =
         named(new QLabel(QStringLiteral("Il faut le son : «\u00A0Activation du son : Oui\u00A0»."), dialog),
               "DicteeSansSon");

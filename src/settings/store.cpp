@@ -436,6 +436,11 @@ int seriesLength()
     return (exerciceSetting() + 1) * 5;
 }
 
+bool switchedOn(const QString &key)
+{
+    return read(Frappin, Demarrage, key, QString()).trimmed() == u"1";
+}
+
 QString derniere(const QString &absent)
 {
     return read(Frappin, Demarrage, Derniere, absent);

@@ -79,6 +79,8 @@ double readNumber(const QString &application, const QString &section, const QStr
 int exerciceSetting();
 // Words in a series: (Exercice + 1) x 5.
 int seriesLength();
+// A yes-or-no choice of the teacher's ("Son", "Dictee"): only "1" turns it on.
+bool switchedOn(const QString &key);
 
 // The pupil's identity, written by another program and only read here: "Dernière" (the name the results are
 // stored under) as stored, or absent when it is not set; "Prenom" and "Nom" as stored.
