@@ -28,6 +28,10 @@ inline const QString Son = QStringLiteral("Son");
 // The words said and not shown, with "Son" on: "1" (absent or anything else: shown).
 inline const QString Dictee = QStringLiteral("Dictee");
 inline const QString Fichier = QStringLiteral("Fichier");
+// The path: "1" gives each pupil their own lesson (absent or anything else: the one list "Fichier" for all),
+// and the grade to reach twice in a row to pass a lesson: 16, 18 or 20 (anything else counts as 18).
+inline const QString Parcours = QStringLiteral("Parcours");
+inline const QString NotePourPasser = QStringLiteral("NotePourPasser");
 inline const QString Derniere = QStringLiteral("Dernière");
 inline const QString Prenom = QStringLiteral("Prenom");
 inline const QString Nom = QStringLiteral("Nom");
@@ -37,6 +41,11 @@ inline const QString Note = QStringLiteral("Note");
 inline const QString Duree = QStringLiteral("Durée"); // in days
 inline constexpr int SecondsPerDay = 86400;
 inline const QString NombreCaracteres = QStringLiteral("Nombre de caractères");
+// The pupil's place on the path: the lesson's file name, how many series in a row on it reached the grade
+// to pass (0 or 1), and the date (yyyy-MM-dd) the pupil earned the "permis clavier", absent before.
+inline const QString Lecon = QStringLiteral("Leçon");
+inline const QString Reussies = QStringLiteral("Réussies");
+inline const QString Permis = QStringLiteral("Permis");
 
 // The pictures folder, under the application "Configuration".
 inline const QString SectionFichier = QStringLiteral("Fichier");
