@@ -19,6 +19,7 @@
 #include <QLocale>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -96,28 +97,69 @@ const QString ServerDictee =
 // Local version 3, the same mark; the series written before it were not dictated.
 const QString LocalDictee =
     QStringLiteral("ALTER TABLE serie ADD COLUMN dictee BOOLEAN NOT NULL DEFAULT false");
+// Local version 4: the pupil's lesson after the series, with the path on; the series before it had none.
+const QString LocalLesson = QStringLiteral("ALTER TABLE serie ADD COLUMN lecon TEXT");
+
+// The pupils' lessons on the server, added to version 4 in a way its copies keep sending through (a column
+// they leave empty, a table and a function they never use); each statement may run again. The pupils' role
+// cannot read a series: it learns a lesson, and only that, from a function that reads with its owner's
+// rights, for a name it already knows (no pattern, no list). The lesson is the one of the pupil's latest
+// series that has one (the teacher's hidden series left out), or the teacher's move if that came later (a
+// move is dated by the server, a series by its end on the computer: a series typed before the move and
+// sent after it does not undo it). The function's search_path is the tables' schema then pg_temp, so that no
+// other session's object can stand in for a table.
+const QStringList ServerLessons = {
+    QStringLiteral(
+        "ALTER TABLE serie ADD COLUMN IF NOT EXISTS lecon TEXT CHECK (char_length(lecon) <= 1000)"),
+    QStringLiteral("CREATE TABLE IF NOT EXISTS lecon_choisie (eleve TEXT NOT NULL CHECK (char_length(eleve) "
+                   "BETWEEN 1 AND"
+                   " 200), lecon TEXT NOT NULL CHECK (char_length(lecon) BETWEEN 1 AND 1000),"
+                   " quand TIMESTAMPTZ NOT NULL DEFAULT now())"),
+    QStringLiteral("CREATE INDEX IF NOT EXISTS lecon_choisie_eleve ON lecon_choisie (eleve, quand)"),
+    QStringLiteral(
+        "DO $do$ BEGIN EXECUTE format($f$CREATE OR REPLACE FUNCTION lecon_eleve(nom text) RETURNS text"
+        " LANGUAGE sql STABLE SECURITY DEFINER SET search_path = %I, pg_temp AS $b$"
+        " SELECT l.lecon FROM ((SELECT lecon, debut::timestamptz + duree * interval '1 second' AS fin"
+        " FROM serie WHERE eleve = nom AND lecon IS NOT NULL AND NOT masquee ORDER BY debut DESC LIMIT 1)"
+        " UNION ALL (SELECT lecon, quand FROM lecon_choisie WHERE eleve = nom ORDER BY quand DESC LIMIT 1))"
+        " AS l ORDER BY l.fin DESC LIMIT 1 $b$$f$, (SELECT n.nspname FROM pg_class c JOIN pg_namespace n"
+        " ON n.oid = c.relnamespace WHERE c.oid = to_regclass('serie'))); END $do$"),
+    QStringLiteral("REVOKE ALL ON FUNCTION lecon_eleve(text) FROM PUBLIC"),
+};
 
 // What the owner sets at each preparing, for the roles found by their rights on the table: the teacher's
 // (who may read) may hide a series; every session of the database is ended when it waits, idle, inside a
 // transaction (so that a COMMIT lost on the network never keeps rows locked), or when a statement runs too
 // long. A role that is not the owner of the tables stops at the first of these, and is told.
-const QStringList ServerSettings = {
-    QStringLiteral("DO $$ BEGIN IF NOT pg_has_role(current_user, (SELECT relowner FROM pg_class"
-                   " WHERE oid = to_regclass('serie')), 'USAGE') THEN RAISE EXCEPTION"
-                   " 'must be owner of table serie'; END IF; END $$"),
-    QStringLiteral("DO $$ DECLARE r name; BEGIN FOR r IN SELECT rolname FROM pg_roles WHERE NOT rolsuper AND "
-                   "rolname !~ '^pg_'"
-                   " AND has_table_privilege(rolname, 'serie', 'SELECT')"
-                   " AND NOT pg_has_role(rolname, (SELECT relowner FROM pg_class"
-                   " WHERE oid = to_regclass('serie')), 'USAGE')"
-                   " LOOP EXECUTE format('GRANT UPDATE (masquee) ON serie TO %I', r); END LOOP; END $$"),
-    QStringLiteral(
-        "DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET idle_in_transaction_session_timeout = %L',"
-        " current_database(), '%1ms'); EXECUTE format('ALTER DATABASE %I SET statement_timeout = %L',"
-        " current_database(), '%2ms'); END $$")
-        .arg(History::Link::IdleInTransactionTimeout)
-        .arg(StatementTimeoutMs),
-};
+// The teacher's may also move a pupil to a lesson (add a row of lecon_choisie, dated by the server), and the
+// pupils' (who may only add) may ask a pupil's lesson; nobody else may add a move, whatever the owner's
+// default privileges gave.
+const QStringList ServerSettings =
+    QStringList{
+        QStringLiteral("DO $$ BEGIN IF NOT pg_has_role(current_user, (SELECT relowner FROM pg_class"
+                       " WHERE oid = to_regclass('serie')), 'USAGE') THEN RAISE EXCEPTION"
+                       " 'must be owner of table serie'; END IF; END $$"),
+    } +
+    ServerLessons +
+    QStringList{
+        QStringLiteral(
+            "DO $$ DECLARE r name; BEGIN FOR r IN SELECT rolname FROM pg_roles WHERE NOT rolsuper AND "
+            "rolname !~ '^pg_' AND NOT pg_has_role(rolname, (SELECT relowner FROM pg_class"
+            " WHERE oid = to_regclass('serie')), 'USAGE') LOOP"
+            " EXECUTE format('REVOKE INSERT, UPDATE, DELETE, TRUNCATE ON lecon_choisie FROM %I', r);"
+            " IF has_table_privilege(r, 'serie', 'SELECT') THEN"
+            " EXECUTE format('GRANT UPDATE (masquee) ON serie TO %I', r);"
+            " EXECUTE format('GRANT INSERT (eleve, lecon) ON lecon_choisie TO %I', r);"
+            " ELSIF has_table_privilege(r, 'serie', 'INSERT') THEN"
+            " EXECUTE format('GRANT EXECUTE ON FUNCTION lecon_eleve(text) TO %I', r);"
+            " END IF; END LOOP; END $$"),
+        QStringLiteral(
+            "DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET idle_in_transaction_session_timeout = %L',"
+            " current_database(), '%1ms'); EXECUTE format('ALTER DATABASE %I SET statement_timeout = %L',"
+            " current_database(), '%2ms'); END $$")
+            .arg(History::Link::IdleInTransactionTimeout)
+            .arg(StatementTimeoutMs),
+    };
 
 // The same tables on both engines (SQLite takes PostgreSQL's type names by affinity). A series is known by
 // its identifier, so that a role that may only add rows needs no row it cannot read.
@@ -132,12 +174,13 @@ const QStringList Schema = {
 };
 
 // The columns recordAt reads; tables of an earlier version give a constant for those they lack.
-QString selectColumns(bool dictee, bool computer)
+QString selectColumns(bool dictee, bool computer, bool lesson)
 {
-    return QStringLiteral("SELECT uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste, %1, %2"
-                          " FROM serie")
+    return QStringLiteral("SELECT uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste, %1, "
+                          "%2, %3 FROM serie")
         .arg(dictee ? QStringLiteral("dictee") : QStringLiteral("false"),
-             computer ? QStringLiteral("concat_ws(' ', poste, host(adresse))") : QStringLiteral("''"));
+             computer ? QStringLiteral("concat_ws(' ', poste, host(adresse))") : QStringLiteral("''"),
+             lesson ? QStringLiteral("lecon") : QStringLiteral("''"));
 }
 
 bool makeOwnFolder(const QString &path)
@@ -172,6 +215,7 @@ History::Record recordAt(const QSqlQuery &query)
     record.wordList = query.value(8).toString();
     record.dictee = query.value(9).toBool();
     record.computer = query.value(10).toString();
+    record.lesson = query.value(11).toString();
     return record;
 }
 
@@ -251,7 +295,26 @@ public:
         if (m_serverVersion > History::Link::ServerSchemaVersion)
             return QStringLiteral(
                 "les tables du serveur ont été faites par une version plus récente de Frappin");
+        QSqlQuery query(m_db);
+        query.prepare(QStringLiteral("SELECT to_regprocedure(?) IS NOT NULL"));
+        query.addBindValue(QString::fromLatin1(History::Link::LessonFunction));
+        if (!query.exec() || !query.next())
+            return query.lastError().text();
+        m_lessons = query.value(0).toBool();
         return QString();
+    }
+
+    // Moves a pupil to a lesson on the server (the teacher's role may add a move, and nothing else there).
+    QString move(const QString &pupil, const QString &lesson)
+    {
+        if (!m_lessons)
+            return QStringLiteral("les tables du serveur ne sont pas à jour (frappin-eleve serveur, avec le"
+                                  " compte propriétaire, les prépare)");
+        QSqlQuery query(m_db);
+        query.prepare(QStringLiteral("INSERT INTO lecon_choisie (eleve, lecon) VALUES (?, ?)"));
+        query.addBindValue(pupil);
+        query.addBindValue(lesson);
+        return query.exec() ? QString() : query.lastError().text();
     }
 
     // Marks a series hidden on the server (the teacher's role may change that column only).
@@ -272,10 +335,16 @@ public:
     // each other go to unseen (only a superuser may hide it).
     QString applyServerSettings(QStringList &unseen)
     {
+        // One transaction: a pupil never finds the moves' table open to them between its making and its
+        // rights.
+        if (!m_db.transaction())
+            return m_db.lastError().text();
         for (const QString &statement : ServerSettings) {
             if (!exec(statement))
-                return m_lastError;
+                return rollback(m_lastError);
         }
+        if (!m_db.commit())
+            return rollback(m_db.lastError().text());
         QSqlQuery query(m_db);
         if (!query.exec(QStringLiteral(
                 "SELECT rolname, rolname IN (SELECT r.rolname FROM pg_db_role_setting s JOIN pg_roles r ON"
@@ -350,7 +419,8 @@ public:
         if (!pupil.isEmpty())
             conditions.append(QStringLiteral("eleve = ?"));
         const QString columns =
-            selectColumns(!m_server || m_serverVersion >= History::Link::ServerSchemaVersion, marked);
+            selectColumns(!m_server || m_serverVersion >= History::Link::ServerSchemaVersion, marked,
+                          !m_server || m_lessons);
         QSqlQuery query(m_db);
         query.prepare(
             columns +
@@ -371,12 +441,14 @@ public:
 private:
     QString insert(const QList<History::Record> &records)
     {
+        if (records.isEmpty())
+            return QString();
         QSqlQuery addSeries(m_db);
         QSqlQuery addMistakes(m_db);
-        if (!addSeries.prepare(
-                QStringLiteral("INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres,"
-                               " fautes, niveau, liste, dictee) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-                               " ON CONFLICT DO NOTHING")) ||
+        if (!addSeries.prepare(QStringLiteral(
+                "INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres,"
+                " fautes, niveau, liste, dictee, lecon) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                " ON CONFLICT DO NOTHING")) ||
             !addMistakes.prepare(
                 QStringLiteral("INSERT INTO faute (serie, caractere, nombre) VALUES (?, ?, ?)"
                                " ON CONFLICT DO NOTHING")))
@@ -388,7 +460,8 @@ private:
                  {QVariant(uuid), QVariant(record.pupil),
                   QVariant(record.start.toUTC().toString(Qt::ISODateWithMs)), QVariant(record.seconds),
                   QVariant(record.grade), QVariant(record.characters), QVariant(record.mistakes),
-                  QVariant(record.level), QVariant(record.wordList), QVariant(record.dictee)})
+                  QVariant(record.level), QVariant(record.wordList), QVariant(record.dictee),
+                  QVariant(record.lesson)})
                 addSeries.addBindValue(value);
             if (!addSeries.exec())
                 return addSeries.lastError().text();
@@ -451,7 +524,10 @@ private:
         QStringList steps = version < 2 ? Schema : QStringList();
         if (m_server && version < History::Link::MarkedSchemaVersion)
             steps += ServerUpgrade;
-        steps += m_server ? ServerDictee : LocalDictee;
+        if (m_server)
+            steps += ServerDictee;
+        else
+            steps += version < 3 ? QStringList{LocalDictee, LocalLesson} : QStringList{LocalLesson};
         for (const QString &statement : steps) {
             if (!exec(statement))
                 return rollback(m_lastError);
@@ -473,7 +549,7 @@ private:
         QSqlQuery mistakes(m_db);
         query.prepare(
             QStringLiteral("SELECT s.id, e.nom, s.debut, s.duree, s.note, s.caracteres, s.fautes,"
-                           " s.niveau, s.liste, 0, '' FROM serie s JOIN eleve e ON e.id = s.eleve"));
+                           " s.niveau, s.liste, 0, '', '' FROM serie s JOIN eleve e ON e.id = s.eleve"));
         mistakes.prepare(QStringLiteral("SELECT serie, caractere, nombre FROM faute"));
         // Version 1 knew its series by number: each gets its identifier now.
         return joined(query, mistakes, error, true);
@@ -517,6 +593,7 @@ private:
     QString m_lastError;
     bool m_server = false;
     int m_serverVersion = 0;
+    bool m_lessons = false; // the server keeps the pupils' lessons
 };
 
 QJsonObject toJson(const History::Record &record)
@@ -534,7 +611,8 @@ QJsonObject toJson(const History::Record &record)
             {"niveau", record.level},
             {"liste", record.wordList},
             {"fautesParCaractere", mistakes},
-            {"dictee", record.dictee}};
+            {"dictee", record.dictee},
+            {"lecon", record.lesson}};
 }
 
 History::Record fromJson(const QJsonObject &object)
@@ -554,6 +632,7 @@ History::Record fromJson(const QJsonObject &object)
     for (auto it = mistakes.begin(); it != mistakes.end(); ++it)
         record.mistakesByCharacter.insert(it.key(), it.value().toInt());
     record.dictee = object.value("dictee").toBool(); // absent from the files of earlier versions
+    record.lesson = object.value("lecon").toString();
     return record;
 }
 
@@ -615,21 +694,70 @@ QString told(const QString &reason, const QString &service = QString(), bool rea
         .arg(where, reading ? QStringLiteral("lu") : QStringLiteral("écrit"), inFrench(reason));
 }
 
-// Sends the local records to the server and removes them from the local database once it has them.
+// What the server said of the pupils' lessons, for the window to read at once. A pupil's progress made here
+// (a series appended, a teacher's move) makes what was said before stale: it is forgotten, and an answer to a
+// question asked before that progress is not kept.
+struct ServerAnswers {
+    QMutex mutex;
+    QHash<QString, QString> lessons; // by pupil: what the server said (empty: it knows none)
+    QSet<QString> wanted;            // pupils to ask at the sender's next round
+    QHash<QString, quint64> changed; // by pupil: the serial of their last progress made here
+    quint64 serial = 0;
+};
+
+ServerAnswers &answers()
+{
+    static ServerAnswers instance;
+    return instance;
+}
+
+void progressMadeHere(const QString &pupil)
+{
+    ServerAnswers &a = answers();
+    const QMutexLocker lock(&a.mutex);
+    a.changed.insert(pupil, ++a.serial);
+    a.lessons.remove(pupil);
+}
+
+// Sends the local records to the server and removes them from the local database once it has them; asks
+// the lessons of the pupils sent and of those wanted, and keeps what it learns.
 QString sendLocalRecords(const QString &service)
 {
+    QStringList wanted;
+    quint64 round = 0;
+    {
+        ServerAnswers &a = answers();
+        const QMutexLocker lock(&a.mutex);
+        round = a.serial;
+        wanted = QStringList(a.wanted.cbegin(), a.wanted.cend());
+        a.wanted.clear();
+    }
     Connection local;
     QString error = local.openLocal(false, SenderBusyTimeout);
-    if (error == QStringLiteral("absent"))
-        return QString();
     QList<History::Record> records;
     if (error.isEmpty())
         records = local.read(QString(), error);
+    else if (error == QStringLiteral("absent"))
+        error.clear();
     if (!error.isEmpty())
         return told(error, QString(), true);
+    if (records.isEmpty() && wanted.isEmpty())
+        return QString();
+    const History::Link::Outcome sent = History::Link::send(service, records, wanted);
+    {
+        // A series kept in the pending file (the local database could not be written) waits too.
+        QSet<QString> kept;
+        for (const History::Record &record : History::pending())
+            kept.insert(record.pupil);
+        ServerAnswers &a = answers();
+        const QMutexLocker lock(&a.mutex);
+        for (auto it = sent.lessons.cbegin(); it != sent.lessons.cend(); ++it) {
+            if (a.changed.value(it.key()) <= round && !kept.contains(it.key()))
+                a.lessons.insert(it.key(), it.value());
+        }
+    }
     if (records.isEmpty())
         return QString();
-    const History::Link::Outcome sent = History::Link::send(service, records);
     // What the server has is forgotten here; a failure in between only sends it again, and the server keeps
     // it once. The reason the others wait is kept for the teacher (the companion, frappin-eleve historique).
     QList<History::Record> confirmed;
@@ -835,6 +963,7 @@ QString append(const Record &appended)
         if (error.isEmpty())
             error = connection.write({record});
     }
+    progressMadeHere(record.pupil);
     if (error.isEmpty()) {
         startSending();
         return QString();
@@ -866,8 +995,62 @@ QString writePending()
             return told(error);
     }
     QFile::remove(pendingPath());
+    // The lessons of this account's pupils are asked at once, so that a pupil who comes from another
+    // computer starts at their own from the first series.
+    if (Store::switchedOn(Store::Parcours)) {
+        QStringList pupils = Store::sections(Store::Frappin);
+        pupils.removeAll(Store::Demarrage);
+        pupils.prepend(Store::derniere());
+        ServerAnswers &a = answers();
+        const QMutexLocker lock(&a.mutex);
+        for (const QString &pupil : std::as_const(pupils).first(std::min<qsizetype>(pupils.size(), 500))) {
+            if (!pupil.trimmed().isEmpty())
+                a.wanted.insert(pupil);
+        }
+    }
     startSending();
     return QString();
+}
+
+QString serverLesson(const QString &pupil)
+{
+    if (pupil.trimmed().isEmpty() || configured(Store::Service).isEmpty())
+        return QString();
+    {
+        ServerAnswers &a = answers();
+        const QMutexLocker lock(&a.mutex);
+        if (const auto found = a.lessons.constFind(pupil); found != a.lessons.cend())
+            return *found;
+        // A pupil with progress made here is asked when that progress is sent.
+        if (a.wanted.contains(pupil) || a.changed.contains(pupil))
+            return QString();
+        a.wanted.insert(pupil);
+    }
+    startSending();
+    return QString();
+}
+
+QString moveLessonOnServer(const QString &pupil, const QString &lesson)
+{
+    const QString service = configured(Store::ServiceEnseignant);
+    if (service.isEmpty())
+        return QString();
+    // Pupils may work under the teacher's account: what its sender heard before the move is stale.
+    progressMadeHere(pupil);
+    Connection connection;
+    QString error = connection.openServer(service);
+    if (error.isEmpty())
+        error = connection.move(pupil, lesson);
+    if (error.isEmpty()) {
+        ServerAnswers &a = answers();
+        const QMutexLocker lock(&a.mutex);
+        a.lessons.insert(pupil, lesson);
+        return QString();
+    }
+    return QStringLiteral(
+               "La leçon de %1 n'a pas pu être changée sur le serveur (service PostgreSQL « %2 ») :"
+               " %3.")
+        .arg(pupil, service, inFrench(error));
 }
 
 void waitForSending()

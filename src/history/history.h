@@ -39,6 +39,7 @@ struct Record {
     QString uuid = {};     // the series' identifier, made where it ended (when it is first appended)
     QString computer = {}; // read from the server: the name the computer gave and the address it came from
     bool dictee = false;   // the words were said, not shown: a spelling exercise as much as a typing one
+    QString lesson = {};   // with the path on: the pupil's lesson after this series (file name), else empty
 
     // Characters per minute, or 0 for a series of no time.
     double speed() const { return seconds > 0 ? characters * 60.0 / seconds : 0; }
@@ -46,7 +47,7 @@ struct Record {
 };
 
 // The schema version this program writes.
-inline constexpr int SchemaVersion = 3;
+inline constexpr int SchemaVersion = 4;
 
 QString folder();
 // Creates the folder, readable by its owner only; returns false when it cannot be made.
@@ -78,6 +79,16 @@ QList<Record> localRecords(const QString &pupil = QString(), QString *error = nu
 // otherwise why, in French; unseen receives the pupils' roles whose statements the server still shows to the
 // other sessions of the role (only a superuser may turn that off).
 QString prepareServer(const QString &service, QStringList *unseen = nullptr);
+// The pupil's lesson as the school's server last said it (the lesson of the pupil's latest series there, or
+// the teacher's later move), at once and without waiting on the network: the sender asks the server in the
+// background when it sends and at start-up, and a pupil not asked yet is asked then. Empty when the server
+// has not said (unknown, unreachable, no server) and while a series of that pupil waits on this computer, so
+// that newer progress made here is never replaced by an older answer.
+QString serverLesson(const QString &pupil);
+// The teacher's move of a pupil to a lesson (file name), on the server through the teacher's service: it wins
+// over the pupil's series that ended before it. Without a teacher's service there is nothing to do. Returns
+// why it could not, in French.
+QString moveLessonOnServer(const QString &pupil, const QString &lesson);
 // Hides a series from the teacher's views on the server (it stays there, marked). Returns why it could not.
 QString hide(const QString &uuid);
 // With a server, "N séries attendent sur ce poste : <why>", in French, or the empty text when none waits.

@@ -2,6 +2,7 @@
 
 #include <QByteArrayList>
 #include <QDeadlineTimer>
+#include <QSet>
 #include <QSysInfo>
 
 #include <libpq-fe.h>
@@ -66,9 +67,9 @@ public:
         }
     }
 
-    // Runs one statement, its values bound (never written into its text); the first value of the first
-    // row goes to firstValue.
-    QString run(const char *statement, const QByteArrayList &values = {}, QByteArray *firstValue = nullptr)
+    // Runs one statement, its values bound (never written into its text); the rows it gives go to rows.
+    QString run(const char *statement, const QByteArrayList &values = {},
+                QList<QByteArrayList> *rows = nullptr)
     {
         QList<const char *> pointers;
         for (const QByteArray &value : values)
@@ -95,8 +96,11 @@ public:
             const ExecStatusType status = PQresultStatus(result);
             if (status == PGRES_FATAL_ERROR && refused.isEmpty())
                 refused = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
-            else if (firstValue && status == PGRES_TUPLES_OK && PQntuples(result) > 0)
-                *firstValue = QByteArray(PQgetvalue(result, 0, 0));
+            for (int row = 0; rows && status == PGRES_TUPLES_OK && row < PQntuples(result); ++row) {
+                rows->append(QByteArrayList());
+                for (int column = 0; column < PQnfields(result); ++column)
+                    rows->last().append(QByteArray(PQgetvalue(result, row, column)));
+            }
             PQclear(result);
         }
     }
@@ -153,24 +157,35 @@ QByteArray textArray(const QStringList &items)
     return '{' + quoted.join(',') + '}';
 }
 
-QString sendOne(Session &session, const History::Record &record, const QByteArray &computer)
+QString sendOne(Session &session, const History::Record &record, const QByteArray &computer, bool lessons)
 {
     static const char *AddSeries =
         "INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste, poste,"
         " dictee) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11) ON CONFLICT DO NOTHING";
+    static const char *AddSeriesWithLesson =
+        "INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste, poste,"
+        " dictee, lecon) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, NULLIF($12, ''))"
+        " ON CONFLICT DO NOTHING";
     static const char *AddMistakes = "INSERT INTO faute (serie, caractere, nombre)"
                                      " SELECT $1, m.c, m.n FROM unnest($2::text[], $3::integer[]) AS m(c, n)"
                                      " ON CONFLICT DO NOTHING";
     const QByteArray uuid = record.uuid.toUtf8();
     QString error = session.run("BEGIN");
+    QByteArrayList values = {uuid,
+                             record.pupil.toUtf8(),
+                             record.start.toUTC().toString(Qt::ISODateWithMs).toUtf8(),
+                             QByteArray::number(record.seconds, 'g', 17),
+                             QByteArray::number(record.grade),
+                             QByteArray::number(record.characters),
+                             QByteArray::number(record.mistakes),
+                             QByteArray::number(record.level),
+                             record.wordList.toUtf8(),
+                             computer,
+                             record.dictee ? "true" : "false"};
+    if (lessons)
+        values.append(record.lesson.toUtf8());
     if (error.isEmpty())
-        error =
-            session.run(AddSeries, {uuid, record.pupil.toUtf8(),
-                                    record.start.toUTC().toString(Qt::ISODateWithMs).toUtf8(),
-                                    QByteArray::number(record.seconds, 'g', 17),
-                                    QByteArray::number(record.grade), QByteArray::number(record.characters),
-                                    QByteArray::number(record.mistakes), QByteArray::number(record.level),
-                                    record.wordList.toUtf8(), computer, record.dictee ? "true" : "false"});
+        error = session.run(lessons ? AddSeriesWithLesson : AddSeries, values);
     if (error.isEmpty() && !record.mistakesByCharacter.isEmpty()) {
         QStringList counts;
         for (const int count : record.mistakesByCharacter)
@@ -196,20 +211,25 @@ History::Link::Outcome stoppedOr(History::Link::Outcome outcome)
 
 namespace History::Link {
 
-Outcome send(const QString &service, const QList<Record> &records)
+Outcome send(const QString &service, const QList<Record> &records, const QStringList &pupils)
 {
     Outcome outcome;
     Session session;
     if (outcome.error = session.open(service); !outcome.error.isEmpty())
         return stoppedOr(outcome);
-    QByteArray version;
-    outcome.error = session.run("SELECT obj_description(to_regclass('serie'), 'pg_class')", {}, &version);
+    QList<QByteArrayList> found;
+    outcome.error = session.run(
+        "SELECT obj_description(to_regclass('serie'), 'pg_class'), to_regprocedure($1) IS NOT NULL",
+        {LessonFunction}, &found);
     if (!outcome.error.isEmpty())
         return stoppedOr(outcome);
-    if (version.toInt() != ServerSchemaVersion) {
+    const int version = found.value(0).value(0).toInt();
+    // A server prepared by the previous version takes the series without their lessons.
+    const bool lessons = found.value(0).value(1) == "t";
+    if (version != ServerSchemaVersion) {
         outcome.error =
-            version.isEmpty() ? QStringLiteral("les tables de Frappin ne sont pas sur ce serveur")
-            : version.toInt() > ServerSchemaVersion
+            version == 0 ? QStringLiteral("les tables de Frappin ne sont pas sur ce serveur")
+            : version > ServerSchemaVersion
                 ? QStringLiteral(
                       "les tables du serveur ont été faites par une version plus récente de Frappin")
                 : QStringLiteral("les tables du serveur ne sont pas à jour");
@@ -217,16 +237,37 @@ Outcome send(const QString &service, const QList<Record> &records)
         return stoppedOr(outcome);
     }
     const QByteArray computer = QSysInfo::machineHostName().toUtf8();
+    QStringList asked = pupils;
+    QSet<QString> waiting;
     for (const Record &record : records) {
-        const QString error = sendOne(session, record, computer);
-        if (error.isEmpty()) {
-            outcome.confirmed.append(record.uuid);
-            continue;
+        asked.append(record.pupil);
+        // A lost session leaves the rest for the next time.
+        if (session.usable()) {
+            const QString error = sendOne(session, record, computer, lessons);
+            if (error.isEmpty()) {
+                outcome.confirmed.append(record.uuid);
+                continue;
+            }
+            outcome.error = error;
         }
-        outcome.error = error;
-        if (!session.usable())
-            break;
+        waiting.insert(record.pupil);
     }
+    // A pupil whose series waits here has made progress the server has not seen.
+    asked.removeIf([&waiting](const QString &pupil) { return waiting.contains(pupil); });
+    asked.removeDuplicates();
+    if (!lessons || asked.isEmpty() || !session.usable())
+        return stoppedOr(outcome);
+    found.clear();
+    if (const QString error =
+            session.run("SELECT n, coalesce(lecon_eleve(n), '') FROM unnest($1::text[]) AS n",
+                        {textArray(asked)}, &found);
+        !error.isEmpty()) {
+        if (outcome.error.isEmpty())
+            outcome.error = error;
+        return stoppedOr(outcome);
+    }
+    for (const QByteArrayList &row : std::as_const(found))
+        outcome.lessons.insert(QString::fromUtf8(row.value(0)), QString::fromUtf8(row.value(1)));
     return stoppedOr(outcome);
 }
 

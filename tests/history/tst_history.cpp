@@ -189,19 +189,28 @@ private Q_SLOTS:
         QVERIFY(!lea.uuid.isEmpty() && lea.uuid != records.last().uuid);
         QCOMPARE(History::append(lea), QString()); // known by its identifier: kept once
         QCOMPARE(History::records(), records);
-        // Version 2, before dictation was marked: its series were not dictated, a new one can be.
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v2");
-            db.setDatabaseName(History::databasePath());
-            QVERIFY(db.open() && QSqlQuery(db).exec("ALTER TABLE serie DROP COLUMN dictee") &&
-                    QSqlQuery(db).exec("PRAGMA user_version = 2"));
+        // Versions 3 and 2, before the lesson (and dictation) were kept: their series had neither, a new one
+        // may.
+        QList<History::Record> kept = History::records();
+        for (const int version : {3, 2}) {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "earlier");
+                db.setDatabaseName(History::databasePath());
+                QVERIFY(db.open() && QSqlQuery(db).exec("ALTER TABLE serie DROP COLUMN lecon") &&
+                        (version == 3 || QSqlQuery(db).exec("ALTER TABLE serie DROP COLUMN dictee")) &&
+                        QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = %1").arg(version)));
+            }
+            QSqlDatabase::removeDatabase("earlier");
+            History::Record later = leaAtTen(QStringLiteral("from-version-%1").arg(version));
+            later.dictee = version == 2;
+            later.lesson = "02 rangée du milieu.mot";
+            later.start = later.start.addDays(10 - version);
+            QCOMPARE(History::append(later), QString());
+            for (History::Record &record : kept)
+                record.lesson.clear(); // the column dropped above took them
+            kept.append(later);
+            QCOMPARE(History::records(), kept);
         }
-        QSqlDatabase::removeDatabase("v2");
-        History::Record dictated = leaAtTen("a-dictation");
-        dictated.dictee = true;
-        dictated.start = dictated.start.addDays(1);
-        QCOMPARE(History::append(dictated), QString());
-        QCOMPARE(History::records(), records + QList{dictated});
     }
 
     void csvIsReadAsSchoolsWriteIt_data()
