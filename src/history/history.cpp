@@ -111,10 +111,9 @@ const QString LocalLesson = QStringLiteral("ALTER TABLE serie ADD COLUMN lecon T
 const QStringList ServerLessons = {
     QStringLiteral(
         "ALTER TABLE serie ADD COLUMN IF NOT EXISTS lecon TEXT CHECK (char_length(lecon) <= 1000)"),
-    QStringLiteral("CREATE TABLE IF NOT EXISTS lecon_choisie (eleve TEXT NOT NULL CHECK (char_length(eleve) "
-                   "BETWEEN 1 AND"
-                   " 200), lecon TEXT NOT NULL CHECK (char_length(lecon) BETWEEN 1 AND 1000),"
-                   " quand TIMESTAMPTZ NOT NULL DEFAULT now())"),
+    QStringLiteral("CREATE TABLE IF NOT EXISTS lecon_choisie (eleve TEXT NOT NULL CHECK"
+                   " (char_length(eleve) BETWEEN 1 AND 200), lecon TEXT NOT NULL CHECK"
+                   " (char_length(lecon) BETWEEN 1 AND 1000), quand TIMESTAMPTZ NOT NULL DEFAULT now())"),
     QStringLiteral("CREATE INDEX IF NOT EXISTS lecon_choisie_eleve ON lecon_choisie (eleve, quand)"),
     QStringLiteral(
         "DO $do$ BEGIN EXECUTE format($f$CREATE OR REPLACE FUNCTION lecon_eleve(nom text) RETURNS text"
@@ -128,38 +127,33 @@ const QStringList ServerLessons = {
 };
 
 // What the owner sets at each preparing, for the roles found by their rights on the table: the teacher's
-// (who may read) may hide a series; every session of the database is ended when it waits, idle, inside a
+// (who may read) may hide a series and move a pupil to a lesson (add a row of lecon_choisie, dated by the
+// server); the pupils' (who may only add) may ask a pupil's lesson; nobody else may add a move, whatever the
+// owner's default privileges gave. Every session of the database is ended when it waits, idle, inside a
 // transaction (so that a COMMIT lost on the network never keeps rows locked), or when a statement runs too
-// long. A role that is not the owner of the tables stops at the first of these, and is told.
-// The teacher's may also move a pupil to a lesson (add a row of lecon_choisie, dated by the server), and the
-// pupils' (who may only add) may ask a pupil's lesson; nobody else may add a move, whatever the owner's
-// default privileges gave.
-const QStringList ServerSettings =
-    QStringList{
-        QStringLiteral("DO $$ BEGIN IF NOT pg_has_role(current_user, (SELECT relowner FROM pg_class"
-                       " WHERE oid = to_regclass('serie')), 'USAGE') THEN RAISE EXCEPTION"
-                       " 'must be owner of table serie'; END IF; END $$"),
-    } +
-    ServerLessons +
-    QStringList{
-        QStringLiteral(
-            "DO $$ DECLARE r name; BEGIN FOR r IN SELECT rolname FROM pg_roles WHERE NOT rolsuper AND "
-            "rolname !~ '^pg_' AND NOT pg_has_role(rolname, (SELECT relowner FROM pg_class"
-            " WHERE oid = to_regclass('serie')), 'USAGE') LOOP"
-            " EXECUTE format('REVOKE INSERT, UPDATE, DELETE, TRUNCATE ON lecon_choisie FROM %I', r);"
-            " IF has_table_privilege(r, 'serie', 'SELECT') THEN"
-            " EXECUTE format('GRANT UPDATE (masquee) ON serie TO %I', r);"
-            " EXECUTE format('GRANT INSERT (eleve, lecon) ON lecon_choisie TO %I', r);"
-            " ELSIF has_table_privilege(r, 'serie', 'INSERT') THEN"
-            " EXECUTE format('GRANT EXECUTE ON FUNCTION lecon_eleve(text) TO %I', r);"
-            " END IF; END LOOP; END $$"),
-        QStringLiteral(
-            "DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET idle_in_transaction_session_timeout = %L',"
-            " current_database(), '%1ms'); EXECUTE format('ALTER DATABASE %I SET statement_timeout = %L',"
-            " current_database(), '%2ms'); END $$")
-            .arg(History::Link::IdleInTransactionTimeout)
-            .arg(StatementTimeoutMs),
-    };
+// long. A role that is not the owner of the tables stops at the first statement (OwnerOnly), and is told.
+const QString OwnerOnly =
+    QStringLiteral("DO $$ BEGIN IF NOT pg_has_role(current_user, (SELECT relowner FROM pg_class"
+                   " WHERE oid = to_regclass('serie')), 'USAGE') THEN RAISE EXCEPTION"
+                   " 'must be owner of table serie'; END IF; END $$");
+const QStringList ServerSettings = {
+    QStringLiteral("DO $$ DECLARE r name; BEGIN FOR r IN SELECT rolname FROM pg_roles WHERE NOT rolsuper"
+                   " AND rolname !~ '^pg_' AND NOT pg_has_role(rolname, (SELECT relowner FROM pg_class"
+                   " WHERE oid = to_regclass('serie')), 'USAGE') LOOP"
+                   " EXECUTE format('REVOKE INSERT, UPDATE, DELETE, TRUNCATE ON lecon_choisie FROM %I', r);"
+                   " IF has_table_privilege(r, 'serie', 'SELECT') THEN"
+                   " EXECUTE format('GRANT UPDATE (masquee) ON serie TO %I', r);"
+                   " EXECUTE format('GRANT INSERT (eleve, lecon) ON lecon_choisie TO %I', r);"
+                   " ELSIF has_table_privilege(r, 'serie', 'INSERT') THEN"
+                   " EXECUTE format('GRANT EXECUTE ON FUNCTION lecon_eleve(text) TO %I', r);"
+                   " END IF; END LOOP; END $$"),
+    QStringLiteral(
+        "DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET idle_in_transaction_session_timeout = %L',"
+        " current_database(), '%1ms'); EXECUTE format('ALTER DATABASE %I SET statement_timeout = %L',"
+        " current_database(), '%2ms'); END $$")
+        .arg(History::Link::IdleInTransactionTimeout)
+        .arg(StatementTimeoutMs),
+};
 
 // The same tables on both engines (SQLite takes PostgreSQL's type names by affinity). A series is known by
 // its identifier, so that a role that may only add rows needs no row it cannot read.
@@ -176,8 +170,8 @@ const QStringList Schema = {
 // The columns recordAt reads; tables of an earlier version give a constant for those they lack.
 QString selectColumns(bool dictee, bool computer, bool lesson)
 {
-    return QStringLiteral("SELECT uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste, %1, "
-                          "%2, %3 FROM serie")
+    return QStringLiteral("SELECT uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste, %1, %2,"
+                          " %3 FROM serie")
         .arg(dictee ? QStringLiteral("dictee") : QStringLiteral("false"),
              computer ? QStringLiteral("concat_ws(' ', poste, host(adresse))") : QStringLiteral("''"),
              lesson ? QStringLiteral("lecon") : QStringLiteral("''"));
@@ -339,7 +333,7 @@ public:
         // rights.
         if (!m_db.transaction())
             return m_db.lastError().text();
-        for (const QString &statement : ServerSettings) {
+        for (const QString &statement : QStringList{OwnerOnly} + ServerLessons + ServerSettings) {
             if (!exec(statement))
                 return rollback(m_lastError);
         }
