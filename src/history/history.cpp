@@ -119,7 +119,7 @@ const QStringList ServerLessons = {
         "DO $do$ BEGIN EXECUTE format($f$CREATE OR REPLACE FUNCTION lecon_eleve(nom text) RETURNS text"
         " LANGUAGE sql STABLE SECURITY DEFINER SET search_path = %I, pg_temp AS $b$"
         " SELECT l.lecon FROM ((SELECT lecon, debut::timestamptz + duree * interval '1 second' AS fin"
-        " FROM serie WHERE eleve = nom AND lecon IS NOT NULL AND NOT masquee ORDER BY debut DESC LIMIT 1)"
+        " FROM serie WHERE eleve = nom AND lecon IS NOT NULL AND NOT masquee ORDER BY fin DESC LIMIT 1)"
         " UNION ALL (SELECT lecon, quand FROM lecon_choisie WHERE eleve = nom ORDER BY quand DESC LIMIT 1))"
         " AS l ORDER BY l.fin DESC LIMIT 1 $b$$f$, (SELECT n.nspname FROM pg_class c JOIN pg_namespace n"
         " ON n.oid = c.relnamespace WHERE c.oid = to_regclass('serie'))); END $do$"),
@@ -809,7 +809,8 @@ void stopSending()
     History::waitForSending();
 }
 
-void startSending()
+// A round under way is made to go round once more when again is set; a question alone waits for the next.
+void startSending(bool again = true)
 {
     const QString service = configured(Store::Service);
     if (service.isEmpty())
@@ -817,7 +818,7 @@ void startSending()
     Sender &s = sender();
     const QMutexLocker lock(&s.mutex);
     if (s.running) {
-        s.again = true;
+        s.again = s.again || again;
         return;
     }
     if (s.thread) {
@@ -1020,7 +1021,7 @@ QString serverLesson(const QString &pupil)
             return QString();
         a.wanted.insert(pupil);
     }
-    startSending();
+    startSending(false);
     return QString();
 }
 

@@ -43,7 +43,9 @@ const QDateTime Morning(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
 
 History::Record series(const QString &pupil, int minute)
 {
-    return {pupil, Morning.addSecs(60 * minute), 60, 19, 20, 1, 1, "frappin.mot", {{"c", 1}, {"é", 1}}};
+    return {
+        pupil, Morning.addSecs(60 * minute), 60, 19, 20, 1, 1, "frappin.mot", {{"c", 1}, {"é", 1}}, {}, {},
+        false, "03 rangée du bas.mot"};
 }
 
 void useServices(const QString &pupils, const QString &teacher)
@@ -295,6 +297,7 @@ private Q_SLOTS:
         const QList<History::Record> read = History::records("Léa");
         QCOMPARE(read.size(), 1);
         QCOMPARE(History::csvFields(read.first()), History::csvFields(dictated));
+        QCOMPARE(read.first().lesson, dictated.lesson);
         QVERIFY2(read.first().computer.endsWith(" 127.0.0.1"), qPrintable(read.first().computer));
         QCOMPARE(succeeded("frappin", {"SELECT 1", "SELECT * FROM serie", "SELECT * FROM faute",
                                        "UPDATE serie SET masquee = true", "DELETE FROM faute"}),
@@ -336,6 +339,11 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(History::append(series("Partie", 1)), QString());
+        QElapsedTimer reading; // while the sender is held up
+        reading.start();
+        QCOMPARE(History::serverLesson("Partie"), QString());  // its series waits here
+        QCOMPARE(History::serverLesson("Nouveau"), QString()); // asked in the background
+        QVERIFY(reading.elapsed() < History::Link::ConnectBound);
         History::waitForSending();
         const qint64 gaveUp = clock.elapsed();
         QVERIFY(gaveUp < History::Link::ConnectBound + History::Link::ReplyBound + 2000);
@@ -346,6 +354,53 @@ private Q_SLOTS:
         History::waitForSending();
         QCOMPARE(History::localRecords(), QList<History::Record>());
         QCOMPARE(History::records("Partie").size(), before + 3);
+        QCOMPARE(History::serverLesson("Partie"), series("Partie", 2).lesson);
+    }
+
+    // The pupils' role learns a pupil's lesson, the latest of their series' (hidden ones left out) and the
+    // teacher's moves, through a function that tells nothing else; the teacher may only add a move.
+    void lessonFollowsThePupil()
+    {
+        useServices("frappin", "frappin-enseignant");
+        const auto lessonOnServer = [](const char *pupil) {
+            QString lesson;
+            succeeded("frappin", {QStringLiteral("SELECT lecon_eleve('%1')").arg(pupil)}, &lesson);
+            return lesson;
+        };
+        // A series of Zoé's ending a given number of minutes from now, on a lesson.
+        const auto typed = [](int minutes, const char *lesson) {
+            History::Record record = series("Zoé", 0);
+            record.start = QDateTime::currentDateTimeUtc().addSecs(60 * minutes - 60);
+            record.lesson = lesson;
+            QCOMPARE(History::append(record), QString());
+            History::waitForSending();
+        };
+        typed(-60, "02.mot");
+        QCOMPARE(History::serverLesson("Zoé"), "02.mot");
+        QCOMPARE(lessonOnServer("%"), QString());
+        QCOMPARE(succeeded("frappin", {"SELECT * FROM lecon_choisie", "INSERT INTO lecon_choisie VALUES"
+                                                                      " ('Zoé', '09.mot', now())"}),
+                 QStringList());
+        QCOMPARE(succeeded("frappin-enseignant",
+                           {"SELECT lecon_eleve('Zoé')", "DELETE FROM lecon_choisie",
+                            "UPDATE lecon_choisie SET"
+                            " lecon = '09.mot'",
+                            "INSERT INTO lecon_choisie VALUES ('Zoé', '09.mot', 'infinity')"}),
+                 QStringList());
+        QCOMPARE(History::moveLessonOnServer("Zoé", "05.mot"), QString());
+        typed(-30, "03.mot"); // typed before the move, sent after it
+        QCOMPARE(History::serverLesson("Zoé"), "05.mot");
+        // A copy of the previous version sends no lesson.
+        const QString previous = "INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres, fautes,"
+                                 " niveau, liste, poste, dictee) VALUES ('v4', 'Zoé', '" +
+                                 QDateTime::currentDateTimeUtc().addSecs(-10).toString(Qt::ISODate) +
+                                 "', 60, 20, 20, 0, 1, 'l', 'p', false)";
+        QCOMPARE(succeeded("frappin", {previous}), QStringList{previous});
+        QCOMPARE(lessonOnServer("Zoé"), "05.mot");
+        typed(1, "06.mot");
+        QCOMPARE(History::serverLesson("Zoé"), "06.mot");
+        QCOMPARE(History::hide(History::records("Zoé").last().uuid), QString());
+        QCOMPARE(lessonOnServer("Zoé"), "05.mot");
     }
 
     // Another computer with the pupils' password, reading what the server shows of the sessions while one
