@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -705,11 +706,13 @@ ServerAnswers &answers()
     return instance;
 }
 
-void progressMadeHere(const QString &pupil)
+// A series kept in the pending file (the local database could not be written) is out of the sender's sight
+// until the next start: no answer is kept for its pupil till then.
+void progressMadeHere(const QString &pupil, bool untilRestart = false)
 {
     ServerAnswers &a = answers();
     const QMutexLocker lock(&a.mutex);
-    a.changed.insert(pupil, ++a.serial);
+    a.changed.insert(pupil, untilRestart ? std::numeric_limits<quint64>::max() : ++a.serial);
     a.lessons.remove(pupil);
 }
 
@@ -739,14 +742,10 @@ QString sendLocalRecords(const QString &service)
         return QString();
     const History::Link::Outcome sent = History::Link::send(service, records, wanted);
     {
-        // A series kept in the pending file (the local database could not be written) waits too.
-        QSet<QString> kept;
-        for (const History::Record &record : History::pending())
-            kept.insert(record.pupil);
         ServerAnswers &a = answers();
         const QMutexLocker lock(&a.mutex);
         for (auto it = sent.lessons.cbegin(); it != sent.lessons.cend(); ++it) {
-            if (a.changed.value(it.key()) <= round && !kept.contains(it.key()))
+            if (a.changed.value(it.key()) <= round)
                 a.lessons.insert(it.key(), it.value());
         }
     }
@@ -958,7 +957,7 @@ QString append(const Record &appended)
         if (error.isEmpty())
             error = connection.write({record});
     }
-    progressMadeHere(record.pupil);
+    progressMadeHere(record.pupil, !error.isEmpty());
     if (error.isEmpty()) {
         startSending();
         return QString();
