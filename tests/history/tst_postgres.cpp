@@ -401,6 +401,15 @@ private Q_SLOTS:
         QCOMPARE(History::serverLesson("Zoé"), "06.mot");
         QCOMPARE(History::hide(History::records("Zoé").last().uuid), QString());
         QCOMPARE(lessonOnServer("Zoé"), "05.mot");
+        // A pupil who worked on another computer only: asked at the first reading, known at the next.
+        const QString elsewhere = "INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres, fautes,"
+                                  " niveau, liste, lecon) VALUES ('ailleurs', 'Ailleurs', '" +
+                                  QDateTime::currentDateTimeUtc().toString(Qt::ISODate) +
+                                  "', 60, 20, 20, 0, 1, 'l', '07.mot')";
+        QCOMPARE(succeeded("frappin", {elsewhere}), QStringList{elsewhere});
+        QCOMPARE(History::serverLesson("Ailleurs"), QString());
+        History::waitForSending();
+        QCOMPARE(History::serverLesson("Ailleurs"), "07.mot");
     }
 
     // Another computer with the pupils' password, reading what the server shows of the sessions while one
