@@ -1041,9 +1041,8 @@ QString moveLessonOnServer(const QString &pupil, const QString &lesson)
         a.lessons.insert(pupil, lesson);
         return QString();
     }
-    return QStringLiteral(
-               "La leçon de %1 n'a pas pu être changée sur le serveur (service PostgreSQL « %2 ») :"
-               " %3.")
+    return QStringLiteral("La leçon de %1 n'a pas pu être changée sur le serveur"
+                          " (service PostgreSQL « %2 ») : %3.")
         .arg(pupil, service, inFrench(error));
 }
 

@@ -257,12 +257,10 @@ Outcome send(const QString &service, const QList<Record> &records, const QString
     asked.removeDuplicates();
     if (!lessons || asked.isEmpty() || !session.usable())
         return stoppedOr(outcome);
+    static const char *AskLessons = "SELECT n, coalesce(lecon_eleve(n), '') FROM unnest($1::text[]) AS n";
     found.clear();
     // A question unanswered is no failure to send: the computer keeps the lessons it knows.
-    if (!session
-             .run("SELECT n, coalesce(lecon_eleve(n), '') FROM unnest($1::text[]) AS n", {textArray(asked)},
-                  &found)
-             .isEmpty())
+    if (!session.run(AskLessons, {textArray(asked)}, &found).isEmpty())
         return stoppedOr(outcome);
     for (const QByteArrayList &row : std::as_const(found))
         outcome.lessons.insert(QString::fromUtf8(row.value(0)), QString::fromUtf8(row.value(1)));
