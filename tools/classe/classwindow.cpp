@@ -5,13 +5,13 @@
 #include "resultstab.h"
 
 #include "common/messagebox.h"
+#include "common/platform.h"
 #include "settings/codedialog.h"
 #include "settings/identity.h"
 #include "settings/store.h"
 #include "settings/teachercode.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -36,13 +36,19 @@ void tell(QWidget *parent, const QString &text)
 
 QString frappinProgram()
 {
-    const QDir here(QCoreApplication::applicationDirPath());
+    const QDir here(programFolder());
     for (const QString &path : {here.filePath(QStringLiteral("frappin")),
                                 here.filePath(QStringLiteral("../lib/frappin/frappin"))}) {
         if (QFileInfo(path).isExecutable() && QFileInfo(path).isFile())
             return QDir::cleanPath(path);
     }
     return QDir::cleanPath(here.filePath(QStringLiteral("../lib/frappin/frappin")));
+}
+
+QString frappinFolder()
+{
+    const QFileInfo folder(QFileInfo(frappinProgram()).absolutePath());
+    return folder.isDir() ? folder.filePath() : programFolder();
 }
 
 ClassWindow::ClassWindow(QWidget *parent) : QMainWindow(parent)

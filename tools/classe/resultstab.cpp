@@ -7,6 +7,8 @@
 #include "keyboard/heatmap.h"
 #include "keyboard/keytable.h"
 #include "settings/store.h"
+#include "words/lessonplace.h"
+#include "words/lessons.h"
 
 #include <QChartView>
 #include <QComboBox>
@@ -62,7 +64,7 @@ QMap<int, int> missedKeys(const QList<History::Record> &records, bool dictationO
 {
     TextTable table;
     qint16 last = -1;
-    loadKeyTable(QFileInfo(frappinProgram()).dir().filePath(KeyboardFileName), table, last);
+    loadKeyTable(QDir(frappinFolder()).filePath(KeyboardFileName), table, last);
     return mistakesByKey(missedCharacters(records, dictationOnly), table, last);
 }
 
@@ -114,11 +116,14 @@ QWidget *ResultsTab::makeTable(QWidget *parent)
     m_summaryTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     leftLayout->addWidget(m_summaryTable);
     auto *exportTableButton = new QPushButton(QStringLiteral("Exporter le &tableau (CSV)..."), left);
+    auto *lessonButton = new QPushButton(QStringLiteral("Changer de &leçon..."), left);
     auto *row = new QHBoxLayout;
     row->addWidget(exportTableButton);
+    row->addWidget(lessonButton);
     row->addStretch();
     leftLayout->addLayout(row);
     connect(exportTableButton, &QPushButton::clicked, this, &ResultsTab::exportTable);
+    connect(lessonButton, &QPushButton::clicked, this, &ResultsTab::changeLesson);
     return left;
 }
 
@@ -161,8 +166,11 @@ QWidget *ResultsTab::makePanel(QWidget *parent)
     auto *exports = new QHBoxLayout;
     auto *historyButton = new QPushButton(QStringLiteral("Exporter l'&historique (CSV)..."), panel);
     auto *reportButton = new QPushButton(QStringLiteral("&Fiche PDF de l'élève..."), panel);
+    m_permisButton = new QPushButton(QStringLiteral("&Permis clavier (PDF)..."), panel);
+    m_permisButton->setToolTip(QStringLiteral("Le certificat d'un élève qui a réussi la dernière leçon."));
     exports->addWidget(historyButton);
     exports->addWidget(reportButton);
+    exports->addWidget(m_permisButton);
     // On the school's server only: a series the teacher does not trust is hidden, never deleted.
     auto *hideButton = new QPushButton(QStringLiteral("&Masquer une série..."), panel);
     hideButton->setVisible(
@@ -178,6 +186,7 @@ QWidget *ResultsTab::makePanel(QWidget *parent)
         Exports::report(this, {m_shownPupil, m_shownRecords, m_lastSeries->text(), m_chart, m_heatMap,
                                m_missedIn->currentIndex() == 1});
     });
+    connect(m_permisButton, &QPushButton::clicked, this, &ResultsTab::exportPermis);
     connect(hideButton, &QPushButton::clicked, this, &ResultsTab::hideSeries);
     return scroll;
 }
@@ -198,6 +207,7 @@ void ResultsTab::refresh(const QList<ClassPupil> &pupils)
         if (!names.contains(record.pupil))
             names.append(record.pupil);
     }
+    m_lessons = Lessons::inFolder(frappinFolder());
     QSignalBlocker blocker(m_summaryTable);
     m_summaryTable->setRowCount(static_cast<int>(names.size()));
     int keepRow = names.isEmpty() ? -1 : 0;
@@ -207,7 +217,11 @@ void ResultsTab::refresh(const QList<ClassPupil> &pupils)
             if (record.pupil == names[r])
                 own.append(record);
         }
-        const QStringList fields = ClassList::tableFields(ClassList::summarise(names[r], own));
+        ClassList::Summary summary = ClassList::summarise(names[r], own);
+        const LessonPlace::Place place = LessonPlace::of(names[r], m_lessons);
+        summary.lesson = LessonPlace::lessonText(place);
+        summary.permis = LessonPlace::permisText(place);
+        const QStringList fields = ClassList::tableFields(summary);
         for (int c = 0; c < fields.size(); ++c)
             m_summaryTable->setItem(r, c, new QTableWidgetItem(fields[c]));
         if (names[r] == m_shownPupil)
@@ -224,6 +238,7 @@ void ResultsTab::showPupil(const QString &eleve)
     m_shownRecords = eleve.isEmpty() ? QList<History::Record>() : History::records(eleve);
     m_pupilTitle->setText(eleve.isEmpty() ? QStringLiteral("Aucun élève") : eleve);
     m_lastSeries->setText(lastSeriesText(eleve, m_shownRecords));
+    m_permisButton->setEnabled(!eleve.isEmpty() && !LessonPlace::of(eleve, m_lessons).permis.isEmpty());
     QChart *old = m_chart->chart();
     m_chart->setChart(progressChart(m_shownRecords));
     delete old;
@@ -245,6 +260,52 @@ void ResultsTab::exportTable()
         rows.append(fields);
     }
     Exports::classTable(this, rows);
+}
+
+void ResultsTab::changeLesson()
+{
+    if (m_shownPupil.isEmpty())
+        return tell(this, QStringLiteral("Choisissez d'abord un élève dans le tableau."));
+    if (m_lessons.isEmpty())
+        return tell(this, QStringLiteral("Il n'y a pas de leçon : ce sont les listes de mots dont le nom "
+                                         "commence par 01 à 19, dans le dossier de Frappin (%1).")
+                              .arg(QDir::toNativeSeparators(frappinFolder())));
+    QStringList choices;
+    for (const QString &lesson : std::as_const(m_lessons))
+        choices.append(LessonPlace::lessonText({lesson, int(choices.size()) + 1}));
+    bool chosen = false;
+    const int now = LessonPlace::of(m_shownPupil, m_lessons).number;
+    const QString choice = QInputDialog::getItem(
+        this, CompanionTitle,
+        QStringLiteral("La leçon de %1 (ses séries réussies sur sa leçon repartent de zéro) :")
+            .arg(m_shownPupil),
+        choices, std::max(now - 1, 0), false, &chosen);
+    if (!chosen)
+        return;
+    QString error;
+    if (!moveToLesson(m_shownPupil, m_lessons.value(choices.indexOf(choice)), &error))
+        tell(this, QStringLiteral("La leçon de %1 n'a pas pu être changée : %2").arg(m_shownPupil, error));
+    refresh(m_pupils);
+}
+
+void ResultsTab::exportPermis()
+{
+    QString name = m_shownPupil;
+    for (const ClassPupil &pupil : std::as_const(m_pupils)) {
+        if (pupil.eleve == m_shownPupil)
+            name = pupil.prenom + u' ' + pupil.nom;
+    }
+    const QString earned = LessonPlace::of(m_shownPupil, m_lessons).permis;
+    Exports::Permis permis{m_shownPupil, name, QDate::fromString(earned, Qt::ISODate), {}, {}, 0};
+    if (!permis.day.isValid())
+        permis.day = QDate::currentDate();
+    for (const QString &lesson : std::as_const(m_lessons))
+        permis.lessons.append(Lessons::title(lesson));
+    for (const History::Record &record : std::as_const(m_shownRecords)) {
+        permis.bestGrade = std::max(permis.bestGrade.value_or(record.grade), record.grade);
+        permis.bestSpeed = std::max(permis.bestSpeed, record.speed());
+    }
+    Exports::permis(this, permis);
 }
 
 void ResultsTab::hideSeries()
