@@ -58,16 +58,6 @@ QString lastSeriesText(const QString &eleve, const QList<History::Record> &recor
         .arg(characters, level, dictated ? QStringLiteral(", en dictée") : QString());
 }
 
-// The keys the pupil missed (in the dictated series only when dictationOnly), found in the key table
-// Frappin uses, from beside it.
-QMap<int, int> missedKeys(const QList<History::Record> &records, bool dictationOnly)
-{
-    TextTable table;
-    qint16 last = -1;
-    loadKeyTable(QDir(frappinFolder()).filePath(KeyboardFileName), table, last);
-    return mistakesByKey(missedCharacters(records, dictationOnly), table, last);
-}
-
 } // namespace
 
 ResultsTab::ResultsTab(QWidget *parent) : QWidget(parent)
@@ -200,24 +190,26 @@ void ResultsTab::refresh(const QList<ClassPupil> &pupils)
     const QList<History::Record> all = History::records(QString(), &error);
     if (!error.isEmpty())
         tell(this, error);
+    // The series are read once, here: showing a pupil then takes their series from memory, where reading
+    // them again from a school's server cost a connection each time.
+    m_byPupil.clear();
     QStringList names;
     for (const ClassPupil &pupil : pupils)
         names.append(pupil.eleve);
     for (const History::Record &record : all) {
-        if (!names.contains(record.pupil))
+        if (!m_byPupil.contains(record.pupil) && !names.contains(record.pupil))
             names.append(record.pupil);
+        m_byPupil[record.pupil].append(record);
     }
+    // The keys the pupils miss are found in the key table Frappin uses, from beside it.
+    m_lastKey = -1;
+    loadKeyTable(QDir(frappinFolder()).filePath(KeyboardFileName), m_keyTable, m_lastKey);
     m_lessons = Lessons::inFolder(frappinFolder());
     QSignalBlocker blocker(m_summaryTable);
     m_summaryTable->setRowCount(static_cast<int>(names.size()));
     int keepRow = names.isEmpty() ? -1 : 0;
     for (int r = 0; r < names.size(); ++r) {
-        QList<History::Record> own;
-        for (const History::Record &record : all) {
-            if (record.pupil == names[r])
-                own.append(record);
-        }
-        ClassList::Summary summary = ClassList::summarise(names[r], own);
+        ClassList::Summary summary = ClassList::summarise(names[r], m_byPupil.value(names[r]));
         const LessonPlace::Place place = LessonPlace::of(names[r], m_lessons);
         summary.lesson = LessonPlace::lessonText(place);
         summary.permis = LessonPlace::permisText(place);
@@ -235,7 +227,7 @@ void ResultsTab::refresh(const QList<ClassPupil> &pupils)
 void ResultsTab::showPupil(const QString &eleve)
 {
     m_shownPupil = eleve;
-    m_shownRecords = eleve.isEmpty() ? QList<History::Record>() : History::records(eleve);
+    m_shownRecords = m_byPupil.value(eleve);
     m_pupilTitle->setText(eleve.isEmpty() ? QStringLiteral("Aucun élève") : eleve);
     m_lastSeries->setText(lastSeriesText(eleve, m_shownRecords));
     m_permisButton->setEnabled(!eleve.isEmpty() && !LessonPlace::of(eleve, m_lessons).permis.isEmpty());
@@ -247,7 +239,8 @@ void ResultsTab::showPupil(const QString &eleve)
 
 void ResultsTab::showMissedKeys()
 {
-    m_heatMap->setKeys(missedKeys(m_shownRecords, m_missedIn->currentIndex() == 1));
+    m_heatMap->setKeys(mistakesByKey(missedCharacters(m_shownRecords, m_missedIn->currentIndex() == 1),
+                                     m_keyTable, m_lastKey));
 }
 
 void ResultsTab::exportTable()

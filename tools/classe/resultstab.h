@@ -8,6 +8,10 @@
 
 #include "classlist.h"
 
+#include "keyboard/keytable.h"
+
+#include <QHash>
+
 #include <QWidget>
 
 class QChartView;
@@ -45,4 +49,7 @@ private:
     QStringList m_lessons; // the path's, read at each refresh
     QString m_shownPupil;
     QList<History::Record> m_shownRecords;
+    QHash<QString, QList<History::Record>> m_byPupil; // the history as the last refresh read it
+    TextTable m_keyTable;
+    qint16 m_lastKey = -1;
 };
