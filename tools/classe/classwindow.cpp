@@ -71,8 +71,9 @@ ClassWindow::ClassWindow(QWidget *parent) : QMainWindow(parent)
     // With a teacher's code, the window opens on the pupils' screen, the teacher's side shut.
     if (TeacherCode::state() != TeacherCode::State::None)
         m_tabs->setCurrentIndex(PickerPage);
-    // Whole on a screen of 1024 by 768 with a panel and the title bar.
-    resize(QSize(1000, 700).boundedTo(screen()->availableGeometry().size() - QSize(0, 40)));
+    // Whole on a screen of 1024 by 768 with a panel and the title bar; wider where the screen allows, for the
+    // class table's lessons beside the pupil's panel.
+    resize(QSize(1180, 700).boundedTo(screen()->availableGeometry().size() - QSize(0, 40)));
     if (!error.isEmpty())
         QTimer::singleShot(0, this, [this, error] { tell(this, error); });
 }

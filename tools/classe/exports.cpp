@@ -363,20 +363,22 @@ void drawPermis(QPainter &painter, const Permis &permis)
         const int column = static_cast<int>(i / std::max<qsizetype>(perColumn, 1));
         const int line = static_cast<int>(i % std::max<qsizetype>(perColumn, 1));
         QFont font(QStringLiteral("Liberation Sans"));
-        font.setPixelSize(perColumn > 7 ? 20 : 24);
+        font.setPixelSize(perColumn > 7 ? 20 : 26);
         painter.setFont(font);
         painter.setPen(Qt::black);
         const int left = perColumn < permis.lessons.size() ? 130 + column * 390 : 250;
-        painter.drawText(QRect(left, 850 + line * (perColumn > 7 ? 32 : 38), 380, 36),
+        painter.drawText(QRect(left, 850 + line * (perColumn > 7 ? 22 : 40), 380, 36),
                          Qt::AlignLeft | Qt::AlignTop,
                          QStringLiteral("%1. %2").arg(i + 1).arg(permis.lessons[i]));
     }
-    text(1180, 40, 28, false, Qt::black,
-         QStringLiteral("Meilleure note : %1    Meilleure vitesse : %2")
-             .arg(permis.bestGrade ? QStringLiteral("%1/20").arg(*permis.bestGrade) : QStringLiteral("-"),
-                  permis.bestSpeed > 0
-                      ? QStringLiteral("%1 caractères par minute").arg(std::llround(permis.bestSpeed))
-                      : QStringLiteral("-")));
+    text(1090, 44, 32, false, Qt::black,
+         QStringLiteral("Meilleure note : ") +
+             (permis.bestGrade ? QStringLiteral("%1/20").arg(*permis.bestGrade) : QStringLiteral("-")));
+    text(1140, 44, 32, false, Qt::black,
+         QStringLiteral("Meilleure vitesse : ") +
+             (permis.bestSpeed > 0
+                  ? QStringLiteral("%1 caractères par minute").arg(std::llround(permis.bestSpeed))
+                  : QStringLiteral("-")));
     text(1260, 40, 22, false, Qt::darkGray, QStringLiteral("Signature de l'enseignant :"),
          Qt::AlignRight | Qt::AlignTop);
     painter.restore();

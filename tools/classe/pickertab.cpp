@@ -99,13 +99,20 @@ protected:
         painter.setFont(font);
         painter.setPen(
             palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
-        painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text());
+        QRect name;
+        painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text(), &name);
         if (lessonLine > 0) {
+            // A tag right under the name, as on a school bag.
             font.setBold(false);
             font.setPixelSize(lessonPixels(face));
             painter.setFont(font);
-            painter.drawText(QRect(4, height() - 4 - lessonLine, width() - 8, lessonLine), Qt::AlignCenter,
-                             m_lesson);
+            const int tagWidth = QFontMetrics(font).horizontalAdvance(m_lesson) + lessonPixels(face);
+            const QRectF tag((width() - tagWidth) / 2.0, name.bottom() + 3, tagWidth, lessonLine - 2);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0xff, 0xf0, 0xb3));
+            painter.drawRoundedRect(tag, tag.height() / 2, tag.height() / 2);
+            painter.setPen(QColor(0x5c, 0x40, 0x00));
+            painter.drawText(tag, Qt::AlignCenter, m_lesson);
         }
     }
 

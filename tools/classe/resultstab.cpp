@@ -27,6 +27,9 @@
 
 namespace {
 
+// The class table's column of the lesson (ClassList::tableHeader).
+constexpr int LessonColumn = 6;
+
 // The last series of the history, which a school's server shares between the classroom's computers;
 // otherwise the results this computer's settings keep.
 QString lastSeriesText(const QString &eleve, const QList<History::Record> &records)
@@ -75,7 +78,7 @@ ResultsTab::ResultsTab(QWidget *parent) : QWidget(parent)
     makeTable(splitter);
     makePanel(splitter);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({450, 530});
+    splitter->setSizes({640, 520});
     layout->addWidget(splitter);
     connect(m_summaryTable, &QTableWidget::currentCellChanged, this, [this](int current) {
         if (current >= 0 && m_summaryTable->item(current, 0))
@@ -102,8 +105,14 @@ QWidget *ResultsTab::makeTable(QWidget *parent)
     m_summaryTable->setWordWrap(false);
     m_summaryTable->verticalHeader()->hide();
     m_summaryTable->verticalHeader()->setDefaultSectionSize(m_summaryTable->fontMetrics().height() + 6);
+    // The names are never cut; the lesson's title is, in its column, and read whole in its tooltip. Past the
+    // width of its side, the table scrolls sideways.
     m_summaryTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_summaryTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_summaryTable->horizontalHeader()->setSectionResizeMode(LessonColumn, QHeaderView::Interactive);
+    m_summaryTable->horizontalHeader()->setStretchLastSection(true);
+    m_summaryTable->setColumnWidth(
+        LessonColumn,
+        m_summaryTable->fontMetrics().horizontalAdvance(QStringLiteral("3. rangée du milieu")) + 12);
     leftLayout->addWidget(m_summaryTable);
     auto *exportTableButton = new QPushButton(QStringLiteral("Exporter le &tableau (CSV)..."), left);
     auto *lessonButton = new QPushButton(QStringLiteral("Changer de &leçon..."), left);
@@ -158,16 +167,20 @@ QWidget *ResultsTab::makePanel(QWidget *parent)
     auto *reportButton = new QPushButton(QStringLiteral("&Fiche PDF de l'élève..."), panel);
     m_permisButton = new QPushButton(QStringLiteral("&Permis clavier (PDF)..."), panel);
     m_permisButton->setToolTip(QStringLiteral("Le certificat d'un élève qui a réussi la dernière leçon."));
+    // Two rows of buttons, so that the panel leaves the class table the room of its lessons.
+    auto *moreExports = new QHBoxLayout;
     exports->addWidget(historyButton);
     exports->addWidget(reportButton);
-    exports->addWidget(m_permisButton);
+    moreExports->addWidget(m_permisButton);
     // On the school's server only: a series the teacher does not trust is hidden, never deleted.
     auto *hideButton = new QPushButton(QStringLiteral("&Masquer une série..."), panel);
     hideButton->setVisible(
         !Store::read(Store::Configuration, Store::Resultats, Store::ServiceEnseignant, QString()).isEmpty());
-    exports->addWidget(hideButton);
+    moreExports->addWidget(hideButton);
     exports->addStretch();
+    moreExports->addStretch();
     layout->addLayout(exports);
+    layout->addLayout(moreExports);
     layout->addStretch();
     scroll->setWidget(panel);
     connect(historyButton, &QPushButton::clicked, this,
@@ -214,8 +227,12 @@ void ResultsTab::refresh(const QList<ClassPupil> &pupils)
         summary.lesson = LessonPlace::lessonText(place);
         summary.permis = LessonPlace::permisText(place);
         const QStringList fields = ClassList::tableFields(summary);
-        for (int c = 0; c < fields.size(); ++c)
-            m_summaryTable->setItem(r, c, new QTableWidgetItem(fields[c]));
+        for (int c = 0; c < fields.size(); ++c) {
+            auto *item = new QTableWidgetItem(fields[c]);
+            if (c == LessonColumn)
+                item->setToolTip(fields[c]);
+            m_summaryTable->setItem(r, c, item);
+        }
         if (names[r] == m_shownPupil)
             keepRow = r;
     }
