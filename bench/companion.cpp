@@ -12,11 +12,9 @@
 #include "common/messagebox.h"
 #include "drive.h"
 #include "history/history.h"
+#include "history_fill.h"
 #include "settings/store.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -45,46 +43,17 @@ int fill(int pupils, int series)
         Drive::fail("cannot write the class list");
     if (series == 0)
         return 0;
-    // One series through the program makes the database and its schema; the others are added in one go.
-    History::Record record{pupilName(0),
-                           QDateTime(QDate(2025, 9, 1), QTime(9, 0), Qt::UTC),
-                           95,
-                           14,
-                           31,
-                           2,
-                           1,
-                           Store::DefaultWordList,
-                           {{QStringLiteral("é"), 1}}};
-    if (const QString error = History::append(record); !error.isEmpty())
-        Drive::fail(qPrintable(error));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-        db.setDatabaseName(History::databasePath());
-        if (!db.open())
-            Drive::fail("cannot open the history");
-        QSqlQuery query(db);
-        // A school year: series every hour of the school days, spread over the class.
-        const QStringList statements = {
-            QStringLiteral("BEGIN"),
-            QStringLiteral(
-                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                "INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste) "
-                "SELECT 'banc-' || i, 'Élève ' || (i % %2), "
-                "strftime('%Y-%m-%dT%H:%M:%S.000Z', '2025-09-01', '+' || (i * 3000) || ' seconds'), "
-                "60 + i % 90, i % 21, 25 + i % 10, i % 7, 1 + i % 3, 'frappin.mot' FROM n")
-                .arg(series - 1)
-                .arg(std::max(pupils, 1)),
-            QStringLiteral(
-                "INSERT INTO faute (serie, caractere, nombre) SELECT uuid, 'é', 1 + rowid % 3 FROM "
-                "serie WHERE rowid % 2 = 0"),
-            QStringLiteral("COMMIT"),
-        };
-        for (const QString &statement : statements) {
-            if (!query.exec(statement))
-                Drive::fail(qPrintable(query.lastError().text()));
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    // A school year: a series every 50 minutes from September on, spread over the class.
+    Drive::fillHistory({pupilName(0),
+                        QDateTime(QDate(2025, 9, 1), QTime(9, 0), Qt::UTC),
+                        95,
+                        14,
+                        31,
+                        2,
+                        1,
+                        Store::DefaultWordList,
+                        {{QStringLiteral("é"), 1}}},
+                       series, pupils, 2025, 3000);
     return 0;
 }
 
