@@ -124,6 +124,82 @@ void drawSheet(QPainter &painter, const Exports::Sheet &sheet)
     sheet.heatMap->paint(painter, QRectF(page.left(), y, page.width(), page.bottom() - y));
 }
 
+void drawPermis(QPainter &painter, const Exports::Permis &permis)
+{
+    // Laid out on a page of 1000 by 1414 (A4's proportions), whatever the device.
+    const QRect device = painter.viewport();
+    painter.save();
+    painter.setWindow(0, 0, 1000, 1414);
+    painter.setViewport(device);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(QRect(0, 0, 1000, 1414), Qt::white);
+    const QColor ink = KeyboardColours::FirstStep.darker(220);
+    painter.setPen(QPen(KeyboardColours::FirstStep, 14));
+    painter.drawRoundedRect(QRectF(40, 40, 920, 1334), 36, 36);
+    painter.setPen(QPen(KeyboardColours::SecondStep, 4));
+    painter.drawRoundedRect(QRectF(66, 66, 868, 1282), 24, 24);
+
+    const auto text = [&painter](int y, int height, int pixels, bool bold, const QColor &colour,
+                                 const QString &words, int flags = Qt::AlignHCenter | Qt::AlignTop) {
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(pixels);
+        font.setBold(bold);
+        painter.setFont(font);
+        painter.setPen(colour);
+        painter.drawText(QRect(110, y, 780, height), flags | Qt::TextWordWrap, words);
+    };
+    text(120, 110, 92, true, ink, QStringLiteral("Permis clavier"));
+    text(240, 40, 28, false, Qt::darkGray, QStringLiteral("Frappin"));
+    text(330, 40, 30, false, Qt::black, QStringLiteral("est décerné à"));
+    text(380, 150, 64, true, Qt::black, permis.name);
+    text(540, 40, 30, false, Qt::black,
+         QStringLiteral("le ") +
+             QLocale(QLocale::French).toString(permis.day, QStringLiteral("d MMMM yyyy")));
+
+    // A star, the reward a child knows.
+    QPolygonF star;
+    for (int i = 0; i < 10; ++i) {
+        const double angle = -M_PI / 2 + i * M_PI / 5;
+        const double radius = i % 2 == 0 ? 70 : 30;
+        star << QPointF(500 + radius * std::cos(angle), 690 + radius * std::sin(angle));
+    }
+    painter.setPen(QPen(QColor(0xb8, 0x86, 0x0b), 4));
+    painter.setBrush(QColor(0xff, 0xd7, 0x00));
+    painter.drawPolygon(star);
+    painter.setBrush(Qt::NoBrush);
+
+    text(790, 40, 30, true, ink,
+         permis.lessons.size() == 1
+             ? QStringLiteral("pour avoir réussi la leçon du parcours :")
+             : QStringLiteral("pour avoir réussi les %1 leçons du parcours :").arg(permis.lessons.size()));
+    // Two columns from six lessons on, so that the nineteen a school may have still fit.
+    const qsizetype perColumn =
+        permis.lessons.size() > 5 ? (permis.lessons.size() + 1) / 2 : permis.lessons.size();
+    for (qsizetype i = 0; i < permis.lessons.size(); ++i) {
+        const int column = static_cast<int>(i / std::max<qsizetype>(perColumn, 1));
+        const int line = static_cast<int>(i % std::max<qsizetype>(perColumn, 1));
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(perColumn > 7 ? 20 : 26);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const int left = perColumn < permis.lessons.size() ? 130 + column * 390 : 250;
+        painter.drawText(QRect(left, 850 + line * (perColumn > 7 ? 22 : 40), 380, 36),
+                         Qt::AlignLeft | Qt::AlignTop,
+                         QStringLiteral("%1. %2").arg(i + 1).arg(permis.lessons[i]));
+    }
+    text(1090, 44, 32, false, Qt::black,
+         QStringLiteral("Meilleure note : ") +
+             (permis.bestGrade ? QStringLiteral("%1/20").arg(*permis.bestGrade) : QStringLiteral("-")));
+    text(1140, 44, 32, false, Qt::black,
+         QStringLiteral("Meilleure vitesse : ") +
+             (permis.bestSpeed > 0
+                  ? QStringLiteral("%1 caractères par minute").arg(std::llround(permis.bestSpeed))
+                  : QStringLiteral("-")));
+    text(1260, 40, 22, false, Qt::darkGray, QStringLiteral("Signature de l'enseignant :"),
+         Qt::AlignRight | Qt::AlignTop);
+    painter.restore();
+}
+
 // Drawn in memory, then written whole: QPdfWriter writes its file as it draws, so a full disk or a size limit
 // left a cut file, and nothing said so. what names the document in the messages ("La fiche PDF"), its
 // participles agreeing with it.
@@ -306,82 +382,6 @@ void permis(QWidget *parent, const Permis &permis)
         writePdf(parent, path, QStringLiteral("Permis clavier - ") + permis.name,
                  QStringLiteral("Le permis clavier"),
                  [&permis](QPainter &painter) { drawPermis(painter, permis); });
-}
-
-void drawPermis(QPainter &painter, const Permis &permis)
-{
-    // Laid out on a page of 1000 by 1414 (A4's proportions), whatever the device.
-    const QRect device = painter.viewport();
-    painter.save();
-    painter.setWindow(0, 0, 1000, 1414);
-    painter.setViewport(device);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(QRect(0, 0, 1000, 1414), Qt::white);
-    const QColor ink = KeyboardColours::FirstStep.darker(220);
-    painter.setPen(QPen(KeyboardColours::FirstStep, 14));
-    painter.drawRoundedRect(QRectF(40, 40, 920, 1334), 36, 36);
-    painter.setPen(QPen(KeyboardColours::SecondStep, 4));
-    painter.drawRoundedRect(QRectF(66, 66, 868, 1282), 24, 24);
-
-    const auto text = [&painter](int y, int height, int pixels, bool bold, const QColor &colour,
-                                 const QString &words, int flags = Qt::AlignHCenter | Qt::AlignTop) {
-        QFont font(QStringLiteral("Liberation Sans"));
-        font.setPixelSize(pixels);
-        font.setBold(bold);
-        painter.setFont(font);
-        painter.setPen(colour);
-        painter.drawText(QRect(110, y, 780, height), flags | Qt::TextWordWrap, words);
-    };
-    text(120, 110, 92, true, ink, QStringLiteral("Permis clavier"));
-    text(240, 40, 28, false, Qt::darkGray, QStringLiteral("Frappin"));
-    text(330, 40, 30, false, Qt::black, QStringLiteral("est décerné à"));
-    text(380, 150, 64, true, Qt::black, permis.name);
-    text(540, 40, 30, false, Qt::black,
-         QStringLiteral("le ") +
-             QLocale(QLocale::French).toString(permis.day, QStringLiteral("d MMMM yyyy")));
-
-    // A star, the reward a child knows.
-    QPolygonF star;
-    for (int i = 0; i < 10; ++i) {
-        const double angle = -M_PI / 2 + i * M_PI / 5;
-        const double radius = i % 2 == 0 ? 70 : 30;
-        star << QPointF(500 + radius * std::cos(angle), 690 + radius * std::sin(angle));
-    }
-    painter.setPen(QPen(QColor(0xb8, 0x86, 0x0b), 4));
-    painter.setBrush(QColor(0xff, 0xd7, 0x00));
-    painter.drawPolygon(star);
-    painter.setBrush(Qt::NoBrush);
-
-    text(790, 40, 30, true, ink,
-         permis.lessons.size() == 1
-             ? QStringLiteral("pour avoir réussi la leçon du parcours :")
-             : QStringLiteral("pour avoir réussi les %1 leçons du parcours :").arg(permis.lessons.size()));
-    // Two columns from six lessons on, so that the nineteen a school may have still fit.
-    const qsizetype perColumn =
-        permis.lessons.size() > 5 ? (permis.lessons.size() + 1) / 2 : permis.lessons.size();
-    for (qsizetype i = 0; i < permis.lessons.size(); ++i) {
-        const int column = static_cast<int>(i / std::max<qsizetype>(perColumn, 1));
-        const int line = static_cast<int>(i % std::max<qsizetype>(perColumn, 1));
-        QFont font(QStringLiteral("Liberation Sans"));
-        font.setPixelSize(perColumn > 7 ? 20 : 26);
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        const int left = perColumn < permis.lessons.size() ? 130 + column * 390 : 250;
-        painter.drawText(QRect(left, 850 + line * (perColumn > 7 ? 22 : 40), 380, 36),
-                         Qt::AlignLeft | Qt::AlignTop,
-                         QStringLiteral("%1. %2").arg(i + 1).arg(permis.lessons[i]));
-    }
-    text(1090, 44, 32, false, Qt::black,
-         QStringLiteral("Meilleure note : ") +
-             (permis.bestGrade ? QStringLiteral("%1/20").arg(*permis.bestGrade) : QStringLiteral("-")));
-    text(1140, 44, 32, false, Qt::black,
-         QStringLiteral("Meilleure vitesse : ") +
-             (permis.bestSpeed > 0
-                  ? QStringLiteral("%1 caractères par minute").arg(std::llround(permis.bestSpeed))
-                  : QStringLiteral("-")));
-    text(1260, 40, 22, false, Qt::darkGray, QStringLiteral("Signature de l'enseignant :"),
-         Qt::AlignRight | Qt::AlignTop);
-    painter.restore();
 }
 
 } // namespace Exports

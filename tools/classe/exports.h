@@ -67,7 +67,5 @@ struct Permis {
     double bestSpeed = 0; // characters per minute
 };
 void permis(QWidget *parent, const Permis &permis);
-// Draws the page on painter's whole viewport: for the PDF, and for the README's picture.
-void drawPermis(QPainter &painter, const Permis &permis);
 
 } // namespace Exports

@@ -10,7 +10,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
@@ -51,9 +50,9 @@ QPixmap initialOf(const ClassPupil &pupil, const QString &letters, int size)
     return pixmap;
 }
 
-// A pupil's face and first name in a cell of the grid, and with the path on the lesson's number on a line
-// of its own at the bottom; the name breaks after a hyphen ("Marie-" over "Bernadette") and its letters
-// shrink only when one word is wider than the cell.
+// A pupil's face and first name in a cell of the grid, and with the path on the lesson's number on a tag
+// under the name; the name breaks after a hyphen ("Marie-" over "Bernadette") and its letters shrink only
+// when one word is wider than the cell.
 class FaceButton : public QAbstractButton {
 public:
     FaceButton(const ClassPupil &pupil, const QString &letters, const QString &lesson, QWidget *parent)
