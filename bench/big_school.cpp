@@ -11,13 +11,11 @@
 #include "common/platform.h"
 #include "drive.h"
 #include "history/history.h"
+#include "history_fill.h"
 #include "settings/store.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStandardPaths>
 
 #include <clocale>
@@ -75,36 +73,8 @@ int fill(int pupils, int series)
     record.mistakes = 2;
     record.wordList = Store::DefaultWordList;
     record.mistakesByCharacter = {{QStringLiteral("é"), 1}, {QStringLiteral("s"), 1}};
-    if (const QString error = History::append(record); !error.isEmpty())
-        Drive::fail(qPrintable(error));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-        db.setDatabaseName(History::databasePath());
-        if (!db.open())
-            Drive::fail("cannot open the history");
-        QSqlQuery query(db);
-        const QStringList statements = {
-            QStringLiteral("BEGIN"),
-            // A thousand pupils at most share the series, each known by an identifier of its own.
-            QStringLiteral(
-                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                "INSERT INTO serie (uuid, eleve, debut, duree, note, caracteres, fautes, niveau, liste) "
-                "SELECT 'banc-' || i, 'Élève ' || (i % %2), "
-                "strftime('%Y-%m-%dT%H:%M:%S.000Z', '2020-09-01', '+' || (i * 600) || ' seconds'), "
-                "60 + i % 90, i % 21, 25 + i % 10, i % 7, 1 + i % 3, 'frappin.mot' FROM n")
-                .arg(series - 1)
-                .arg(std::min(pupils, 1000)),
-            QStringLiteral(
-                "INSERT INTO faute (serie, caractere, nombre) SELECT uuid, 'é', 1 + rowid % 3 FROM serie "
-                "WHERE rowid % 2 = 0"),
-            QStringLiteral("COMMIT"),
-        };
-        for (const QString &statement : statements) {
-            if (!query.exec(statement))
-                Drive::fail(qPrintable(query.lastError().text()));
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    // A thousand pupils at most share the series, each known by an identifier of its own.
+    Drive::fillHistory(record, series, std::min(pupils, 1000), 2020, 600);
     return 0;
 }
 

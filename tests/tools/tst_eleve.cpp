@@ -5,12 +5,16 @@
 #include "eleve/eleve.h"
 #include "history/history.h"
 #include "settings/identity.h"
+#include "settings/teachercode.h"
 #include "support/sandbox.h"
 
+#include <QInputDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -45,11 +49,12 @@ private Q_SLOTS:
         QTest::newRow("definir, results' name") << A{"definir", "--prenom=Tom", "--nom=Roux", "--eleve=CE1 Tom"} << 0
             << "(résultats sous « CE1 Tom »)\n" << "Tom|Roux|CE1 Tom|<absent>";
         QTest::newRow("current pupil") << A{"resultats"} << 0
-            << "Note : 16/20\nDurée : 5 min 00 s (0.00347222222222222 jour)\nNombre de caractères : 20\nNiveau : 1\n" << before;
+            << "Note : 16/20\nDurée : 5 min 00 s (0.00347222222222222 jour)\nNombre de caractères : 20\nNiveau : 1\nLeçon : 2 sur 2, rangée du haut\n" << before;
         QTest::newRow("decimal comma") << A{"resultats", "Zoé"} << 0 << "Durée : 3 min 36 s (0,0025 jour)\n" << before;
         QTest::newRow("no results")    << A{"resultats", "Tom"} << 1 << "pas encore de résultats pour « Tom »" << before;
-        QTest::newRow("CSV") << A{"csv"} << 0 << "\uFEFFÉlève;Note;Durée (jours);Durée;Nombre de caractères;Niveau\r\n"
-            "Léa;16;0,00347222222222222;5 min 00 s;20;1\r\n\"Tom; le grand\";-5;;;;3\r\nZoé;19;0,0025;3 min 36 s;;\r\n" << before;
+        QTest::newRow("CSV") << A{"csv"} << 0 << "\uFEFFÉlève;Note;Durée (jours);Durée;Nombre de caractères;Niveau;Leçon;Permis\r\n"
+            "Léa;16;0,00347222222222222;5 min 00 s;20;1;2. rangée du haut;\r\n\"Tom; le grand\";-5;;;;3;1. rangée de repos;\r\n"
+            "Zoé;19;0,0025;3 min 36 s;;;1. rangée de repos;05/12/2026\r\n" << before;
         const A check = {"verifier", "--clavier", FRAPPIN_RESOURCES_DIR "/clavier.dat"};
         QTest::newRow("list typable") << check + A{"<p>/bons.mot"} << 0 << "Tous les mots peuvent être tapés" << before;
         QTest::newRow("list not typable") << check + A{"<p>/mauvais.mot"} << 1
@@ -85,6 +90,12 @@ private Q_SLOTS:
             for (int i = 1; i < pupil.size(); ++i)
                 QVERIFY(pupil[i].isEmpty() || Store::write(Store::Frappin, pupil[0], keys[i - 1], pupil[i]));
         }
+        // The path on: Léa stored on the second lesson, Zoé holding the permis, Tom on the first.
+        QVERIFY(Store::write(Store::Frappin, Store::Demarrage, Store::Parcours, "1") &&
+                Store::write(Store::Frappin, "Léa", Store::Lecon, "02 rangée du haut.mot") &&
+                Store::write(Store::Frappin, "Zoé", Store::Permis, "2026-12-05"));
+        for (const QString lesson : {"01 rangée de repos.mot", "02 rangée du haut.mot"})
+            sandbox.writeFile(lesson, "a,,\n");
         History::Record lea{"Léa",     QDateTime({2026, 12, 6}, {9, 0}, Qt::UTC), 120, 17, 40, 1, 2, "cp.mot",
                             {{"é", 1}}};
         lea.dictee = true;
@@ -136,7 +147,7 @@ private Q_SLOTS:
         QCOMPARE(
             History::append({name, QDateTime({2026, 12, 6}, {9, 0}, Qt::UTC), 60, 12, 20, 1, 1, "a", {}}),
             "");
-        QVERIFY(Store::write(Store::Frappin, name, Store::Note, "12"));
+        QVERIFY(Store::write(Store::Frappin, name, {{Store::Note, "12"}, {Store::Permis, "2026-12-05"}}));
         QCOMPARE(ClassList::save({{name, "Léa", "Martin"}}), QString());
         QCOMPARE(ClassList::load().value(0).eleve, name);
         QStringList exported;
@@ -154,7 +165,7 @@ private Q_SLOTS:
         getrlimit(RLIMIT_FSIZE, &room);
         const rlimit limited{sizeLimit > 0 ? rlim_t(sizeLimit) : room.rlim_cur, room.rlim_max};
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
-        for (const QString button : {"tableau (CSV)", "historique (CSV)", "Fiche PDF"}) {
+        for (const QString button : {"tableau (CSV)", "historique (CSV)", "Fiche PDF", "Permis clavier"}) {
             answerFileDialog(sandbox.path(button.left(5)));
             for (QPushButton *b : window.findChildren<QPushButton *>())
                 if (b->text().contains(button))
@@ -165,9 +176,69 @@ private Q_SLOTS:
             exported.append(QString::fromUtf8(fileBytes(sandbox.path(file))));
         for (const QString &text : exported)
             QVERIFY2(text.contains("\n" + field + ";") || text.contains(";" + field + ";"), qPrintable(text));
-        const QByteArray pdf = fileBytes(sandbox.path("Fiche"));
-        QVERIFY(sizeLimit ? pdf == "<unreadable>" && sandbox.messages.value(0).text.contains("taille permise")
-                          : pdf.startsWith("%PDF") && pdf.endsWith("%%EOF\n") && sandbox.messages.isEmpty());
+        QCOMPARE(sandbox.messages.size(), sizeLimit ? 2 : 0);
+        for (const char *file : {"Fiche", "Permi"}) {
+            const QByteArray pdf = fileBytes(sandbox.path(file));
+            QVERIFY(sizeLimit
+                        ? pdf == "<unreadable>" &&
+                              sandbox.messages.takeFirst().text.contains("taille permise")
+                        : pdf.startsWith("%PDF") && pdf.endsWith("%%EOF\n") && pdf.contains("/Count 1"));
+        }
+    }
+
+    void teacherMovesAPupil_data()
+    {
+        QTest::addColumn<QString>("code"); // the teacher's code typed, "": cancelled
+        QTest::addColumn<bool>("fileSizeLimit");
+        QTest::addColumn<QString>("stored"); // Leçon|Réussies afterwards
+        QTest::addColumn<QString>("shown");  // the class table's lesson, or the message told
+        // clang-format off
+        QTest::newRow("moved")          << "1234" << false << "02 rangée du haut.mot|0" << "2. rangée du haut";
+        QTest::newRow("code cancelled") << ""     << false << "<absent>|1"             << "<not shown>";
+        QTest::newRow("write fails")    << "1234" << true  << "<absent>|1"             << "La leçon de Léa n'a pas pu être changée : ";
+        // clang-format on
+    }
+    // "Changer de leçon..." stands behind the teacher's code; it stores the lesson and a fresh count of
+    // series reached in one write, shown in the class table; a write that fails is told and changes nothing.
+    void teacherMovesAPupil()
+    {
+        QFETCH(QString, code);
+        QFETCH(bool, fileSizeLimit);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        Sandbox sandbox;
+        for (const QString lesson : {"01 rangée de repos.mot", "02 rangée du haut.mot"})
+            sandbox.writeFile(lesson, "a,,\n");
+        QVERIFY(TeacherCode::set("1234") && Store::write(Store::Frappin, "Léa", Store::Reussies, "1"));
+        QCOMPARE(ClassList::save({{"Léa", "Léa", "Martin"}}), QString());
+        ClassWindow window;
+        QStringList said;
+        answerCodeDialogs({code}, &said);
+        window.findChild<QTabWidget *>()->setCurrentIndex(2);
+        auto *table = window.findChild<QTableWidget *>("tableauClasse");
+        QTimer::singleShot(0, qApp, [] {
+            if (auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+                dialog->setTextValue(dialog->comboBoxItems().last());
+                dialog->accept();
+            }
+        });
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit room{};
+        getrlimit(RLIMIT_FSIZE, &room);
+        const rlimit limited{fileSizeLimit ? rlim_t(QFileInfo(Store::filePath(Store::Frappin)).size())
+                                           : room.rlim_cur,
+                             room.rlim_max};
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
+        // Behind the notice of the teacher's side, the button cannot be reached.
+        for (QPushButton *b : window.findChildren<QPushButton *>())
+            if (b->text().contains("leçon") && b->isVisibleTo(&window))
+                b->click();
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &room) == 0);
+        QCOMPARE(readSetting(Store::Lecon, "Léa") + "|" + readSetting(Store::Reussies, "Léa"), stored);
+        const QString told = fileSizeLimit       ? sandbox.messages.value(0).text
+                             : table->item(0, 6) ? table->item(0, 6)->text()
+                                                 : "<not shown>";
+        QVERIFY2(told.startsWith(shown) && sandbox.messages.size() == int(fileSizeLimit), qPrintable(told));
     }
 
     // Under a file-size limit the command tells why in French and fails, leaves no lock file and the identity

@@ -3,6 +3,7 @@
 #include "common/savefile.h"
 #include "common/text.h"
 #include "history/csv.h"
+#include "settings/store.h"
 
 #include <QCollator>
 #include <QFile>
@@ -182,7 +183,8 @@ QStringList tableHeader()
 {
     return {QStringLiteral("Élève"),         QStringLiteral("Séries"),
             QStringLiteral("Dernière note"), QStringLiteral("Moyenne des 5 dernières"),
-            QStringLiteral("Tendance"),      QStringLiteral("Dictées")};
+            QStringLiteral("Tendance"),      QStringLiteral("Dictées"),
+            QStringLiteral("Leçon"),         QStringLiteral("Permis")};
 }
 
 QStringList tableFields(const Summary &summary)
@@ -192,7 +194,9 @@ QStringList tableFields(const Summary &summary)
             summary.lastGrade ? QString::number(*summary.lastGrade) : QString(),
             summary.meanOfLastFive ? Csv::number(*summary.meanOfLastFive, 1) : QString(),
             summary.trend,
-            QString::number(summary.dictations)};
+            QString::number(summary.dictations),
+            summary.lesson,
+            summary.permis};
 }
 
 QList<ClassPupil> byFirstName(QList<ClassPupil> pupils)
@@ -225,3 +229,12 @@ QStringList discLetters(const QList<ClassPupil> &pupils)
 }
 
 } // namespace ClassList
+
+bool moveToLesson(const QString &pupil, const QString &lesson, QString *error)
+{
+    if (Store::write(Store::Frappin, pupil, {{Store::Lecon, lesson}, {Store::Reussies, QStringLiteral("0")}}))
+        return true;
+    if (error)
+        *error = Store::writeError();
+    return false;
+}

@@ -59,8 +59,10 @@ struct Summary {
     int series = 0;
     std::optional<int> lastGrade;
     std::optional<double> meanOfLastFive;
-    QString trend;      // "en progrès", "stable", "en baisse", or empty with fewer than TrendSeries series
-    int dictations = 0; // the series whose words were said, not shown
+    QString trend;       // "en progrès", "stable", "en baisse", or empty with fewer than TrendSeries series
+    int dictations = 0;  // the series whose words were said, not shown
+    QString lesson = {}; // LessonPlace::lessonText, empty off the path
+    QString permis = {}; // LessonPlace::permisText, empty before it is earned
 };
 // A trend is told from this many series on: before, a single bad day would read as a fall.
 constexpr int TrendSeries = 10;
@@ -69,6 +71,7 @@ constexpr int TrendSeries = 10;
 Summary summarise(const QString &eleve, const QList<History::Record> &records);
 // The rule of the trend, in French, for the teacher.
 QString trendRule();
+// The lesson and the permis come last, so that spreadsheets made from the earlier columns keep reading them.
 QStringList tableHeader();
 QStringList tableFields(const Summary &summary);
 
@@ -79,3 +82,8 @@ QList<ClassPupil> byFirstName(QList<ClassPupil> pupils);
 QStringList discLetters(const QList<ClassPupil> &pupils);
 
 } // namespace ClassList
+
+// The teacher moves a pupil to another lesson (a file name of Lessons::inFolder): the lesson and a fresh
+// count of series reached on it, in one write of the pupil's section. Returns false with error set to why,
+// in French.
+bool moveToLesson(const QString &pupil, const QString &lesson, QString *error);

@@ -5,13 +5,13 @@
 #include "resultstab.h"
 
 #include "common/messagebox.h"
+#include "common/platform.h"
 #include "settings/codedialog.h"
 #include "settings/identity.h"
 #include "settings/store.h"
 #include "settings/teachercode.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -36,13 +36,19 @@ void tell(QWidget *parent, const QString &text)
 
 QString frappinProgram()
 {
-    const QDir here(QCoreApplication::applicationDirPath());
+    const QDir here(programFolder());
     for (const QString &path : {here.filePath(QStringLiteral("frappin")),
                                 here.filePath(QStringLiteral("../lib/frappin/frappin"))}) {
         if (QFileInfo(path).isExecutable() && QFileInfo(path).isFile())
             return QDir::cleanPath(path);
     }
     return QDir::cleanPath(here.filePath(QStringLiteral("../lib/frappin/frappin")));
+}
+
+QString frappinFolder()
+{
+    const QFileInfo folder(QFileInfo(frappinProgram()).absolutePath());
+    return folder.isDir() ? folder.filePath() : programFolder();
 }
 
 ClassWindow::ClassWindow(QWidget *parent) : QMainWindow(parent)
@@ -65,8 +71,9 @@ ClassWindow::ClassWindow(QWidget *parent) : QMainWindow(parent)
     // With a teacher's code, the window opens on the pupils' screen, the teacher's side shut.
     if (TeacherCode::state() != TeacherCode::State::None)
         m_tabs->setCurrentIndex(PickerPage);
-    // Whole on a screen of 1024 by 768 with a panel and the title bar.
-    resize(QSize(1000, 700).boundedTo(screen()->availableGeometry().size() - QSize(0, 40)));
+    // Whole on a screen of 1024 by 768 with a panel and the title bar; wider where the screen allows, for the
+    // class table's lessons beside the pupil's panel.
+    resize(QSize(1180, 700).boundedTo(screen()->availableGeometry().size() - QSize(0, 40)));
     if (!error.isEmpty())
         QTimer::singleShot(0, this, [this, error] { tell(this, error); });
 }

@@ -13,3 +13,5 @@ inline const QString CompanionTitle = QStringLiteral("Frappin - La classe");
 void tell(QWidget *parent, const QString &text);
 // The program started for a pupil: Frappin beside this program, or in ../lib/frappin/.
 QString frappinProgram();
+// Where Frappin's data files are (its keyboard file, its lessons): Frappin's folder, else this program's.
+QString frappinFolder();

@@ -21,6 +21,9 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 
+#include <cmath>
+#include <functional>
+
 namespace {
 
 // The dates of the series, as close as they need to be read.
@@ -119,6 +122,107 @@ void drawSheet(QPainter &painter, const Exports::Sheet &sheet)
                                          : QStringLiteral("Les touches les plus manquées :"));
     y += 45;
     sheet.heatMap->paint(painter, QRectF(page.left(), y, page.width(), page.bottom() - y));
+}
+
+void drawPermis(QPainter &painter, const Exports::Permis &permis)
+{
+    // Laid out on a page of 1000 by 1414 (A4's proportions), whatever the device.
+    const QRect device = painter.viewport();
+    painter.save();
+    painter.setWindow(0, 0, 1000, 1414);
+    painter.setViewport(device);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(QRect(0, 0, 1000, 1414), Qt::white);
+    const QColor ink = KeyboardColours::FirstStep.darker(220);
+    painter.setPen(QPen(KeyboardColours::FirstStep, 14));
+    painter.drawRoundedRect(QRectF(40, 40, 920, 1334), 36, 36);
+    painter.setPen(QPen(KeyboardColours::SecondStep, 4));
+    painter.drawRoundedRect(QRectF(66, 66, 868, 1282), 24, 24);
+
+    const auto text = [&painter](int y, int height, int pixels, bool bold, const QColor &colour,
+                                 const QString &words, int flags = Qt::AlignHCenter | Qt::AlignTop) {
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(pixels);
+        font.setBold(bold);
+        painter.setFont(font);
+        painter.setPen(colour);
+        painter.drawText(QRect(110, y, 780, height), flags | Qt::TextWordWrap, words);
+    };
+    text(120, 110, 92, true, ink, QStringLiteral("Permis clavier"));
+    text(240, 40, 28, false, Qt::darkGray, QStringLiteral("Frappin"));
+    text(330, 40, 30, false, Qt::black, QStringLiteral("est décerné à"));
+    text(380, 150, 64, true, Qt::black, permis.name);
+    text(540, 40, 30, false, Qt::black,
+         QStringLiteral("le ") +
+             QLocale(QLocale::French).toString(permis.day, QStringLiteral("d MMMM yyyy")));
+
+    // A star, the reward a child knows.
+    QPolygonF star;
+    for (int i = 0; i < 10; ++i) {
+        const double angle = -M_PI / 2 + i * M_PI / 5;
+        const double radius = i % 2 == 0 ? 70 : 30;
+        star << QPointF(500 + radius * std::cos(angle), 690 + radius * std::sin(angle));
+    }
+    painter.setPen(QPen(QColor(0xb8, 0x86, 0x0b), 4));
+    painter.setBrush(QColor(0xff, 0xd7, 0x00));
+    painter.drawPolygon(star);
+    painter.setBrush(Qt::NoBrush);
+
+    text(790, 40, 30, true, ink,
+         permis.lessons.size() == 1
+             ? QStringLiteral("pour avoir réussi la leçon du parcours :")
+             : QStringLiteral("pour avoir réussi les %1 leçons du parcours :").arg(permis.lessons.size()));
+    // Two columns from six lessons on, so that the nineteen a school may have still fit.
+    const qsizetype perColumn =
+        permis.lessons.size() > 5 ? (permis.lessons.size() + 1) / 2 : permis.lessons.size();
+    for (qsizetype i = 0; i < permis.lessons.size(); ++i) {
+        const int column = static_cast<int>(i / std::max<qsizetype>(perColumn, 1));
+        const int line = static_cast<int>(i % std::max<qsizetype>(perColumn, 1));
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(perColumn > 7 ? 20 : 26);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const int left = perColumn < permis.lessons.size() ? 130 + column * 390 : 250;
+        painter.drawText(QRect(left, 850 + line * (perColumn > 7 ? 22 : 40), 380, 36),
+                         Qt::AlignLeft | Qt::AlignTop,
+                         QStringLiteral("%1. %2").arg(i + 1).arg(permis.lessons[i]));
+    }
+    text(1090, 44, 32, false, Qt::black,
+         QStringLiteral("Meilleure note : ") +
+             (permis.bestGrade ? QStringLiteral("%1/20").arg(*permis.bestGrade) : QStringLiteral("-")));
+    text(1140, 44, 32, false, Qt::black,
+         QStringLiteral("Meilleure vitesse : ") +
+             (permis.bestSpeed > 0
+                  ? QStringLiteral("%1 caractères par minute").arg(std::llround(permis.bestSpeed))
+                  : QStringLiteral("-")));
+    text(1260, 40, 22, false, Qt::darkGray, QStringLiteral("Signature de l'enseignant :"),
+         Qt::AlignRight | Qt::AlignTop);
+    painter.restore();
+}
+
+// Drawn in memory, then written whole: QPdfWriter writes its file as it draws, so a full disk or a size limit
+// left a cut file, and nothing said so. what names the document in the messages ("La fiche PDF"), its
+// participles agreeing with it.
+void writePdf(QWidget *parent, const QString &path, const QString &title, const QString &what,
+              const std::function<void(QPainter &)> &draw)
+{
+    const QString e = what.startsWith(QLatin1String("La ")) ? QStringLiteral("e") : QString();
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&bytes);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setResolution(150);
+    pdf.setTitle(title);
+    pdf.setCreator(QStringLiteral("frappin-classe"));
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return tell(parent, QStringLiteral("%1 ne peut pas être écrit%2 dans « %3 ».").arg(what, e, path));
+    draw(painter);
+    if (!painter.end())
+        return tell(parent, QStringLiteral("%1 n'a pas pu être fait%2.").arg(what, e));
+    if (const QString error = saveWholeFile(path, bytes.data()); !error.isEmpty())
+        tell(parent,
+             QStringLiteral("%1 n'a pas pu être enregistré%2 dans « %3 » : %4").arg(what, e, path, error));
 }
 
 } // namespace
@@ -264,26 +368,20 @@ void report(QWidget *parent, const Sheet &sheet)
     const QString path =
         askPath(parent, QStringLiteral("Fiche PDF de %1").arg(sheet.eleve),
                 sheet.eleve + QStringLiteral(".pdf"), QStringLiteral("Documents PDF (*.pdf)"));
-    if (path.isEmpty())
-        return;
-    // Drawn in memory, then written whole: QPdfWriter writes its file as it draws, so a full disk or a size
-    // limit left a cut file, and nothing said so.
-    QBuffer bytes;
-    bytes.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&bytes);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setResolution(150);
-    pdf.setTitle(QStringLiteral("Frappin - ") + sheet.eleve);
-    pdf.setCreator(QStringLiteral("frappin-classe"));
-    QPainter painter;
-    if (!painter.begin(&pdf))
-        return tell(parent, QStringLiteral("La fiche PDF ne peut pas être écrite dans « %1 ».").arg(path));
-    drawSheet(painter, sheet);
-    if (!painter.end())
-        return tell(parent, QStringLiteral("La fiche PDF n'a pas pu être faite."));
-    if (const QString error = saveWholeFile(path, bytes.data()); !error.isEmpty())
-        tell(parent,
-             QStringLiteral("La fiche PDF n'a pas pu être enregistrée dans « %1 » : %2").arg(path, error));
+    if (!path.isEmpty())
+        writePdf(parent, path, QStringLiteral("Frappin - ") + sheet.eleve, QStringLiteral("La fiche PDF"),
+                 [&sheet](QPainter &painter) { drawSheet(painter, sheet); });
+}
+
+void permis(QWidget *parent, const Permis &permis)
+{
+    const QString path = askPath(parent, QStringLiteral("Permis clavier de %1").arg(permis.eleve),
+                                 QStringLiteral("Permis clavier %1.pdf").arg(permis.eleve),
+                                 QStringLiteral("Documents PDF (*.pdf)"));
+    if (!path.isEmpty())
+        writePdf(parent, path, QStringLiteral("Permis clavier - ") + permis.name,
+                 QStringLiteral("Le permis clavier"),
+                 [&permis](QPainter &painter) { drawPermis(painter, permis); });
 }
 
 } // namespace Exports

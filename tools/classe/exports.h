@@ -1,12 +1,16 @@
 #pragma once
 
 // What the results give out of the window: the chart of a pupil's series, the keyboard of the keys the pupil
-// misses, the CSV files and the PDF sheet. Each export asks where, writes the file whole and tells a failure.
+// misses, the CSV files, the PDF sheet and the "permis clavier". Each export asks where, writes the file
+// whole and tells a failure.
 
 #include "history/history.h"
 
+#include <QDate>
 #include <QMap>
 #include <QWidget>
+
+#include <optional>
 
 class QChart;
 class QChartView;
@@ -52,5 +56,16 @@ struct Sheet {
     bool dictationOnly = false; // the heat map counts the dictated series only
 };
 void report(QWidget *parent, const Sheet &sheet);
+
+// The "permis clavier" of a pupil who passed the last lesson: one A4 page to print and hand over.
+struct Permis {
+    QString eleve;       // the name the results are stored under, for the file's name
+    QString name;        // as printed: "Prénom Nom" from the class list, else the results' name
+    QDate day;           // the day it was earned
+    QStringList lessons; // the titles of the lessons passed, in their order
+    std::optional<int> bestGrade;
+    double bestSpeed = 0; // characters per minute
+};
+void permis(QWidget *parent, const Permis &permis);
 
 } // namespace Exports

@@ -3,6 +3,9 @@
 #include "companion.h"
 
 #include "settings/pupilphoto.h"
+#include "settings/store.h"
+#include "words/lessonplace.h"
+#include "words/lessons.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -47,12 +50,13 @@ QPixmap initialOf(const ClassPupil &pupil, const QString &letters, int size)
     return pixmap;
 }
 
-// A pupil's face and first name in a cell of the grid; the name breaks after a hyphen ("Marie-" over
-// "Bernadette") and its letters shrink only when one word is wider than the cell.
+// A pupil's face and first name in a cell of the grid, and with the path on the lesson's number on a tag
+// under the name; the name breaks after a hyphen ("Marie-" over "Bernadette") and its letters shrink only
+// when one word is wider than the cell.
 class FaceButton : public QAbstractButton {
 public:
-    FaceButton(const ClassPupil &pupil, const QString &letters, QWidget *parent)
-        : QAbstractButton(parent), m_pupil(pupil), m_letters(letters)
+    FaceButton(const ClassPupil &pupil, const QString &letters, const QString &lesson, QWidget *parent)
+        : QAbstractButton(parent), m_pupil(pupil), m_letters(letters), m_lesson(lesson)
     {
         setText(pupil.prenom);
         setFocusPolicy(Qt::StrongFocus);
@@ -60,6 +64,7 @@ public:
         setAttribute(Qt::WA_Hover);
     }
     static int nameHeight(int face) { return 2 * namePixels(face) * 6 / 5 + 6; }
+    static int lessonHeight(int face) { return lessonPixels(face) * 6 / 5 + 4; }
     void setFace(int face)
     {
         if (face != m_pixmap.width())
@@ -82,7 +87,8 @@ protected:
         QFont font = this->font();
         font.setBold(true);
         font.setPixelSize(namePixels(face));
-        const QRect room(4, face + 6, width() - 8, height() - face - 8);
+        const int lessonLine = m_lesson.isEmpty() ? 0 : lessonHeight(face);
+        const QRect room(4, face + 6, width() - 8, height() - face - 8 - lessonLine);
         // The longest word, cut after its hyphens as the line breaks do, must fit the cell's width.
         const QStringList words = text().replace(u'-', QStringLiteral("- ")).split(u' ', Qt::SkipEmptyParts);
         for (const QString &word : words) {
@@ -92,14 +98,30 @@ protected:
         painter.setFont(font);
         painter.setPen(
             palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
-        painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text());
+        QRect name;
+        painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text(), &name);
+        if (lessonLine > 0) {
+            // A tag right under the name, as on a school bag.
+            font.setBold(false);
+            font.setPixelSize(lessonPixels(face));
+            painter.setFont(font);
+            const int tagWidth = QFontMetrics(font).horizontalAdvance(m_lesson) + lessonPixels(face);
+            const QRectF tag((width() - tagWidth) / 2.0, name.bottom() + 3, tagWidth, lessonLine - 2);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0xff, 0xf0, 0xb3));
+            painter.drawRoundedRect(tag, tag.height() / 2, tag.height() / 2);
+            painter.setPen(QColor(0x5c, 0x40, 0x00));
+            painter.drawText(tag, Qt::AlignCenter, m_lesson);
+        }
     }
 
 private:
     static int namePixels(int face) { return std::clamp(face / 5, 16, 24); }
+    static int lessonPixels(int face) { return std::clamp(face / 7, 14, 20); }
 
     ClassPupil m_pupil;
     QString m_letters;
+    QString m_lesson; // "Leçon 3", or empty off the path
     QPixmap m_pixmap;
 };
 
@@ -145,8 +167,11 @@ bool PickerTab::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-PickerTab::Grid PickerTab::grid(int count, QSize room)
+PickerTab::Grid PickerTab::grid(int count, QSize room, bool lessons)
 {
+    const auto below = [lessons](int face) {
+        return FaceButton::nameHeight(face) + (lessons ? FaceButton::lessonHeight(face) : 0);
+    };
     // The column count that gives the largest faces, every cell the same size.
     Grid best{1, 0, {}};
     for (int columns = 1; columns <= std::max(1, count); ++columns) {
@@ -154,19 +179,17 @@ PickerTab::Grid PickerTab::grid(int count, QSize room)
         const int cellWidth = (room.width() - (columns - 1) * Spacing) / columns;
         const int cellHeight = (room.height() - (rows - 1) * Spacing) / std::max(1, rows);
         int face = std::min(cellWidth - 12, MaxFace);
-        while (face > 0 && face + 10 + FaceButton::nameHeight(face) > cellHeight)
+        while (face > 0 && face + 10 + below(face) > cellHeight)
             --face;
         if (face > best.face)
-            best = {columns, face, {cellWidth, face + 10 + FaceButton::nameHeight(face)}};
+            best = {columns, face, {cellWidth, face + 10 + below(face)}};
     }
     // Below this a face is too small for a child to find: the grid scrolls instead, beside its scroll bar.
     if (best.face < MinFace) {
         const int width = room.width() - QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         const int columns = std::max(1, (width + Spacing) / (MinFace + 12 + Spacing));
         best = {
-            columns,
-            MinFace,
-            {(width - (columns - 1) * Spacing) / columns, MinFace + 10 + FaceButton::nameHeight(MinFace)}};
+            columns, MinFace, {(width - (columns - 1) * Spacing) / columns, MinFace + 10 + below(MinFace)}};
     }
     return best;
 }
@@ -178,7 +201,7 @@ void PickerTab::placeFaces()
     if (faces.isEmpty())
         return;
     const QSize room = m_scroll->maximumViewportSize() - QSize(4, 4);
-    const Grid cells = grid(static_cast<int>(faces.size()), room);
+    const Grid cells = grid(static_cast<int>(faces.size()), room, m_withLessons);
     while (QLayoutItem *item = m_faces->takeAt(0))
         delete item;
     for (int i = 0; i < faces.size(); ++i) {
@@ -196,11 +219,18 @@ void PickerTab::refresh(const QList<ClassPupil> &pupils)
                                        : PickerTitle);
     const QList<ClassPupil> sorted = ClassList::byFirstName(pupils);
     const QStringList letters = ClassList::discLetters(sorted);
+    // Off the path, a lesson stored for a pupil draws nothing: the faces say only what the series do.
+    const QStringList lessons =
+        Store::switchedOn(Store::Parcours) ? Lessons::inFolder(frappinFolder()) : QStringList();
+    m_withLessons = !lessons.isEmpty();
     for (int i = 0; i < sorted.size(); ++i) {
         const ClassPupil pupil = sorted[i];
-        auto *face = new FaceButton(pupil, letters[i], m_holder);
+        const int number = lessons.isEmpty() ? 0 : LessonPlace::of(pupil.eleve, lessons).number;
+        const QString lesson = number > 0 ? QStringLiteral("Leçon %1").arg(number) : QString();
+        auto *face = new FaceButton(pupil, letters[i], lesson, m_holder);
         face->setObjectName(QStringLiteral("visage-") + pupil.eleve);
-        face->setAccessibleName(pupil.prenom + u' ' + pupil.nom);
+        face->setAccessibleName(pupil.prenom + u' ' + pupil.nom +
+                                (lesson.isEmpty() ? QString() : QStringLiteral(", ") + lesson.toLower()));
         connect(face, &QAbstractButton::clicked, this, [this, pupil] { picked(pupil); });
     }
     placeFaces();

@@ -1,7 +1,8 @@
 #pragma once
 
 // "À qui le tour ?", the pupils' own screen: a face for each pupil of the class, as large as the room allows;
-// a click names the pupil and starts Frappin, then the faces rest a moment.
+// a click names the pupil and starts Frappin, then the faces rest a moment. With the path on, each face
+// shows the pupil's lesson's number, so that a child finds where they are before sitting down.
 
 #include "classlist.h"
 
@@ -22,13 +23,14 @@ public:
     // A face for each of pupils, by first name.
     void refresh(const QList<ClassPupil> &pupils);
 
-    // The grid for count pupils in room: how many faces a row, their size and the cell's, in pixels.
+    // The grid for count pupils in room: how many faces a row, their size and the cell's, in pixels; with
+    // lessons, a line for the lesson's number under each name.
     struct Grid {
         int columns;
         int face;
         QSize cell;
     };
-    static Grid grid(int count, QSize room);
+    static Grid grid(int count, QSize room, bool lessons = false);
     static constexpr int MaxFace = 150;
     static constexpr int MinFace = 72;
     static constexpr int Spacing = 8;
@@ -47,4 +49,5 @@ private:
     // Its only children are the faces.
     QWidget *m_holder = nullptr;
     QGridLayout *m_faces = nullptr;
+    bool m_withLessons = false; // the path is on: the lesson's number under each face
 };

@@ -7,6 +7,8 @@
 #include "keyboard/heatmap.h"
 #include "keyboard/keytable.h"
 #include "settings/store.h"
+#include "words/lessonplace.h"
+#include "words/lessons.h"
 
 #include <QChartView>
 #include <QComboBox>
@@ -24,6 +26,9 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The class table's column of the lesson (ClassList::tableHeader).
+constexpr int LessonColumn = 6;
 
 // The last series of the history, which a school's server shares between the classroom's computers;
 // otherwise the results this computer's settings keep.
@@ -56,16 +61,6 @@ QString lastSeriesText(const QString &eleve, const QList<History::Record> &recor
         .arg(characters, level, dictated ? QStringLiteral(", en dictée") : QString());
 }
 
-// The keys the pupil missed (in the dictated series only when dictationOnly), found in the key table
-// Frappin uses, from beside it.
-QMap<int, int> missedKeys(const QList<History::Record> &records, bool dictationOnly)
-{
-    TextTable table;
-    qint16 last = -1;
-    loadKeyTable(QFileInfo(frappinProgram()).dir().filePath(KeyboardFileName), table, last);
-    return mistakesByKey(missedCharacters(records, dictationOnly), table, last);
-}
-
 } // namespace
 
 ResultsTab::ResultsTab(QWidget *parent) : QWidget(parent)
@@ -83,7 +78,7 @@ ResultsTab::ResultsTab(QWidget *parent) : QWidget(parent)
     makeTable(splitter);
     makePanel(splitter);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({450, 530});
+    splitter->setSizes({640, 520});
     layout->addWidget(splitter);
     connect(m_summaryTable, &QTableWidget::currentCellChanged, this, [this](int current) {
         if (current >= 0 && m_summaryTable->item(current, 0))
@@ -110,15 +105,24 @@ QWidget *ResultsTab::makeTable(QWidget *parent)
     m_summaryTable->setWordWrap(false);
     m_summaryTable->verticalHeader()->hide();
     m_summaryTable->verticalHeader()->setDefaultSectionSize(m_summaryTable->fontMetrics().height() + 6);
+    // The names are never cut; the lesson's title is, in its column, and read whole in its tooltip. Past the
+    // width of its side, the table scrolls sideways.
     m_summaryTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_summaryTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_summaryTable->horizontalHeader()->setSectionResizeMode(LessonColumn, QHeaderView::Interactive);
+    m_summaryTable->horizontalHeader()->setStretchLastSection(true);
+    m_summaryTable->setColumnWidth(
+        LessonColumn,
+        m_summaryTable->fontMetrics().horizontalAdvance(QStringLiteral("3. rangée du milieu")) + 12);
     leftLayout->addWidget(m_summaryTable);
     auto *exportTableButton = new QPushButton(QStringLiteral("Exporter le &tableau (CSV)..."), left);
+    auto *lessonButton = new QPushButton(QStringLiteral("Changer de &leçon..."), left);
     auto *row = new QHBoxLayout;
     row->addWidget(exportTableButton);
+    row->addWidget(lessonButton);
     row->addStretch();
     leftLayout->addLayout(row);
     connect(exportTableButton, &QPushButton::clicked, this, &ResultsTab::exportTable);
+    connect(lessonButton, &QPushButton::clicked, this, &ResultsTab::changeLesson);
     return left;
 }
 
@@ -161,15 +165,22 @@ QWidget *ResultsTab::makePanel(QWidget *parent)
     auto *exports = new QHBoxLayout;
     auto *historyButton = new QPushButton(QStringLiteral("Exporter l'&historique (CSV)..."), panel);
     auto *reportButton = new QPushButton(QStringLiteral("&Fiche PDF de l'élève..."), panel);
+    m_permisButton = new QPushButton(QStringLiteral("&Permis clavier (PDF)..."), panel);
+    m_permisButton->setToolTip(QStringLiteral("Le certificat d'un élève qui a réussi la dernière leçon."));
+    // Two rows of buttons, so that the panel leaves the class table the room of its lessons.
+    auto *moreExports = new QHBoxLayout;
     exports->addWidget(historyButton);
     exports->addWidget(reportButton);
+    moreExports->addWidget(m_permisButton);
     // On the school's server only: a series the teacher does not trust is hidden, never deleted.
     auto *hideButton = new QPushButton(QStringLiteral("&Masquer une série..."), panel);
     hideButton->setVisible(
         !Store::read(Store::Configuration, Store::Resultats, Store::ServiceEnseignant, QString()).isEmpty());
-    exports->addWidget(hideButton);
+    moreExports->addWidget(hideButton);
     exports->addStretch();
+    moreExports->addStretch();
     layout->addLayout(exports);
+    layout->addLayout(moreExports);
     layout->addStretch();
     scroll->setWidget(panel);
     connect(historyButton, &QPushButton::clicked, this,
@@ -178,6 +189,7 @@ QWidget *ResultsTab::makePanel(QWidget *parent)
         Exports::report(this, {m_shownPupil, m_shownRecords, m_lastSeries->text(), m_chart, m_heatMap,
                                m_missedIn->currentIndex() == 1});
     });
+    connect(m_permisButton, &QPushButton::clicked, this, &ResultsTab::exportPermis);
     connect(hideButton, &QPushButton::clicked, this, &ResultsTab::hideSeries);
     return scroll;
 }
@@ -191,25 +203,36 @@ void ResultsTab::refresh(const QList<ClassPupil> &pupils)
     const QList<History::Record> all = History::records(QString(), &error);
     if (!error.isEmpty())
         tell(this, error);
+    // The series are read once, here: showing a pupil then takes their series from memory, where reading
+    // them again from a school's server cost a connection each time.
+    m_byPupil.clear();
     QStringList names;
     for (const ClassPupil &pupil : pupils)
         names.append(pupil.eleve);
     for (const History::Record &record : all) {
-        if (!names.contains(record.pupil))
+        if (!m_byPupil.contains(record.pupil) && !names.contains(record.pupil))
             names.append(record.pupil);
+        m_byPupil[record.pupil].append(record);
     }
+    // The keys the pupils miss are found in the key table Frappin uses, from beside it.
+    m_lastKey = -1;
+    loadKeyTable(QDir(frappinFolder()).filePath(KeyboardFileName), m_keyTable, m_lastKey);
+    m_lessons = Lessons::inFolder(frappinFolder());
     QSignalBlocker blocker(m_summaryTable);
     m_summaryTable->setRowCount(static_cast<int>(names.size()));
     int keepRow = names.isEmpty() ? -1 : 0;
     for (int r = 0; r < names.size(); ++r) {
-        QList<History::Record> own;
-        for (const History::Record &record : all) {
-            if (record.pupil == names[r])
-                own.append(record);
+        ClassList::Summary summary = ClassList::summarise(names[r], m_byPupil.value(names[r]));
+        const LessonPlace::Place place = LessonPlace::of(names[r], m_lessons);
+        summary.lesson = LessonPlace::lessonText(place);
+        summary.permis = LessonPlace::permisText(place);
+        const QStringList fields = ClassList::tableFields(summary);
+        for (int c = 0; c < fields.size(); ++c) {
+            auto *item = new QTableWidgetItem(fields[c]);
+            if (c == LessonColumn)
+                item->setToolTip(fields[c]);
+            m_summaryTable->setItem(r, c, item);
         }
-        const QStringList fields = ClassList::tableFields(ClassList::summarise(names[r], own));
-        for (int c = 0; c < fields.size(); ++c)
-            m_summaryTable->setItem(r, c, new QTableWidgetItem(fields[c]));
         if (names[r] == m_shownPupil)
             keepRow = r;
     }
@@ -221,9 +244,10 @@ void ResultsTab::refresh(const QList<ClassPupil> &pupils)
 void ResultsTab::showPupil(const QString &eleve)
 {
     m_shownPupil = eleve;
-    m_shownRecords = eleve.isEmpty() ? QList<History::Record>() : History::records(eleve);
+    m_shownRecords = m_byPupil.value(eleve);
     m_pupilTitle->setText(eleve.isEmpty() ? QStringLiteral("Aucun élève") : eleve);
     m_lastSeries->setText(lastSeriesText(eleve, m_shownRecords));
+    m_permisButton->setEnabled(!eleve.isEmpty() && !LessonPlace::of(eleve, m_lessons).permis.isEmpty());
     QChart *old = m_chart->chart();
     m_chart->setChart(progressChart(m_shownRecords));
     delete old;
@@ -232,7 +256,8 @@ void ResultsTab::showPupil(const QString &eleve)
 
 void ResultsTab::showMissedKeys()
 {
-    m_heatMap->setKeys(missedKeys(m_shownRecords, m_missedIn->currentIndex() == 1));
+    m_heatMap->setKeys(mistakesByKey(missedCharacters(m_shownRecords, m_missedIn->currentIndex() == 1),
+                                     m_keyTable, m_lastKey));
 }
 
 void ResultsTab::exportTable()
@@ -245,6 +270,52 @@ void ResultsTab::exportTable()
         rows.append(fields);
     }
     Exports::classTable(this, rows);
+}
+
+void ResultsTab::changeLesson()
+{
+    if (m_shownPupil.isEmpty())
+        return tell(this, QStringLiteral("Choisissez d'abord un élève dans le tableau."));
+    if (m_lessons.isEmpty())
+        return tell(this, QStringLiteral("Il n'y a pas de leçon : ce sont les listes de mots dont le nom "
+                                         "commence par 01 à 19, dans le dossier de Frappin (%1).")
+                              .arg(QDir::toNativeSeparators(frappinFolder())));
+    QStringList choices;
+    for (const QString &lesson : std::as_const(m_lessons))
+        choices.append(LessonPlace::lessonText({lesson, int(choices.size()) + 1}));
+    bool chosen = false;
+    const int now = LessonPlace::of(m_shownPupil, m_lessons).number;
+    const QString choice = QInputDialog::getItem(
+        this, CompanionTitle,
+        QStringLiteral("La leçon de %1 (ses séries réussies sur sa leçon repartent de zéro) :")
+            .arg(m_shownPupil),
+        choices, std::max(now - 1, 0), false, &chosen);
+    if (!chosen)
+        return;
+    QString error;
+    if (!moveToLesson(m_shownPupil, m_lessons.value(choices.indexOf(choice)), &error))
+        tell(this, QStringLiteral("La leçon de %1 n'a pas pu être changée : %2").arg(m_shownPupil, error));
+    refresh(m_pupils);
+}
+
+void ResultsTab::exportPermis()
+{
+    QString name = m_shownPupil;
+    for (const ClassPupil &pupil : std::as_const(m_pupils)) {
+        if (pupil.eleve == m_shownPupil)
+            name = pupil.prenom + u' ' + pupil.nom;
+    }
+    const QString earned = LessonPlace::of(m_shownPupil, m_lessons).permis;
+    Exports::Permis permis{m_shownPupil, name, QDate::fromString(earned, Qt::ISODate), {}, {}, 0};
+    if (!permis.day.isValid())
+        permis.day = QDate::currentDate();
+    for (const QString &lesson : std::as_const(m_lessons))
+        permis.lessons.append(Lessons::title(lesson));
+    for (const History::Record &record : std::as_const(m_shownRecords)) {
+        permis.bestGrade = std::max(permis.bestGrade.value_or(record.grade), record.grade);
+        permis.bestSpeed = std::max(permis.bestSpeed, record.speed());
+    }
+    Exports::permis(this, permis);
 }
 
 void ResultsTab::hideSeries()

@@ -1,5 +1,6 @@
 #include "eleve.h"
 
+#include "common/platform.h"
 #include "common/text.h"
 #include "history/csv.h"
 #include "history/history.h"
@@ -8,9 +9,9 @@
 #include "settings/identity.h"
 #include "settings/pupilphoto.h"
 #include "settings/store.h"
+#include "words/lessonplace.h"
+#include "words/lessons.h"
 #include "words/wordlist.h"
-
-#include <QCoreApplication>
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,7 +28,8 @@ const QString Usage = QStringLiteral(
     "      Choisit l'élève qui va travailler. Ses résultats sont rangés sous NOM_DES_RÉSULTATS\n"
     "      (par défaut « PRÉNOM NOM »). Sa photo est DOSSIER/NOM-PRÉNOM.bmp.\n"
     "  frappin-eleve resultats [ÉLÈVE]\n"
-    "      Affiche les résultats de la dernière série d'un élève (par défaut l'élève en cours).\n"
+    "      Affiche les résultats de la dernière série d'un élève (par défaut l'élève en cours),\n"
+    "      sa leçon du parcours et son permis clavier.\n"
     "  frappin-eleve historique [ÉLÈVE] [--csv]\n"
     "      Affiche toutes les séries d'un élève (par défaut l'élève en cours), ou, avec --csv,\n"
     "      les séries au format CSV : frappin-eleve historique Léa --csv > lea.csv\n"
@@ -106,6 +108,30 @@ Options parseOptions(const QStringList &args, const QStringList &known)
     return options;
 }
 
+// Frappin's data files are beside this program, or in the installed program folder when this command is on
+// the PATH: the folder that holds the keyboard file.
+QString dataFolder()
+{
+    const QDir here(programFolder());
+    const QString installed = here.filePath(QStringLiteral("../lib/frappin"));
+    return QFileInfo(here.filePath(KeyboardFileName)).isFile() ||
+                   !QFileInfo(QDir(installed).filePath(KeyboardFileName)).isFile()
+               ? here.path()
+               : QDir::cleanPath(installed);
+}
+
+QString keyboardFile()
+{
+    return QDir(dataFolder()).filePath(KeyboardFileName);
+}
+
+// The pupil's place on the path, as the teacher's window shows it.
+QStringList lessonFields(const QString &pupil, const QStringList &lessons)
+{
+    const LessonPlace::Place place = LessonPlace::of(pupil, lessons);
+    return {LessonPlace::lessonText(place), LessonPlace::permisText(place)};
+}
+
 int fail(QTextStream &err, const QString &message)
 {
     err << "frappin-eleve : " << message << "\n"
@@ -178,6 +204,12 @@ int resultats(const QStringList &args, QTextStream &out, QTextStream &err)
         << " jour)\n"
         << "Nombre de caractères : " << result(eleve, Store::NombreCaracteres) << "\n"
         << "Niveau : " << result(eleve, Store::Niveau) << "\n";
+    const LessonPlace::Place place = LessonPlace::of(eleve, Lessons::inFolder(dataFolder()));
+    if (place.number > 0)
+        out << "Leçon : " << place.number << " sur " << place.count << ", " << Lessons::title(place.lesson)
+            << "\n";
+    if (!place.permis.isEmpty())
+        out << "Permis clavier : " << LessonPlace::permisText(place) << "\n";
     return 0;
 }
 
@@ -185,15 +217,20 @@ int csv(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (!args.isEmpty())
         return fail(err, QStringLiteral("argument en trop : « %1 ».").arg(args.first()));
-    // The same columns as ever; the days written with a decimal comma whatever form they were stored in.
+    // The same columns as ever, the path's last; the days written with a decimal comma whatever form they
+    // were stored in.
     out << QChar(0xFEFF)
-        << Csv::line({"Élève", "Note", "Durée (jours)", "Durée", "Nombre de caractères", "Niveau"});
+        << Csv::line({"Élève", "Note", "Durée (jours)", "Durée", "Nombre de caractères", "Niveau", "Leçon",
+                      "Permis"});
+    const QStringList lessons = Lessons::inFolder(dataFolder());
     for (const QString &pupil : Store::sections(Store::Frappin)) {
         if (pupil == Store::Demarrage || !hasResults(pupil))
             continue;
-        out << Csv::line({pupil, result(pupil, Store::Note), result(pupil, Store::Duree).replace(u'.', u','),
-                          durationText(result(pupil, Store::Duree)), result(pupil, Store::NombreCaracteres),
-                          result(pupil, Store::Niveau)});
+        out << Csv::line(QStringList{pupil, result(pupil, Store::Note),
+                                     result(pupil, Store::Duree).replace(u'.', u','),
+                                     durationText(result(pupil, Store::Duree)),
+                                     result(pupil, Store::NombreCaracteres), result(pupil, Store::Niveau)} +
+                         lessonFields(pupil, lessons));
     }
     return 0;
 }
@@ -247,18 +284,6 @@ int historique(const QStringList &args, QTextStream &out, QTextStream &err)
             << (record.computer.isEmpty() ? QString() : QStringLiteral("  poste ") + record.computer) << "\n";
     }
     return 0;
-}
-
-// The keyboard file beside the program, or in the installed program folder when this command is on the PATH.
-QString keyboardFile()
-{
-    const QDir here(QCoreApplication::applicationDirPath());
-    for (const QString &path : {here.filePath(KeyboardFileName),
-                                here.filePath(QStringLiteral("../lib/frappin/") + KeyboardFileName)}) {
-        if (QFileInfo(path).isFile())
-            return path;
-    }
-    return here.filePath(KeyboardFileName);
 }
 
 int verifier(const QStringList &args, QTextStream &out, QTextStream &err)
