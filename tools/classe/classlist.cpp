@@ -3,6 +3,7 @@
 #include "common/savefile.h"
 #include "common/text.h"
 #include "history/csv.h"
+#include "history/history.h"
 #include "settings/store.h"
 
 #include <QCollator>
@@ -232,9 +233,15 @@ QStringList discLetters(const QList<ClassPupil> &pupils)
 
 bool moveToLesson(const QString &pupil, const QString &lesson, QString *error)
 {
-    if (Store::write(Store::Frappin, pupil, {{Store::Lecon, lesson}, {Store::Reussies, QStringLiteral("0")}}))
-        return true;
-    if (error)
-        *error = Store::writeError();
-    return false;
+    if (!Store::write(Store::Frappin, pupil,
+                      {{Store::Lecon, lesson}, {Store::Reussies, QStringLiteral("0")}})) {
+        if (error)
+            *error = Store::writeError();
+        return false;
+    }
+    // The move made here stands even when the school's server cannot take it: the teacher is told why, and
+    // the pupil's next series on this computer carries it there.
+    if (const QString reason = History::moveLessonOnServer(pupil, lesson); !reason.isEmpty() && error)
+        *error = reason;
+    return true;
 }

@@ -84,6 +84,7 @@ QStringList discLetters(const QList<ClassPupil> &pupils);
 } // namespace ClassList
 
 // The teacher moves a pupil to another lesson (a file name of Lessons::inFolder): the lesson and a fresh
-// count of series reached on it, in one write of the pupil's section. Returns false with error set to why,
-// in French.
+// count of series reached on it, in one write of the pupil's section, then on the school's server when the
+// teacher reads the class there. Returns false with error set to why, in French; true with error set when
+// the move is written here but the server could not take it.
 bool moveToLesson(const QString &pupil, const QString &lesson, QString *error);

@@ -295,6 +295,8 @@ void ResultsTab::changeLesson()
     QString error;
     if (!moveToLesson(m_shownPupil, m_lessons.value(choices.indexOf(choice)), &error))
         tell(this, QStringLiteral("La leçon de %1 n'a pas pu être changée : %2").arg(m_shownPupil, error));
+    else if (!error.isEmpty())
+        tell(this, error + QStringLiteral(" Elle est changée sur ce poste."));
     refresh(m_pupils);
 }
 
