@@ -124,7 +124,7 @@ void frmMain::reloadWordList()
 void frmMain::BoutonDepart_Click()
 {
     // The path: the series draws from the pupil's lesson, loaded now.
-    if (m_path->startSeries(Store::derniere()))
+    if (m_path->startSeries())
         findTypableWords();
 
     // A list with no word the keyboard can type would strand the child on a word that can never be finished:

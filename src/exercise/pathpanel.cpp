@@ -9,10 +9,12 @@
 #include "words/lessons.h"
 #include "words/wordlist.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 
 #include <cmath>
 
@@ -145,11 +147,12 @@ PathPanel::PathPanel(QWidget *client) : QWidget(client)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
-    m_stones = named(new Stones(this), "CheminLecons");
-    m_where = named(new QLabel(this), "Lecon");
+    setAccessibleName(QStringLiteral("Parcours"));
+    m_stones = named(new Stones(this), "CheminLecons", QStringLiteral("Chemin des leçons"));
+    m_where = named(new QLabel(this), "Lecon", QStringLiteral("Leçon"));
     m_where->setFont(boldFont(font(), 14));
     colour(m_where, QColor(0x0b, 0x3d, 0x80));
-    m_keys = named(new QLabel(this), "Entrainement");
+    m_keys = named(new QLabel(this), "Entrainement", QStringLiteral("On s'entraîne sur"));
     m_keys->setFont(boldFont(font(), 14));
     colour(m_keys, QColor(0x8b, 0x3a, 0x00));
     row->addWidget(m_stones);
@@ -160,7 +163,7 @@ PathPanel::PathPanel(QWidget *client) : QWidget(client)
          {static_cast<QWidget *>(m_stones), static_cast<QWidget *>(m_where), static_cast<QWidget *>(m_keys)})
         part->hide();
 
-    m_news = named(new QLabel(client), "Nouvelle");
+    m_news = named(new QLabel(client), "Nouvelle", QStringLiteral("Nouvelle du parcours"));
     m_news->setGeometry(NewsArea);
     m_news->setAlignment(Qt::AlignCenter);
     m_news->setFont(boldFont(font(), 16));
@@ -168,39 +171,105 @@ PathPanel::PathPanel(QWidget *client) : QWidget(client)
     m_news->hide();
 }
 
-bool PathPanel::on()
+Path::Place PathPanel::storedPlace(const QString &pupil)
 {
-    return Store::switchedOn(Store::Parcours);
+    const QString section = trimBlanks(pupil);
+    if (section.isEmpty())
+        return {};
+    const QStringList stored = Store::read(
+        Store::Frappin, {{section, Store::Lecon}, {section, Store::Reussies}, {section, Store::Permis}});
+    return {stored.at(0), stored.at(1).trimmed().toInt(), stored.at(2)};
 }
 
-QString PathPanel::storedLesson(const QString &pupil)
+// A file of 10,000 pupils is read whole at each reading: the teacher's settings and the place of the pupil
+// are read together, the pupil guessed to be the one of the last series (the usual case) and read again only
+// when another was named meanwhile.
+PathPanel::Reading PathPanel::readSettings(const QString &pupil) const
 {
-    return trimBlanks(pupil).isEmpty() ? QString()
-                                       : Store::read(Store::Frappin, pupil, Store::Lecon, QString());
+    const QString guess = trimBlanks(pupil.isEmpty() ? m_pupil : pupil);
+    const QStringList stored = Store::read(Store::Frappin, {{Store::Demarrage, Store::Parcours},
+                                                            {Store::Demarrage, Store::Derniere},
+                                                            {Store::Demarrage, Store::NotePourPasser},
+                                                            {guess, Store::Lecon},
+                                                            {guess, Store::Reussies},
+                                                            {guess, Store::Permis}});
+    Reading reading;
+    reading.on = stored.at(0).trimmed() == u"1";
+    reading.pupil = pupil.isEmpty() ? trimBlanks(stored.at(1)) : guess;
+    reading.toReach = Path::gradeToReach(stored.at(2));
+    if (!reading.pupil.isEmpty())
+        reading.place = reading.pupil == guess
+                            ? Path::Place{stored.at(3), stored.at(4).trimmed().toInt(), stored.at(5)}
+                            : storedPlace(reading.pupil);
+    return reading;
+}
+
+const QStringList &PathPanel::lessons()
+{
+    // A lesson added, removed or renamed changes the folder's time.
+    const QDateTime changed = QFileInfo(programFolder()).lastModified();
+    if (!m_lessonsRead || changed != m_folderChanged) {
+        m_lessons = Lessons::inFolder();
+        m_folderChanged = changed;
+        m_lessonsRead = true;
+    }
+    return m_lessons;
+}
+
+bool PathPanel::lessonLoaded(const QString &lesson) const
+{
+    // The window may have loaded the list of the settings meanwhile, or the teacher edited the lesson.
+    const ProgramValues &v = values();
+    const QFileInfo file(programFile(lesson));
+    if (lesson != m_lesson || v.NbPhrases != m_entries.size() || file.lastModified() != m_lessonChanged ||
+        file.size() != m_lessonSize)
+        return false;
+    for (int i = 0; i < v.NbPhrases; ++i) {
+        if (v.Phrases[static_cast<std::size_t>(i)] != m_entries.at(i))
+            return false;
+    }
+    return true;
 }
 
 void PathPanel::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // Before the first series the child already sees where they are.
-    if (on() && m_lesson.isEmpty()) {
-        const QString pupil = Store::derniere();
-        const QStringList lessons = Lessons::inFolder();
-        const QString permis = trimBlanks(pupil).isEmpty()
-                                   ? QString()
-                                   : Store::read(Store::Frappin, pupil, Store::Permis, QString());
-        showPlace(lessons, Lessons::current(lessons, storedLesson(pupil)), permis);
+    if (m_lesson.isEmpty()) {
+        const Reading reading = readSettings();
+        if (!reading.on)
+            return;
+        m_pupil = reading.pupil;
+        showPlace(lessons(), Lessons::current(lessons(), reading.place.lesson), reading.place.permis);
+        readMissedLater(m_pupil);
     }
 }
 
-bool PathPanel::startSeries(const QString &pupil)
+const QMap<QString, int> &PathPanel::missedLately(const QString &pupil)
+{
+    if (m_missedPupil != pupil) {
+        m_missed = History::recentMistakes(pupil, Path::SeriesForWeakKeys);
+        m_missedPupil = pupil;
+    }
+    return m_missed;
+}
+
+void PathPanel::readMissedLater(const QString &pupil)
+{
+    m_missedPupil.clear();
+    if (!trimBlanks(pupil).isEmpty())
+        QTimer::singleShot(0, this, [this, pupil = trimBlanks(pupil)] { missedLately(pupil); });
+}
+
+bool PathPanel::startSeries()
 {
     m_news->hide();
     m_after.clear();
     m_spoken.clear();
     m_weakKeys.clear();
-    const QStringList lessons = on() ? Lessons::inFolder() : QStringList();
-    const QString lesson = Lessons::current(lessons, storedLesson(pupil));
+    const Reading reading = readSettings();
+    m_pupil = reading.pupil;
+    const QString lesson = reading.on ? Lessons::current(lessons(), reading.place.lesson) : QString();
     if (lesson.isEmpty()) {
         for (QWidget *part : {static_cast<QWidget *>(m_stones), static_cast<QWidget *>(m_where),
                               static_cast<QWidget *>(m_keys)})
@@ -214,24 +283,30 @@ bool PathPanel::startSeries(const QString &pupil)
             v.NbPhrases = 0;
         return true;
     }
-    // Read at every series: a lesson is a few hundred bytes, and the teacher may have just edited it. A
-    // lesson that cannot be read leaves nothing to draw, which the window tells.
-    m_lesson = lesson;
+    // Loaded again when it changed: the teacher may have just edited it. A lesson that cannot be read leaves
+    // nothing to draw, which the window tells.
+    const bool changed = !lessonLoaded(lesson);
     ProgramValues &v = values();
-    if (!loadWordList(programFile(lesson), v.Phrases, v.NbPhrases))
-        v.NbPhrases = 0;
-    QStringList words;
-    for (int i = 0; i < v.NbPhrases; ++i)
-        words.append(wordOfEntry(v.Phrases[static_cast<std::size_t>(i)]));
-    if (!trimBlanks(pupil).isEmpty())
-        m_weakKeys = Path::weakKeys(History::recentMistakes(pupil, Path::SeriesForWeakKeys), words);
-    showPlace(lessons, lesson,
-              trimBlanks(pupil).isEmpty() ? QString()
-                                          : Store::read(Store::Frappin, pupil, Store::Permis, {}));
+    if (changed) {
+        m_lesson = lesson;
+        const QFileInfo file(programFile(lesson));
+        m_lessonChanged = file.lastModified();
+        m_lessonSize = file.size();
+        if (!loadWordList(programFile(lesson), v.Phrases, v.NbPhrases))
+            v.NbPhrases = 0;
+        m_entries = QStringList(v.Phrases.begin(), v.Phrases.begin() + v.NbPhrases);
+    }
+    if (!m_pupil.isEmpty()) {
+        QStringList words;
+        for (int i = 0; i < v.NbPhrases; ++i)
+            words.append(wordOfEntry(v.Phrases[static_cast<std::size_t>(i)]));
+        m_weakKeys = Path::weakKeys(missedLately(m_pupil), words);
+    }
+    showPlace(lessons(), lesson, reading.place.permis);
     m_keys->setText(QStringLiteral("On s'entraîne sur : ") + m_weakKeys.join(u' '));
     m_keys->setAccessibleName(m_keys->text());
     m_keys->setVisible(!m_weakKeys.isEmpty());
-    return true;
+    return changed;
 }
 
 int PathPanel::draw(const QList<int> &typable) const
@@ -252,18 +327,17 @@ QList<std::pair<QString, QString>> PathPanel::endSeries(const QString &pupil, in
     m_spoken.clear();
     if (m_lesson.isEmpty() || trimBlanks(pupil).isEmpty())
         return {};
-    const QStringList lessons = Lessons::inFolder();
-    const Path::Place stored{
-        storedLesson(pupil),
-        Store::read(Store::Frappin, pupil, Store::Reussies, QString()).toInt(),
-        Store::read(Store::Frappin, pupil, Store::Permis, QString()),
-    };
-    const Path::Step step = Path::afterSeries(
-        lessons, stored, m_lesson, grade,
-        Path::gradeToReach(Store::read(Store::Frappin, Store::Demarrage, Store::NotePourPasser, QString())),
-        currentDateTime().date());
+    const Reading reading = readSettings(pupil);
+    const QStringList &lessons = this->lessons();
+    const Path::Step step =
+        Path::afterSeries(lessons, reading.place, m_lesson, grade, reading.toReach, currentDateTime().date());
     m_after = step.place.lesson;
+    // The series is in the history by the time the window is idle again.
+    readMissedLater(pupil);
     showPlace(lessons, step.place.lesson, step.place.permis);
+    // The keys practised were those of the lesson left.
+    if (step.place.lesson != m_lesson)
+        m_keys->hide();
 
     QString news;
     if (step.permisEarned)

@@ -17,6 +17,7 @@
 
 #include "words/path.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -33,14 +34,9 @@ public:
     // grade). Both sit over no control of the window.
     explicit PathPanel(QWidget *client);
 
-    // "Parcours=1".
-    static bool on();
-    // The lesson stored for a pupil, as the window reads it (empty: none).
-    static QString storedLesson(const QString &pupil);
-
-    // Chooses and loads the list of the series about to start into the program's word list; true when the
-    // loaded list changed (the typable entries must then be found again).
-    bool startSeries(const QString &pupil);
+    // Chooses and loads the list of the series about to start into the program's word list, for the pupil
+    // named now; true when the loaded list changed (the typable entries must then be found again).
+    bool startSeries();
     // The entry to draw, as a position in typable (the entries of the loaded list that can be typed).
     int draw(const QList<int> &typable) const;
     // The file the running series draws from, for messages.
@@ -60,15 +56,43 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    struct Reading {
+        bool on = false;
+        QString pupil; // trimmed
+        int toReach = 18;
+        Path::Place place;
+    };
+    // The teacher's path settings and the place of pupil (empty: of the pupil named now). The only place
+    // where the window reads a pupil's stored lesson.
+    Reading readSettings(const QString &pupil = QString()) const;
+    static Path::Place storedPlace(const QString &pupil);
+    // The lessons of the program's folder, listed again when the folder changed.
+    const QStringList &lessons();
+    // Whether the program's word list still holds lesson as loaded for the last series.
+    bool lessonLoaded(const QString &lesson) const;
     void showPlace(const QStringList &lessons, const QString &lesson, const QString &permis);
+    // The pupil's mistakes in their last series, from the history; kept from one series to the next and
+    // read again once the window is idle after a series, so that neither the end nor the start of a series
+    // waits for the database.
+    const QMap<QString, int> &missedLately(const QString &pupil);
+    void readMissedLater(const QString &pupil);
 
     class Stones;
     Stones *m_stones = nullptr;
     QLabel *m_where = nullptr;
     QLabel *m_keys = nullptr;
     QLabel *m_news = nullptr;
-    QString m_lesson; // the lesson loaded for the running or last series; empty with the path off
+    QString m_lesson;      // the lesson loaded for the running or last series; empty with the path off
+    QStringList m_entries; // its entries as loaded
+    QDateTime m_lessonChanged;
+    qint64 m_lessonSize = 0;
+    QString m_pupil; // the pupil of the last series
+    QStringList m_lessons;
+    QDateTime m_folderChanged;
+    bool m_lessonsRead = false;
     QString m_after;
     QString m_spoken;
     QStringList m_weakKeys;
+    QString m_missedPupil; // whose mistakes m_missed holds; empty: none read
+    QMap<QString, int> m_missed;
 };
