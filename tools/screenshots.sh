@@ -201,15 +201,15 @@ XDG_CONFIG_HOME="$work/config-parcours" XDG_DATA_HOME="$work/data-parcours" QT_Q
 app_pid=$!
 sleep 2
 xdotool search --onlyvisible --name "Divod Ivodedod - Frappin" windowfocus --sync
-missed=(c a x BackSpace v e sleep 2.6)
-right=(c a v e sleep 2.6)
-xdotool key --delay 120 Return "${missed[@]}" "${missed[@]}" "${missed[@]}" "${missed[@]}" "${missed[@]}"
+missed=(key --delay 120 c a x BackSpace v e sleep 2.6)
+right=(key --delay 120 c a v e sleep 2.6)
+xdotool key Return "${missed[@]}" "${missed[@]}" "${missed[@]}" "${missed[@]}" "${missed[@]}"
 xdotool key --delay 120 Return c a
 sleep 0.5
 import -window root -crop "660x490+0+0" +repage "$out/parcours-serie.png"
 echo "$out/parcours-serie.png"
 xdotool key --delay 120 v e sleep 2.6 "${right[@]}" "${right[@]}" "${right[@]}" "${right[@]}"
-xdotool key --delay 120 Return "${right[@]}" "${right[@]}" "${right[@]}" "${right[@]}" "${right[@]}"
+xdotool key Return "${right[@]}" "${right[@]}" "${right[@]}" "${right[@]}" "${right[@]}"
 sleep 0.5
 import -window root -crop "660x490+0+0" +repage "$out/parcours.png"
 echo "$out/parcours.png"

@@ -20,10 +20,12 @@
 
 namespace {
 
-// Where the path shows, in the client area's pixels: a strip right of the logo and above the word box, and
-// the news where the word box was (the grade hides it).
+// Where the path shows, in the client area's pixels: a strip right of the logo and above the word box, the
+// news where the word box was (the grade hides it), and the keys practised under the keyboard, left of where
+// the Caps Lock hint shows.
 constexpr QRect StripArea{148, 2, 490, 22};
 constexpr QRect NewsArea{150, 28, 336, 25};
+constexpr QRect KeysArea{10, 394, 215, 19};
 
 QFont boldFont(const QFont &base, int pixels)
 {
@@ -152,12 +154,12 @@ PathPanel::PathPanel(QWidget *client) : QWidget(client)
     m_where = named(new QLabel(this), "Lecon", QStringLiteral("Leçon"));
     m_where->setFont(boldFont(font(), 14));
     colour(m_where, QColor(0x0b, 0x3d, 0x80));
-    m_keys = named(new QLabel(this), "Entrainement", QStringLiteral("On s'entraîne sur"));
+    m_keys = named(new QLabel(client), "Entrainement", QStringLiteral("On s'entraîne sur"));
+    m_keys->setGeometry(KeysArea);
     m_keys->setFont(boldFont(font(), 14));
     colour(m_keys, QColor(0x8b, 0x3a, 0x00));
     row->addWidget(m_stones);
     row->addWidget(m_where);
-    row->addWidget(m_keys);
     row->addStretch();
     for (QWidget *part :
          {static_cast<QWidget *>(m_stones), static_cast<QWidget *>(m_where), static_cast<QWidget *>(m_keys)})

@@ -8,7 +8,8 @@
 // (read fresh at each series, as the teacher or "À qui le tour ?" may have changed the pupil or the lesson),
 // finds the keys the pupil missed most lately, and shows where the pupil is on the path along the top of the
 // window: a row of stones, one per lesson (a star for each lesson passed, the pupil's own stone bigger, a
-// flag for the "permis clavier" at the end), "Leçon 3 sur 10 : rangée du bas" and "On s'entraîne sur : k m".
+// flag for the "permis clavier" at the end) and "Leçon 3 sur 10 : rangée du bas"; under the keyboard, "On
+// s'entraîne sur : k m".
 // endSeries applies the passing rule (words/path.h) and gives what to store with the series' results; the
 // news ("Bravo ! Tu passes à la leçon 4.") shows where the word was, and is said with the grade.
 //
@@ -30,8 +31,8 @@ class QLabel;
 class PathPanel : public QWidget {
     Q_OBJECT
 public:
-    // The strip along the top of the client area, and the news in the place of the word box (hidden with the
-    // grade). Both sit over no control of the window.
+    // The strip along the top of the client area, the news in the place of the word box (hidden with the
+    // grade), and the keys practised under the keyboard. They sit over no control of the window.
     explicit PathPanel(QWidget *client);
 
     // Chooses and loads the list of the series about to start into the program's word list, for the pupil
