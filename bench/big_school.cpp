@@ -1,11 +1,14 @@
 // A big school: the settings store and the history as a school that has used the program for years leaves
 // them. Two commands, run by bench/big_school.sh in the folders that XDG_CONFIG_HOME and XDG_DATA_HOME name:
-//   big_school fill PUPILS SERIES   writes the settings file, with the teacher's settings and a section of
-//                                   results for each of PUPILS pupils, and a history of SERIES series of them
+//   big_school fill PUPILS SERIES [lessons|path]  writes the settings file, with the teacher's settings and a
+//                                   section of results for each of PUPILS pupils, and a history of SERIES
+//                                   series of them; with "lessons", each pupil at a lesson, and with "path",
+//                                   the same and the path on
 //   big_school series ROUNDS DATA   runs ROUNDS series of the pupil of "Dernière" with the data files of the
 //                                   folder DATA, and prints the median time of the end of a series (the step
 //                                   after the last word: the grade shown, the results stored, the history
-//                                   written) and its median processor time, in milliseconds
+//                                   written), its median processor time, and the median time of the start
+//                                   of a series ("Commencer" to the first word), in milliseconds
 
 #include "common/messagebox.h"
 #include "common/platform.h"
@@ -40,18 +43,22 @@ QString currentPupil(int pupils)
     return pupilName(pupils / 2);
 }
 
-int fill(int pupils, int series)
+int fill(int pupils, int series, const QString &path)
 {
     const QString folder =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/frappin");
     QDir().mkpath(folder);
     QMap<QString, QString> sections;
     for (int i = 0; i < pupils; ++i)
-        sections.insert(pupilName(i), QStringLiteral("Note=14\nDurée=0,0016\nNombre de caractères=31\n"
-                                                     "Niveau=2\n"));
+        sections.insert(
+            pupilName(i),
+            QStringLiteral("Note=14\nDurée=0,0016\nNombre de caractères=31\n"
+                           "Niveau=2\n") +
+                (!path.isEmpty() ? QStringLiteral("Leçon=03 rangée du bas.mot\nRéussies=0\n") : QString()));
     sections.insert(Store::Demarrage, QStringLiteral("Dernière=%1\nPrenom=Léa\nNom=Martin\nExercice=0\n"
-                                                     "Niveau=1\nSon=0\nFichier=frappin.mot\n")
-                                          .arg(currentPupil(pupils)));
+                                                     "Niveau=1\nSon=0\nFichier=frappin.mot\n%2")
+                                          .arg(currentPupil(pupils),
+                                               path == u"path" ? QStringLiteral("Parcours=1\n") : QString()));
     QString text;
     for (auto it = sections.cbegin(); it != sections.cend(); ++it)
         text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + u'[' + it.key() +
@@ -92,12 +99,15 @@ int runSeries(int argc, char *argv[], int rounds, const QString &data)
     Drive::settle();
     std::vector<double> ends;
     std::vector<double> cpu;
+    std::vector<double> starts;
     for (int i = 0; i < rounds; ++i) {
         double endCpu = 0;
-        ends.push_back(Drive::series(window, nullptr, &endCpu));
+        double start = 0;
+        ends.push_back(Drive::series(window, nullptr, &endCpu, &start));
         cpu.push_back(endCpu);
+        starts.push_back(start);
     }
-    std::printf("%.3f %.3f\n", Drive::median(ends), Drive::median(cpu));
+    std::printf("%.3f %.3f %.3f\n", Drive::median(ends), Drive::median(cpu), Drive::median(starts));
     return 0;
 }
 
@@ -106,12 +116,15 @@ int runSeries(int argc, char *argv[], int rounds, const QString &data)
 int main(int argc, char *argv[])
 {
     const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (command == u"fill" && argc == 4) {
+    if (command == u"fill" && (argc == 4 || argc == 5)) {
         QCoreApplication app(argc, argv);
-        return fill(std::atoi(argv[2]), std::atoi(argv[3]));
+        return fill(std::atoi(argv[2]), std::atoi(argv[3]),
+                    argc == 5 ? QString::fromLocal8Bit(argv[4]) : QString());
     }
     if (command == u"series" && argc == 4)
         return runSeries(argc, argv, std::max(std::atoi(argv[2]), 1), QString::fromLocal8Bit(argv[3]));
-    std::fprintf(stderr, "usage: big_school fill PUPILS SERIES | big_school series ROUNDS DATA_FOLDER\n");
+    std::fprintf(
+        stderr,
+        "usage: big_school fill PUPILS SERIES [lessons|path] | big_school series ROUNDS DATA_FOLDER\n");
     return 2;
 }

@@ -106,10 +106,14 @@ inline double typeWord(frmMain &window, std::vector<double> *changeMs = nullptr,
 }
 
 // One whole series; returns the time taken by the end of the series (the step after its last word), and
-// sets its processor time.
-inline double series(frmMain &window, std::vector<double> *changeMs = nullptr, double *endCpuMs = nullptr)
+// sets its processor time and the time its start took ("Commencer" to the first word shown).
+inline double series(frmMain &window, std::vector<double> *changeMs = nullptr, double *endCpuMs = nullptr,
+                     double *startMs = nullptr)
 {
+    const double start = nowMs();
     window.BoutonDepart_Click();
+    if (startMs)
+        *startMs = nowMs() - start;
     settle();
     double last = 0;
     while (window.series().MotsRestants > 0)

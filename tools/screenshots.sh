@@ -12,6 +12,8 @@
 #   note-non-gardee.png  the end of a series with no pupil named: the grade and the note to the teacher
 #   dictee.png  a dictated word, "fenêtre", where speech is heard (build/dictationview): its blanks and
 #               "Répéter", no hand yet
+#   parcours-serie.png, parcours.png  the path: a series of lesson 3 aimed at the key missed before, then the
+#               lesson passed
 #
 #   tools/screenshots.sh [BUILD_FOLDER] [OUTPUT_FOLDER]
 #
@@ -182,3 +184,35 @@ shoot_word "$out/note-non-gardee.png" "$work/config-start" "chat" key Return \
 settings "$work/config-dictee" Léa Martin "$work"
 printf 'Son=1\nDictee=1\n' >>"$work/config-dictee/frappin/Frappin.ini"
 binary=dictationview shoot_word "$out/dictee.png" "$work/config-dictee" "fenêtre" key --delay 120 Return
+
+# The path: the shipped lessons, the third holding one word, "cave", and Léa at it. A first series with a
+# mistake on each "v" (15/20, not enough), a second without (the key practised shown: parcours-serie.png),
+# a third that passes the lesson (parcours.png).
+path_program="$work/programme-parcours"
+mkdir -p "$path_program" "$work/config-parcours/frappin"
+cp "$build/frappin" "$build/clavier.dat" "$build/frappin.mot" "$build"/[01][0-9]*.mot "$path_program/"
+printf 'cave,,\r\n' >"$path_program/03 rangée du bas.mot"
+printf '[Démarrage]\nDernière=Léa Martin\nPrenom=Léa\nNom=Martin\nParcours=1\nExercice=0\n\n' \
+    >"$work/config-parcours/frappin/Frappin.ini"
+printf '[Léa Martin]\nLeçon=03 rangée du bas.mot\n' >>"$work/config-parcours/frappin/Frappin.ini"
+printf '[Fichier]\nEleves=%s\n' "$photos" >"$work/config-parcours/frappin/Configuration.ini"
+XDG_CONFIG_HOME="$work/config-parcours" XDG_DATA_HOME="$work/data-parcours" QT_QPA_PLATFORM=xcb \
+    "$path_program/frappin" >"$work/frappin.log" 2>&1 &
+app_pid=$!
+sleep 2
+xdotool search --onlyvisible --name "Divod Ivodedod - Frappin" windowfocus --sync
+missed=(key --delay 120 c a x BackSpace v e sleep 2.6)
+right=(key --delay 120 c a v e sleep 2.6)
+xdotool key Return "${missed[@]}" "${missed[@]}" "${missed[@]}" "${missed[@]}" "${missed[@]}"
+xdotool key --delay 120 Return c a
+sleep 0.5
+import -window root -crop "660x490+0+0" +repage "$out/parcours-serie.png"
+echo "$out/parcours-serie.png"
+xdotool key --delay 120 v e sleep 2.6 "${right[@]}" "${right[@]}" "${right[@]}" "${right[@]}"
+xdotool key Return "${right[@]}" "${right[@]}" "${right[@]}" "${right[@]}" "${right[@]}"
+sleep 0.5
+import -window root -crop "660x490+0+0" +repage "$out/parcours.png"
+echo "$out/parcours.png"
+kill "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+app_pid=""

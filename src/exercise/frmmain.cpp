@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "common/userscale.h"
 #include "exercise/clientarea.h"
+#include "exercise/pathpanel.h"
 #include "keyboard/keyboardpicture.h"
 #include "keyboard/keycaps.h"
 #include "settings/pupilphoto.h"
@@ -315,6 +316,10 @@ void frmMain::createControls()
             [this] { fitFont(MonTexte, TypingPixels, MonTexte->model()); });
     BoutonDepart->installEventFilter(this);
     connect(MonTexte, &QLineEdit::textChanged, this, &frmMain::MonTexte_Change);
+
+    // The path: a strip above the word box, under "Bravo !".
+    m_path = new PathPanel(m_client);
+    m_path->stackUnder(Bravo);
 }
 
 void frmMain::createMenus()

@@ -32,6 +32,7 @@
 
 class IntervalTimer;
 class KeyboardPicture;
+class PathPanel;
 class PictureBox;
 class QAction;
 class QKeyEvent;
@@ -168,6 +169,8 @@ private:
     QLabel *Message = nullptr;
     QPushButton *BoutonDepart = nullptr;
     StarRow *Etoiles = nullptr;
+    // The path (exercise/pathpanel.h): the list a series draws from, and where the pupil is.
+    PathPanel *m_path = nullptr;
     QLabel *VerrMaj = nullptr;
     QLabel *NoteNonGardee = nullptr;
     QPushButton *Repeter = nullptr;

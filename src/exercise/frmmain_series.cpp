@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "common/values.h"
 #include "exercise/clientarea.h"
+#include "exercise/pathpanel.h"
 #include "history/history.h"
 #include "keyboard/expandword.h"
 #include "keyboard/keyboardpicture.h"
@@ -78,9 +79,8 @@ void frmMain::Form_Load()
     }
 
     // Every entry the keyboard can type is equally likely, the last draw included.
-    const auto count = static_cast<int>(m_typable.size());
-    const int drawn =
-        std::clamp(static_cast<int>(std::floor(nextRandom() * count)), 0, std::max(count - 1, 0));
+    // With the path, about one word in three holds a key the pupil missed lately.
+    const int drawn = m_path->draw(m_typable);
     const QString &entry = v.Phrases[static_cast<std::size_t>(m_typable.value(drawn))];
     m_series.newWord();
     m_word = shownWord(entry);
@@ -123,17 +123,21 @@ void frmMain::reloadWordList()
 
 void frmMain::BoutonDepart_Click()
 {
+    // The path: the series draws from the pupil's lesson, loaded now.
+    if (m_path->startSeries())
+        findTypableWords();
+
     // A list with no word the keyboard can type would strand the child on a word that can never be finished:
     // no series starts, and the teacher is told which list and what to do.
     if (m_typable.isEmpty()) {
-        const QString list = QFileInfo(wordListPath()).fileName();
+        const QString list = QFileInfo(m_path->listPath()).fileName();
         showMessage(
             QStringLiteral("Aucun mot de la liste « %1 » ne peut être tapé au clavier français (liste "
                            "vide, ou mots avec œ, æ, une majuscule accentuée...) : il n'y a rien à "
                            "taper.\rL'enseignant peut vérifier la liste avec la commande "
                            "« frappin-eleve verifier %2 », la corriger dans Edition > Liste de mots, "
                            "ou en choisir une autre dans Fichier > Paramètres.")
-                .arg(list, wordListPath()),
+                .arg(list, m_path->listPath()),
             Texts::WordListTitle, MsgButtons::Ok, MsgIcon::Exclamation, this);
         return;
     }
@@ -188,6 +192,9 @@ void frmMain::endSeries()
     // fresh install, a class before its list is made) the child still sees the grade; nothing is kept, and
     // the teacher is told how to name the pupil.
     const QString pupil = Store::derniere();
+    // The path: the pupil's place after this series, shown and heard with the grade, stored with the results.
+    const auto path = m_path->endSeries(pupil, static_cast<int>(m_series.grade()));
+
     const QString grade = AfficheNote();
     if (trimBlanks(pupil).isEmpty()) {
         NoteNonGardee->show();
@@ -195,11 +202,11 @@ void frmMain::endSeries()
     }
     const SeriesResults results = m_series.results(QLocale());
     // The results in one write of the settings file: all of them, or none.
-    const bool stored = Store::writePupilResults({{Store::Note, grade},
-                                                  {Store::Duree, results.duree},
-                                                  {Store::NombreCaracteres, results.caracteres},
-                                                  {Store::Niveau, results.niveau}},
-                                                 pupil);
+    QList<std::pair<QString, QString>> kept{{Store::Note, grade},
+                                            {Store::Duree, results.duree},
+                                            {Store::NombreCaracteres, results.caracteres},
+                                            {Store::Niveau, results.niveau}};
+    const bool stored = Store::writePupilResults(kept + path, pupil);
     // The grade stays shown; the teacher must know that it was not kept.
     if (!stored)
         showMessage(QStringLiteral("Les résultats de cette série n'ont pas pu être enregistrés.\r"
@@ -221,6 +228,11 @@ void frmMain::appendToHistory(const QString &pupil)
     record.mistakes = m_series.FautesSerie;
     record.level = m_series.NiveauGuide.forResults().toInt();
     record.wordList = Store::read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
+    // The path: the lesson drawn from, and the one the pupil is at now.
+    if (!m_path->seriesList().isEmpty())
+        record.wordList = m_path->seriesList();
+    record.lesson = m_path->lessonAfter();
+
     record.mistakesByCharacter = m_series.FautesParCaractere;
     record.dictee = m_series.Dictee;
     const QString error = History::append(record);
@@ -242,7 +254,11 @@ QString frmMain::AfficheNote()
     MonTexte->setText(MotATaper->text());
     // The grade stays as it is until the next series; Enter still reaches the window and starts one.
     MonTexte->setReadOnly(true);
-    const QString spoken = QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade());
+    QString spoken = QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade());
+    // The path: a lesson passed is heard with the grade.
+    if (!m_path->cheer().isEmpty())
+        spoken += QStringLiteral(". ") + m_path->cheer().chopped(1);
+
     announce(spoken);
     // One text, since a new one cuts off the one being read: the child who cannot read yet hears what to do
     // next too.

@@ -1083,6 +1083,25 @@ QList<Record> localRecords(const QString &pupil, QString *error)
     return found;
 }
 
+QMap<QString, int> recentMistakes(const QString &pupil, int count)
+{
+    QMap<QString, int> missed;
+    Connection connection;
+    if (!connection.openLocal(false).isEmpty())
+        return missed;
+    // The index on (eleve, debut) finds the last series without reading the others.
+    QSqlQuery query(connection.db());
+    query.prepare(QStringLiteral("SELECT caractere, nombre FROM faute WHERE serie IN (SELECT uuid FROM serie"
+                                 " WHERE eleve = ? ORDER BY debut DESC LIMIT ?)"));
+    query.addBindValue(pupil);
+    query.addBindValue(count);
+    if (!query.exec())
+        return missed;
+    while (query.next())
+        missed[query.value(0).toString()] += query.value(1).toInt();
+    return missed;
+}
+
 QString prepareServer(const QString &service, QStringList *unseen)
 {
     Connection connection;

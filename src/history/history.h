@@ -74,6 +74,9 @@ void waitForSending();
 QList<Record> records(const QString &pupil = QString(), QString *error = nullptr);
 // The series of the local database (with a server, those not sent yet), as records() gives them.
 QList<Record> localRecords(const QString &pupil = QString(), QString *error = nullptr);
+// The mistakes by character of a pupil's last series (at most count of them) in the local database, added
+// up; reads only those series, however long the history. Empty when there is none or it cannot be read.
+QMap<QString, int> recentMistakes(const QString &pupil, int count);
 // Creates or upgrades the schema on the server of a PostgreSQL service, with that service's role (the owner
 // of the tables), and sets what the owner may set for the other roles. Returns the empty text on success,
 // otherwise why, in French; unseen receives the pupils' roles whose statements the server still shows to the

@@ -7,6 +7,7 @@
 #include "common/strings.h"
 #include "common/userscale.h"
 #include "settings/dictationchoice.h"
+#include "settings/pathchoice.h"
 #include "settings/store.h"
 #include "words/wordlist.h"
 
@@ -93,6 +94,7 @@ frmParam::frmParam(QWidget *parent)
     createControls();
     Form_Load();
     addDictationChoice(this, saisieSon);
+    addPathChoice(this);
 }
 
 void frmParam::createControls()

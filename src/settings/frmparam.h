@@ -1,6 +1,7 @@
 #pragma once
 
-// The teacher's settings dialog: guide level, series length, sound, word-list file.
+// The teacher's settings dialog: guide level, series length, sound, word-list file, and below them the
+// dictation and the path (settings/dictationchoice.h, settings/pathchoice.h).
 //
 // There is no apply step: every selection of a list, the ones that loading makes included, is written to the
 // settings store at once, so the store always holds what the dialog shows. OK only closes the dialog and asks

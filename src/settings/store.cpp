@@ -382,6 +382,15 @@ QString read(const QString &application, const QString &section, const QString &
     return load(storeFile(application)).values.value(settingsKey(section, key), defaultValue);
 }
 
+QStringList read(const QString &application, const QList<std::pair<QString, QString>> &keys)
+{
+    const Values &values = load(storeFile(application)).values;
+    QStringList found;
+    for (const auto &[section, key] : keys)
+        found.append(values.value(settingsKey(section, key)));
+    return found;
+}
+
 bool write(const QString &application, const QString &section, const QString &key, const QString &value)
 {
     return writeValues(application, section, {{key, value}});

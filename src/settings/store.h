@@ -65,6 +65,9 @@ QString filePath(const QString &application);
 // The stored text, or defaultValue when the key is absent or the store cannot be read.
 QString read(const QString &application, const QString &section, const QString &key,
              const QString &defaultValue);
+// Several (section, key) values from one reading of the file, each absent one empty: a file of 10,000 pupils
+// is read whole at each reading.
+QStringList read(const QString &application, const QList<std::pair<QString, QString>> &keys);
 // Names are compared in their composed form (NFC), as the file's lines are read.
 // Creates or replaces the value. Returns false when the store could not be written.
 bool write(const QString &application, const QString &section, const QString &key, const QString &value);

@@ -249,7 +249,10 @@ private Q_SLOTS:
         QCOMPARE(dictee->isChecked(), readSetting(Store::Dictee) == u"1");
 
         sandbox.messages.clear(); // the start-up's, about missing data files
+        auto *grade = control<QComboBox>(dialog, "saisieNotePourPasser");
         for (QComboBox *list : dialog->findChildren<QComboBox *>()) {
+            if (list == grade)
+                continue;
             const int was = list->currentIndex();
             QTest::keyClick(list, was == 0 ? Qt::Key_Down : Qt::Key_Up);
             QVERIFY(list->count() < 2 || list->currentIndex() != was);
@@ -264,6 +267,11 @@ private Q_SLOTS:
                 control<QLabel>(dialog, "DicteeSansSon")->isVisible() != sound);
         dictee->click();
         QCOMPARE(readSetting(Store::Dictee), sound ? "1" : "<absent>");
+        // The path's grade, out of 20 as stored, is chosen once the path is on.
+        QVERIFY(!grade->isEnabled());
+        control<QCheckBox>(dialog, "saisieParcours")->click();
+        QTest::keyClick(grade, Qt::Key_Down);
+        QCOMPARE(readSetting(Store::Parcours) + readSetting(Store::NotePourPasser), "120");
         const QString ini = TestSupport::configFolder() + "/Frappin.ini";
         QVERIFY(QFile::rename(ini, ini + ".old") && QDir().mkdir(ini));
         control<QComboBox>(dialog, "saisieExercice")->setCurrentIndex(3);

@@ -315,6 +315,26 @@ def test_picker_starts_frappin(s):
     s.answer([(None, "Code de", "")])
 
 
+def test_path_moves_on(s):
+    """The path on: a pupil passes lesson 1 with two series at 18/20 or more, and the third draws from lesson 2."""
+    for name in os.listdir(s.appdir):
+        if name[:2].isdigit() and name.endswith(".mot"):
+            os.remove(os.path.join(s.appdir, name))
+    s.write_data("01 essai.mot", "sa,,\r\n")
+    s.write_data("02 suite.mot", "de,,\r\n")
+    s.set("Parcours", "1")
+    check(s.eleve("definir", "--prenom", "Léa", "--nom", "Martin").returncode == 0, "frappin-eleve definir")
+    s.start()
+    place = lambda: (lambda p: (p.get("Leçon"), p.get("Réussies")))(s.settings()["Léa Martin"])
+    for done, after in ((1, ("01 essai.mot", "1")), (2, ("02 suite.mot", "0"))):
+        s.type_series(["sa"] * 5)
+        s.wait_for(lambda: s.settings().has_section("Léa Martin") and place() == after, f"after {done}: {place()}")
+    s.screenshot("passed")
+    # A word of lesson 1 could never be completed now: only a series drawn from lesson 2 counts on it.
+    s.type_series(["de"] * 5)
+    s.wait_for(lambda: place() == ("02 suite.mot", "1"), f"after the third series: {place()}")
+
+
 TESTS = {name[len("test_"):]: f for name, f in globals().items() if name.startswith("test_")}
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 // The rules of a series and of the hand guide, without a window: the check of a typed text, the grade, the
-// words of a series and what is stored, dictation, the guide level, the next keystroke and where a hand goes.
+// words of a series and what is stored, dictation, the guide level, the next keystroke and where a hand goes,
+// and the path: when a lesson is passed, and the words aimed at the keys a pupil misses.
 
 #include "common/userscale.h"
 #include "exercise/dictation.h"
@@ -7,6 +8,7 @@
 #include "keyboard/guide.h"
 #include "keyboard/keycaps.h"
 #include "keyboard/keytable.h"
+#include "words/path.h"
 #include "words/wordlist.h"
 
 #include <QDir>
@@ -278,6 +280,112 @@ private Q_SLOTS:
                          cap.contains(left + QPoint(20, 1)) && cap.contains(left + QPoint(22, 1)),
                      qPrintable(QString::number(i)));
         }
+    }
+    void lessonIsPassedTwiceInARow_data()
+    {
+        QTest::addColumn<QStringList>("lessons");
+        QTest::addColumn<QString>("stored"); // Leçon Réussies Permis, "-" for nothing
+        QTest::addColumn<QString>("series"); // the list drawn from, the grade, NotePourPasser
+        QTest::addColumn<QString>("after");  // Leçon Réussies Permis, then "passed" or "permis" or "-"
+        const QStringList three{"01 a.mot", "02 b.mot", "03 c.mot"};
+        // clang-format off
+        QTest::newRow("new pupil, first at the grade") << three << "- 0 -"        << "01 a.mot 18 18" << "01 a.mot 1 - -";
+        QTest::newRow("two in a row pass")             << three << "01 a.mot 1 -" << "01 a.mot 19 18" << "02 b.mot 0 - passed";
+        QTest::newRow("a failed series between")       << three << "01 a.mot 1 -" << "01 a.mot 17 18" << "01 a.mot 0 - -";
+        QTest::newRow("grade to reach 16")             << three << "01 a.mot 1 -" << "01 a.mot 16 16" << "02 b.mot 0 - passed";
+        QTest::newRow("grade to reach 20")             << three << "01 a.mot 1 -" << "01 a.mot 19 20" << "01 a.mot 0 - -";
+        QTest::newRow("unknown grade to reach is 18")  << three << "01 a.mot 1 -" << "01 a.mot 17 17" << "01 a.mot 0 - -";
+        QTest::newRow("last lesson gives the permis")  << three << "03 c.mot 1 -" << "03 c.mot 20 18" << "03 c.mot 0 2026-12-07 permis";
+        QTest::newRow("permis kept, pupil stays")      << three << "03 c.mot 1 2025-06-30" << "03 c.mot 20 18" << "03 c.mot 0 2025-06-30 passed";
+        QTest::newRow("another list does not count")   << three << "01 a.mot 1 -" << "02 b.mot 20 18" << "01 a.mot 1 - -";
+        QTest::newRow("stored lesson removed")         << QStringList{"01 a.mot", "03 c.mot"} << "02 b.mot 1 -" << "03 c.mot 18 18" << "03 c.mot 1 - -";
+        QTest::newRow("lesson renamed during series")  << QStringList{"01 a.mot", "02 bb.mot"} << "02 b.mot 1 -" << "02 b.mot 20 18" << "02 bb.mot 0 - -";
+        QTest::newRow("no lesson at all")              << QStringList{} << "02 b.mot 1 -" << "02 b.mot 20 18" << "02 b.mot 1 - -";
+        // clang-format on
+    }
+    // A lesson is passed by SeriesToPass series in a row drawn from it at the grade to reach; the last one
+    // gives the permis once; a lesson that is gone counts as the one after it, with no series in a row.
+    void lessonIsPassedTwiceInARow()
+    {
+        QFETCH(QStringList, lessons);
+        QFETCH(QString, stored);
+        QFETCH(QString, series);
+        QFETCH(QString, after);
+        // Names hold a blank: the last fields are split off from the right.
+        const auto split = [](const QString &text, int fields) {
+            QStringList parts = text.split(u' ');
+            QStringList out;
+            for (int i = 1; i < fields; ++i)
+                out.prepend(parts.takeLast());
+            out.prepend(parts.join(u' '));
+            return out;
+        };
+        const QStringList s = split(stored, 3);
+        const QStringList d = split(series, 3);
+        const auto none = [](const QString &t) { return t == u"-" ? QString() : t; };
+        const Path::Step step = Path::afterSeries(lessons, {none(s[0]), s[1].toInt(), none(s[2])}, d[0],
+                                                  d[1].toInt(), Path::gradeToReach(d[2]), QDate(2026, 12, 7));
+        const QString place = QStringLiteral("%1 %2 %3 %4")
+                                  .arg(step.place.lesson.isEmpty() ? "-" : step.place.lesson)
+                                  .arg(step.place.inARow)
+                                  .arg(step.place.permis.isEmpty() ? "-" : step.place.permis)
+                                  .arg(step.permisEarned ? "permis"
+                                       : step.passed     ? "passed"
+                                                         : "-");
+        QCOMPARE(place, after);
+    }
+
+    void weakKeysAreAimedAt_data()
+    {
+        QTest::addColumn<QString>("missed"); // character:mistakes
+        QTest::addColumn<QString>("found");  // the keys, then the positions of the words holding them
+        const QString none;
+        // clang-format off
+        QTest::newRow("no history")                 << none              << " / ";
+        QTest::newRow("most missed, two at most")   << "a:1 v:3 h:2"     << "v h / 0 2 3";
+        QTest::newRow("ties in the keys' order")    << "v:2 h:2 c:2"     << "c h / 0 2 3";
+        QTest::newRow("keys not in the lesson")     << "k:5 a:1"         << "a / 0 3";
+        QTest::newRow("no word holds them")         << "k:5 z:2"         << " / ";
+        QTest::newRow("a blank is no key")          << "_:9 u:1"         << "u / 1 2";
+        // clang-format on
+    }
+    // The keys aimed at are those missed most lately that a word of the lesson holds.
+    void weakKeysAreAimedAt()
+    {
+        QFETCH(QString, missed);
+        QFETCH(QString, found);
+        const QStringList words{"chat", "lune", "hibou", "vache"};
+        QMap<QString, int> mistakes;
+        for (const QString &pair : missed.split(u' ', Qt::SkipEmptyParts))
+            mistakes.insert(pair.section(u':', 0, 0).replace(u'_', u' '), pair.section(u':', 1).toInt());
+        const QStringList keys = Path::weakKeys(mistakes, words);
+        QStringList positions;
+        for (const int p : Path::wordsHolding(words, keys))
+            positions.append(QString::number(p));
+        QCOMPARE(keys.join(u' ') + " / " + positions.join(u' '), found);
+    }
+
+    void weakWordsAreAThirdOfTheDraws_data()
+    {
+        QTest::addColumn<QList<int>>("weak");
+        QTest::addColumn<QList<double>>("draws");
+        QTest::addColumn<int>("drawn");
+        // clang-format off
+        QTest::newRow("no weak word: one draw as before") << QList<int>{}     << QList<double>{0.5}       << 3;
+        QTest::newRow("within the share: a weak word")    << QList<int>{4, 5} << QList<double>{0.3, 0.9}  << 5;
+        QTest::newRow("out of the share: any word")       << QList<int>{4, 5} << QList<double>{0.34, 0.0} << 0;
+        // clang-format on
+    }
+    // A third of the draws go to the words holding a weak key, the others to every word; without weak words
+    // the draw is the one of a list without the path, one value of the generator per word.
+    void weakWordsAreAThirdOfTheDraws()
+    {
+        QFETCH(QList<int>, weak);
+        QFETCH(QList<double>, draws);
+        QFETCH(int, drawn);
+        int used = 0;
+        QCOMPARE(Path::draw(6, weak, [&] { return draws.value(used++, 0.99); }), drawn);
+        QCOMPARE(used, draws.size());
     }
 };
 

@@ -10,6 +10,7 @@
 #include "common/strings.h"
 #include "exercise/clientarea.h"
 #include "exercise/frmmain.h"
+#include "history/history.h"
 #include "keyboard/guide.h"
 #include "keyboard/keyboardpicture.h"
 #include "keyboard/keycaps.h"
@@ -401,6 +402,31 @@ private Q_SLOTS:
         QTest::keyClick(p.typing(), Qt::Key_Return);
         p.type("c");
         QVERIFY(!p.shown("NoteNonGardee") && p.typing()->text() == u"c");
+    }
+
+    // With the path on, a series draws from the pupil's lesson; a lesson passed is shown and heard with the
+    // grade, stored with the results, and the history keeps the lesson drawn from.
+    void pathMovesThePupilOn()
+    {
+        Program p("chat,,\r\n");
+        p.sandbox.writeFile("01 a.mot", "lune,,\r\n");
+        p.sandbox.writeFile("02 b.mot", "vache,,\r\n");
+        using namespace Store;
+        QVERIFY(write(Frappin, Demarrage, {{Derniere, "Léa"}, {Parcours, "1"}, {Son, "1"}}) &&
+                write(Frappin, "Léa", {{Lecon, "01 a.mot"}, {Reussies, "1"}}));
+        QStringList got;
+        Sound::setSoundForTests([&](const QString &what) { got.append(what); });
+        const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
+        p.start();
+        QCOMPARE(p.word() + " / " + p.control<QLabel>("Lecon")->text(), "lune / Leçon 1 sur 2 : a");
+        for (int word = 1; word <= 5; ++word)
+            p.completeWord();
+        QCOMPARE(p.control<QLabel>("Nouvelle")->text(), "Bravo ! Tu passes à la leçon 2.");
+        QCOMPARE(got.last(), "Ta note est 20 sur 20. Bravo ! Tu passes à la leçon 2. " + Texts::Invitation);
+        QCOMPARE(read(Frappin, "Léa", Lecon, {}) + read(Frappin, "Léa", Reussies, {}), "02 b.mot0");
+        QCOMPARE(History::records("Léa").value(0).wordList, "01 a.mot");
+        p.start();
+        QCOMPARE(p.word(), "vache");
     }
 
     void soundFollowsTheSeries_data()

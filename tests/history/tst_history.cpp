@@ -213,6 +213,24 @@ private Q_SLOTS:
         }
     }
 
+    // The weak keys come from the mistakes of a pupil's last five series by their start, whatever the order
+    // they were written in; another pupil's and the older ones are left out.
+    void lastSeriesGiveTheWeakKeys()
+    {
+        Sandbox sandbox;
+        for (int day = 6; day >= 0; --day) {
+            History::Record record = leaAtTen(QString());
+            record.start = record.start.addDays(day);
+            record.mistakesByCharacter = day < 2 ? Faults{{"x", 1}} : Faults{{"c", day}};
+            QCOMPARE(History::append(record), QString());
+        }
+        History::Record tom = leaAtTen(QString());
+        tom.pupil = "Tom";
+        tom.mistakesByCharacter = Faults{{"z", 9}};
+        QCOMPARE(History::append(tom), QString());
+        QCOMPARE(History::recentMistakes("Léa", 5), (Faults{{"c", 2 + 3 + 4 + 5 + 6}}));
+    }
+
     void csvIsReadAsSchoolsWriteIt_data()
     {
         QTest::addColumn<QByteArray>("bytes");
