@@ -2,6 +2,7 @@
 // words of a series and what is stored, dictation, the guide level, the next keystroke and where a hand goes.
 
 #include "common/userscale.h"
+#include "common/values.h"
 #include "exercise/dictation.h"
 #include "exercise/series.h"
 #include "keyboard/guide.h"
@@ -15,6 +16,18 @@
 
 #include <QTest>
 
+namespace {
+
+QString keyList(const QList<int> &keys)
+{
+    QStringList text;
+    for (int key : keys)
+        text.append(QString::number(key));
+    return text.join(u' ');
+}
+
+} // namespace
+
 class TestRules : public QObject {
     Q_OBJECT
     TextTable m_keys; // the shipped key table
@@ -24,6 +37,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), m_keys, m_last));
+        values().ToucheCaractere = m_keys; // as the window reads it
+        values().DerniereTouche = m_last;
     }
 
     void typedTextIsChecked_data()
@@ -157,28 +172,51 @@ private Q_SLOTS:
         QCOMPARE(found.join(u' '), seen);
     }
 
-    void guideLevelSaysWhatTheHandsDo_data()
+    void guideShowsWhatTheLevelAllows_data()
     {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("adjustment");
-        QTest::addColumn<bool>("hidden");
-        using A = GuideLevel::Adjustment;
+        QTest::addColumn<QString>("niveau");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("typed"); // the caret after it; "-": a dictated word before its mistake
+        // right hand's key | left hand's | lit orange / blue | time-out | pad digit, then after the dead key
+        QTest::addColumn<QString>("shown");
         // clang-format off
-        QTest::newRow("1 - pas à pas")    << "0"    << int(A::HideLeftHand)  << false;
-        QTest::newRow("2 - guide limité") << "1"    << int(A::StartTimeOut)  << false;
-        QTest::newRow("3 - pas de guide") << "2"    << int(A::HideBothHands) << true;
-        QTest::newRow("above the list")   << "7"    << int(A::Nothing)       << true;
-        QTest::newRow("below the list")   << "-1"   << int(A::Nothing)       << false;
-        QTest::newRow("not a number")     << "inf"  << int(A::HideLeftHand)  << false;
+        QTest::newRow("1 - pas à pas")        << "0"   << "chat" << "c"    << "64||64/||";
+        QTest::newRow("capital: two hands")   << "0"   << "Léa"  << ""     << "67|74|74 67/||";
+        QTest::newRow("dead key, two steps")  << "0"   << "Noël" << "No"   << "48|40|74 48/40|| then |40|/40||";
+        QTest::newRow("2 - guide limité")     << "1"   << "fête" << "f"    << "48|40|48/40|1 s| then |40|/40|1 s|";
+        QTest::newRow("3 - pas de guide")     << "2"   << "fête" << "f"    << "||/|| then ||/||";
+        QTest::newRow("above the list")       << "7"   << "7"    << ""     << "||/||pad";
+        QTest::newRow("below the list")       << "-1"  << "7"    << ""     << "54||54/||pad";
+        QTest::newRow("not a number")         << "inf" << "Léa"  << ""     << "67|74|74 67/||";
+        QTest::newRow("nothing left to type") << "1"   << "chat" << "chat" << "||/||";
+        QTest::newRow("dictated, no mistake") << "0"   << "chat" << "-"    << "||/||";
         // clang-format on
     }
-    void guideLevelSaysWhatTheHandsDo()
+    // One plain value says what the window shows: the hands where the keys are, hidden when not needed
+    // (a one-key letter shows no left hand), the keys lit, the time-out, and the step after a dead key.
+    void guideShowsWhatTheLevelAllows()
     {
-        QFETCH(QString, stored);
-        QFETCH(int, adjustment);
-        QFETCH(bool, hidden);
-        QCOMPARE(int(GuideLevel::parse(stored).adjustment()), adjustment);
-        QCOMPARE(GuideLevel::parse(stored).hidesHands(), hidden);
+        QFETCH(QString, niveau);
+        QFETCH(QString, word);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        const bool dictated = typed == u"-";
+        const GuideView view = guideAfterChange(dictated ? QString() : typed, word, typed.size(), !dictated,
+                                                GuideLevel::parse(niveau));
+        const auto step = [](const GuideStep &s) {
+            const auto key = [](Hand hand, const std::optional<QPoint> &at) {
+                for (int i = 0; i < KeyCaps::Count && at; ++i)
+                    if (handPlace(hand, i) == *at)
+                        return QString::number(i);
+                return QString(at ? "?" : "");
+            };
+            return QStringList{key(Hand::Right, s.right), key(Hand::Left, s.left),
+                               keyList(s.orange) + u'/' + keyList(s.blue), s.timeOut ? "1 s" : ""}
+                .join(u'|');
+        };
+        QCOMPARE(step(view.step) + (view.padDigit ? "|pad" : "|") +
+                     (view.afterDeadKey ? " then " + step(*view.afterDeadKey) + u'|' : QString()),
+                 shown);
     }
 
     void everyFrenchLetterIsGuided_data()
@@ -211,16 +249,12 @@ private Q_SLOTS:
         QFETCH(QString, keys);
         const QString c = nextCharacter(typed, word, caret);
         const std::optional<Keystroke> k = keystrokeFor(c, m_keys, m_last);
-        const auto list = [](const QList<int> &keys) {
-            QStringList text;
-            for (int key : keys)
-                text.append(QString::number(key));
-            return text.join(u' ');
-        };
-        QCOMPARE(
-            k ? QStringLiteral("%1/%2:%3,%4").arg(list(k->first), list(k->second)).arg(k->right).arg(k->left)
-              : "-",
-            keys);
+        QCOMPARE(k ? QStringLiteral("%1/%2:%3,%4")
+                         .arg(keyList(k->first), keyList(k->second))
+                         .arg(k->right)
+                         .arg(k->left)
+                   : "-",
+                 keys);
         QCOMPARE(untypableCharacters(word, m_keys, m_last), k ? QString() : c);
     }
 
