@@ -140,6 +140,7 @@ void ExerciseScreen::createControls(QMainWindow *window)
     window->setCentralWidget(m_client);
     window->setFont(layoutFont(QStringLiteral("Arial"), 9.75));
     createPictures();
+    createNotes();
     createTextBoxes();
 }
 
@@ -192,7 +193,11 @@ void ExerciseScreen::createPictures()
     TaNoteTexte->setAutoFillBackground(true);
     TaNoteTexte->setBackgroundRole(QPalette::Base);
     TaNoteTexte->setForegroundRole(QPalette::Text);
+}
 
+// The notes over the desk: the stars, the lock hints, the note for the teacher, and the pupil's photograph.
+void ExerciseScreen::createNotes()
+{
     // Under the word box, clear of the logo, the grade label and "Bravo !".
     Etoiles = named(new StarRow(m_client), "Etoiles", QStringLiteral("Mots de la série"));
     Etoiles->setGeometry(StarsArea);

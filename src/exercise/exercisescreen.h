@@ -77,6 +77,7 @@ public:
 private:
     void createControls(QMainWindow *window);
     void createPictures();
+    void createNotes();
     void createTextBoxes();
     // The text to type shown in grey in the typing box (none: empty), the box's size fitted to it.
     void showModel(const QString &model);

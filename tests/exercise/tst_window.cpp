@@ -123,7 +123,6 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("wrong selected")  << "chat" << "0" << "chx"   << "x|38||38/|";
         QTest::newRow("letter too many") << "chat" << "0" << "chatx" << "||||";
-        QTest::newRow("capital")         << "Léa"  << "0" << ""      << "|67|74|74 67/|";
         QTest::newRow("after ¨")         << "Noël" << "0" << "No¨"   << "||40|/40|";
         QTest::newRow("guide limité")    << "chat" << "1" << "c"     << "|64||64/|1 s";
         // clang-format on
