@@ -38,7 +38,6 @@
 #include <array>
 #include <memory>
 
-class ExerciseScreen;
 class IntervalTimer;
 class QKeyEvent;
 class QWindow;
@@ -72,9 +71,6 @@ public:
     void MonTexte_Change();
     void Timer_Timer(int index);
     QString AfficheNote();
-
-    // The hand guide: the view of the typed text shown, and what Timer(1) hides.
-    void applyGuide(const GuideView &view);
 
     IntervalTimer *Timer(int index) const { return m_timers.at(static_cast<std::size_t>(index)); }
     const Series &series() const { return m_series; }
@@ -121,8 +117,10 @@ private:
     void appendToHistory(const QString &pupil);
     // One star per word of the series, filled for each word done (the word in its pause included).
     void updateStars();
-    // The guide of the typed text as it is now (a new word's first key included).
+    // The guide of the typed text as it is now (a new word's first key included), and the one place where a
+    // guide's view reaches the screen (and starts Timer(1), which hides it at "2 - Guide limité").
     void guideTypedText();
+    void applyGuide(const GuideView &view);
     // Dictation: decided at the start of a series, the word box showing the word or its blanks, the word
     // shown after all when speech is found not to be heard, and the "Répéter" button shown while it helps.
     void startDictation();

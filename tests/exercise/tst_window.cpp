@@ -510,7 +510,7 @@ private Q_SLOTS:
         p.completeWord();
         QCOMPARE(p.word(), QString());
         QCOMPARE(p.window->series().MotsRestants, 4);
-        QCOMPARE(p.control<PictureBox>("MainDroite")->geometry(), frmMain::RestingRightHand);
+        QVERIFY(p.shown("MainDroite") && p.at("MainDroite") == frmMain::RestingRightHand.topLeft());
         p.type("a");
         QVERIFY(!p.shown("Bravo") && !p.window->Timer(0)->isTicking());
     }
