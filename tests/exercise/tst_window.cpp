@@ -292,6 +292,13 @@ private Q_SLOTS:
         p.type(QStringLiteral("x"));
         QVERIFY(fits || inView(box, frmMain::TypingPixels));
         QCOMPARE(model(), -1);
+        // Dictated, the phrase is not drawn under its blanks.
+        Store::write(Store::Frappin, Store::Demarrage, Store::Son, "1");
+        Store::write(Store::Frappin, Store::Demarrage, Store::Dictee, "1");
+        Sound::setSoundForTests([](const QString &) {}, true);
+        const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
+        p.window->mnuNouveau_Click();
+        QVERIFY(box->model().isEmpty() && wordBox->text() != word);
     }
 
     void locksAreTold_data()
