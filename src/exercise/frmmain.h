@@ -2,46 +2,46 @@
 
 // The pupil's exercise window, the program's only top-level window.
 //
-// How a series flows through it, and where each rule lives:
-//   BoutonDepart_Click / mnuNouveau_Click start the series (Series::start, exercise/series.h) and call
-//   Form_Load, which draws a word from the loaded list (common/values.h), shows it in MotATaper and points
-//   the right hand at its first key. Each change of MonTexte runs MonTexte_Change (frmmain_check.cpp):
-//   Series::check finds the first wrong character and counts the mistake, nextCharacter and keystrokeFor
-//   (keyboard/guide.h) say which keys come next, and showGuide (frmmain_guide.cpp) moves the hands where
-//   handPlace says and lights the keys, as the guide level allows. A completed word shows Bravo and starts
-//   Timer(0); its tick (Timer_Timer, frmmain_series.cpp) counts the word (Series::wordDone) and either draws
-//   the next one or ends the series: AfficheNote shows the grade and the results (Series::results) go to the
-//   pupil's section of the store (settings/store.h). With "Son" on, each of these steps is also heard
-//   (sound/sound.h).
+// The window is three rooms, each readable alone:
+//   - the window itself (frmmain.cpp): its frame, menus and timers, the greeting when it takes the focus back
+//     from one of the program's own dialogs, quitting; and the dialogs it opens (frmmain_dialogs.cpp);
+//   - what it shows (ExerciseScreen, exercise/exercisescreen.h): the controls laid out, and verbs that show a
+//     word, the grade, the stars, the hands and lit keys, the lock hints; it decides how, never when;
+//   - the series' flow (frmMain's handlers, below): when a word is drawn, checked, paused on, counted and
+//     graded, with the rules of exercise/series.h, exercise/dictation.h and keyboard/guide.h. Its state is
+//     this class's: the series, the word, the dictation, the guide shown, the timers.
 //
-// This class holds the controls and applies the rules to them. Controls carry their design names as object
-// names, so that tests find them with findChild().
+// How a series flows: BoutonDepart_Click / mnuNouveau_Click start it (Series::start), the path choosing the
+// list it draws from (PathPanel::startSeries, exercise/pathpanel.h), and call Form_Load, which draws a word
+// (drawWord, frmmain_series.cpp) and shows it. Each change of MonTexte runs
+// MonTexte_Change (frmmain_check.cpp). A completed word shows Bravo and starts Timer(0); its tick
+// (Timer_Timer) counts the word (Series::wordDone) and either draws the next one or ends the series
+// (endSeries): the path moves the pupil on (PathPanel::endSeries), AfficheNote shows the grade and the results
+// go to the pupil's section of the store and to the history. With "Son" on, each of these steps is also heard (sound/sound.h); dictation is
+// frmmain_dictation.cpp.
+//
+// The route of one keystroke, five files of the program: MonTexte_Change (frmmain_check.cpp) asks
+// Series::check (series.cpp) for the mistake and guideAfterChange (keyboard/guide.cpp, which reads the key
+// table through keytable.cpp and the key caps through keycaps.cpp) for the one GuideView to show;
+// applyGuide hands its step to ExerciseScreen::showGuide (exercisescreen.cpp), which moves the hands and
+// lights the keys of the keyboard picture (keyboard/keyboardpicture.cpp).
 
 #include "common/owndialog.h"
-#include "common/userscale.h"
 #include "exercise/dictation.h"
+#include "exercise/exercisescreen.h"
 #include "exercise/series.h"
+#include "keyboard/guide.h"
 #include "keyboard/locks.h"
 
-#include <QColor>
 #include <QMainWindow>
 #include <QPointer>
-#include <QRect>
 
 #include <array>
+#include <memory>
 
 class IntervalTimer;
-class KeyboardPicture;
-class PathPanel;
-class PictureBox;
-class QAction;
 class QKeyEvent;
-class QLabel;
-class QLineEdit;
-class QPushButton;
 class QWindow;
-class StarRow;
-class TypingBox;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -73,18 +73,6 @@ public:
     void Timer_Timer(int index);
     QString AfficheNote();
 
-    // Hand guide.
-    // Shows the keystroke of c: the hands (PlaceMainDroite, PlaceMainGauche, AjusteGuide) and the lit keys.
-    void showGuide(const QString &c);
-    void showKeystroke(const Keystroke &keystroke);
-    void hideGuide();
-    void PlaceMainDroite(int marker);
-    void PlaceMainGauche(int marker);
-    void AjusteGuide();
-
-    // The pupil's photograph.
-    void ChargeImage();
-
     IntervalTimer *Timer(int index) const { return m_timers.at(static_cast<std::size_t>(index)); }
     const Series &series() const { return m_series; }
     // The settings dialog abandons the running series: no further word is drawn, nothing more is heard.
@@ -98,16 +86,11 @@ public:
     // Dictation (frmmain_dictation.cpp): the word said again, by "Répéter" or Enter.
     void repeatWord();
 
-    // The right hand's place when no series runs, beside "Commencer".
-    static inline const QRect RestingRightHand = Scale::twipsRect(7740, 5910, 480, 705);
-    // The layout's font sizes of the word box and the typing box, in pixels: kept while the text fits.
-    static constexpr int WordPixels = 16;
-    static constexpr int TypingPixels = 85;
-    // The selected mistake in the typing box.
-    static inline const QColor MistakeColour{0xff, 0xb3, 0xb3};
-    static inline const QColor MistakeTextColour{0x8b, 0x00, 0x00};
-    // Where the row of stars may lie: under the word box, between the logo and "Bravo !".
-    static inline const QRect StarsArea{160, 54, 325, 16};
+    // Where the screen puts things, under the names the window has always given them.
+    static inline const QRect &RestingRightHand = ExerciseScreen::RestingRightHand;
+    static constexpr int WordPixels = ExerciseScreen::WordPixels;
+    static constexpr int TypingPixels = ExerciseScreen::TypingPixels;
+    static inline const QColor &MistakeColour = ExerciseScreen::MistakeColour;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -118,7 +101,6 @@ protected:
 
 private:
     // Building the window, in this order.
-    void createControls();
     void createMenus();
     void createTimers();
 
@@ -128,20 +110,20 @@ private:
     // The entries of the loaded list that can be drawn; the list chosen in the settings, loaded again.
     void findTypableWords();
     void reloadWordList();
-    // The end of a series, after the pause of its last word.
+    // The word a new word of the series is: drawn from the loaded list, among the entries it can type.
+    QString drawWord();
+    // The end of a series, after the pause of its last word: the grade shown, the results kept.
     void endSeries();
     // Appends the series to the history; a failure keeps it for the next start.
     void appendToHistory(const QString &pupil);
-    void setWordAreaVisible(bool visible);
     // One star per word of the series, filled for each word done (the word in its pause included).
     void updateStars();
-    // Tells a screen reader what MotATaper now shows (a new word or the grade).
-    void announce(const QString &spoken);
-    // The text to type shown in grey in the typing box (none: empty), the box's size fitted to it.
-    void showModel(const QString &model);
+    // The guide of the typed text as it is now (a new word's first key included), and the one place where a
+    // guide's view reaches the screen (and starts Timer(1), which hides it at "2 - Guide limité").
+    void guideTypedText();
+    void applyGuide(const GuideView &view);
     // Dictation: decided at the start of a series, the word box showing the word or its blanks, the word
     // shown after all when speech is found not to be heard, and the "Répéter" button shown while it helps.
-    void createDictationControls();
     void startDictation();
     void showWordToType(bool done);
     void onSpeechFound(bool heard);
@@ -149,31 +131,13 @@ private:
     void tellSpeechNotHeard();
     void updateRepeatButton();
     // Caps Lock and Num Lock read again (from the keyboard, or else from a real key event's modifiers), and
-    // what they mean for the next keystroke shown: the lights, and the hint under the message.
+    // shown with what they mean for the next keystroke.
     void readLocks(const QKeyEvent *key = nullptr);
-    void updateLockHints();
 
-    // Controls (see the layout of the window for each).
-    QWidget *m_client = nullptr;
-    PictureBox *Logo = nullptr;
-    QLabel *TaNoteTexte = nullptr;
-    QLabel *Consigne = nullptr;
-    QWidget *MotATaperBord = nullptr;
-    QLineEdit *MotATaper = nullptr;
-    PictureBox *Bravo = nullptr;
-    PictureBox *FrappinPhoto = nullptr;
-    TypingBox *MonTexte = nullptr;
-    KeyboardPicture *ImageClavier = nullptr;
-    PictureBox *MainGauche = nullptr;
-    PictureBox *MainDroite = nullptr;
-    QLabel *Message = nullptr;
-    QPushButton *BoutonDepart = nullptr;
-    StarRow *Etoiles = nullptr;
+    // What the window shows; MonTexte, BoutonDepart and Repeter are its controls.
+    std::unique_ptr<ExerciseScreen> m_screen;
     // The path (exercise/pathpanel.h): the list a series draws from, and where the pupil is.
     PathPanel *m_path = nullptr;
-    QLabel *VerrMaj = nullptr;
-    QLabel *NoteNonGardee = nullptr;
-    QPushButton *Repeter = nullptr;
     std::array<IntervalTimer *, 3> m_timers{};
     Series m_series;
     // The word to type, which the word box may show as blanks.
@@ -184,7 +148,8 @@ private:
     bool m_soundOn = false;
     // A history that cannot be written is told once while the program runs.
     bool m_historyFailureTold = false;
-    Keystroke m_keystroke;
+    // What the guide shows for the typed text, the step after a dead key included.
+    GuideView m_guide;
     // As the keyboard had them last; Num on until the keyboard says otherwise.
     KeyboardLocks m_locks{false, true};
     // The entries of the word list that the keyboard can type, the only ones drawn.

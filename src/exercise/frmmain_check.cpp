@@ -1,51 +1,61 @@
-// The typed-text check, run on every change of the typing box, the program's own changes included. The rules
-// are Series::check and nextCharacter; this handler shows what they found.
+// The typed-text check, run on every change of the typing box, the program's own changes included, and the
+// keys that reach the window. The rules are Series::check and guideAfterChange; this handler shows what they
+// found, the guide in one place (applyGuide).
 
 #include "exercise/frmmain.h"
 
 #include "common/intervaltimer.h"
-#include "common/picturebox.h"
 #include "exercise/clientarea.h"
 #include "sound/sound.h"
 
-#include "keyboard/keyboardpicture.h"
-#include "keyboard/keycaps.h"
-
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 
 void frmMain::MonTexte_Change()
 {
-    const QString typed = MonTexte->text();
-    const QString word = m_word;
-    const std::optional<TypedCheck> check = m_series.check(typed, word);
+    TypingBox *box = m_screen->MonTexte;
+    const std::optional<TypedCheck> check = m_series.check(box->text(), m_word);
     if (!check)
         return;
 
     // Select the first wrong character so that the next keystroke replaces it.
     if (check->wrongFrom) {
-        MonTexte->setSelection(static_cast<int>(*check->wrongFrom),
-                               static_cast<int>(word.size() - *check->wrongFrom));
+        box->setSelection(static_cast<int>(*check->wrongFrom),
+                          static_cast<int>(m_word.size() - *check->wrongFrom));
         if (m_soundOn)
             Sound::play(Sound::Effect::Mistake);
     }
-
-    const qsizetype caret =
-        MonTexte->hasSelectedText() ? MonTexte->selectionStart() : MonTexte->cursorPosition();
-    showGuide(nextCharacter(typed, word, caret));
+    guideTypedText();
     if (m_dictation.dictating())
         showWordToType(check->completed);
 
     if (check->completed) {
-        Bravo->show();
+        m_screen->showBravo(true);
         if (m_soundOn)
             Sound::say(QStringLiteral("Bravo !"));
-        hideGuide();
         Timer(0)->setInterval(PauseMilliseconds);
         Timer(0)->setEnabled(true);
         updateStars();
         updateRepeatButton();
+    }
+}
+
+void frmMain::guideTypedText()
+{
+    const TypingBox *box = m_screen->MonTexte;
+    const qsizetype caret = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
+    applyGuide(guideAfterChange(box->text(), m_word, caret, m_dictation.guides(m_series.FautesMot),
+                                m_series.NiveauGuide));
+}
+
+// The one place where the guide's view reaches the screen.
+void frmMain::applyGuide(const GuideView &view)
+{
+    m_guide = view;
+    m_screen->showLocks(m_locks, m_guide.padDigit);
+    m_screen->showGuide(m_guide.step);
+    if (m_guide.step.timeOut) {
+        Timer(1)->setInterval(GuideTimeOutMilliseconds);
+        Timer(1)->setEnabled(true);
     }
 }
 
@@ -54,8 +64,9 @@ void frmMain::MonTexte_Change()
 // window's background and lines behind it.
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == MonTexte && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
-        MonTexte->setAttribute(Qt::WA_OpaquePaintEvent, event->type() == QEvent::FocusIn);
+    TypingBox *box = m_screen->MonTexte;
+    if (watched == box && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        box->setAttribute(Qt::WA_OpaquePaintEvent, event->type() == QEvent::FocusIn);
     // At a key's release, off the way from a key press to the letter on the screen: a lock toggles at its
     // key's press, and its light and hint show when the key comes up, before another key goes down.
     if (event->type() == QEvent::KeyRelease) {
@@ -64,8 +75,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         // The input method keeps the dead key's press to itself and lets its release through: the first step
         // of the letter is taken, and the guide shows the second.
         const bool deadKey = key->key() == Qt::Key_Dead_Circumflex || key->key() == Qt::Key_Dead_Diaeresis;
-        if (watched == MonTexte && deadKey && !MonTexte->isReadOnly() && !m_keystroke.second.isEmpty())
-            showKeystroke(afterDeadKey(m_keystroke));
+        if (watched == box && deadKey && !box->isReadOnly() && m_guide.afterDeadKey)
+            applyGuide({*m_guide.afterDeadKey, m_guide.afterDeadKey, false});
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -78,21 +89,6 @@ void frmMain::readLocks(const QKeyEvent *key)
         locks = locksFromModifiers(key->nativeModifiers());
     if (locks && *locks != m_locks) {
         m_locks = *locks;
-        updateLockHints();
+        m_screen->showLocks(m_locks, m_guide.padDigit);
     }
-}
-
-void frmMain::updateLockHints()
-{
-    ImageClavier->setLocks(m_locks);
-    QStringList hints;
-    if (m_locks.capsLock)
-        hints.append(QStringLiteral("La touche Verr. Maj est allumée."));
-    const auto padDigit = std::any_of(m_keystroke.first.cbegin(), m_keystroke.first.cend(),
-                                      [](int key) { return KeyCaps::numericPadDigit(key); });
-    if (!m_locks.numLock && padDigit)
-        hints.append(QStringLiteral("Allume la touche Verr Num."));
-    if (!hints.isEmpty())
-        VerrMaj->setText(hints.join(u' '));
-    VerrMaj->setVisible(!hints.isEmpty());
 }

@@ -15,7 +15,6 @@
 #include "settings/frmparam.h"
 #include "words/frmmots.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 namespace {
@@ -36,8 +35,8 @@ void frmMain::mnuParam_Click()
             return;
         auto *dialog = new frmParam;
         connect(dialog, &frmParam::okPressed, this, [this] {
-            BoutonDepart->setEnabled(true);
-            Message->setText(Texts::Invitation);
+            m_screen->BoutonDepart->setEnabled(true);
+            m_screen->setMessage(Texts::Invitation);
         });
         // A list chosen is the next series' list, not only the next start's.
         connect(dialog, &frmParam::wordListChosen, this, &frmMain::reloadWordList);

@@ -1,11 +1,12 @@
-// Start-up, the load step, the start and the end of a series, the pause timer and the grade. The rules live
-// in exercise/series.h; these handlers apply them to the controls.
+// The series' flow: start-up, the load step, the start and the end of a series, the pause timer and the
+// grade. The rules live in exercise/series.h; what is shown, and how, in exercise/exercisescreen.h. Two
+// places are where a series meets the word lists and the pupil's results: drawWord, where a word is drawn
+// from the list, and endSeries, where the grade is shown and kept.
 
 #include "exercise/frmmain.h"
 
 #include "common/intervaltimer.h"
 #include "common/messagebox.h"
-#include "common/picturebox.h"
 #include "common/platform.h"
 #include "common/strings.h"
 #include "common/text.h"
@@ -14,16 +15,12 @@
 #include "exercise/pathpanel.h"
 #include "history/history.h"
 #include "keyboard/expandword.h"
-#include "keyboard/keyboardpicture.h"
 #include "keyboard/keytable.h"
 #include "settings/store.h"
 #include "sound/sound.h"
 #include "words/wordlist.h"
 
-#include <QAccessible>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 
@@ -49,49 +46,40 @@ void frmMain::Form_Initialize()
     ChargeIndications();
     findTypableWords();
     Form_Load();
-    MonTexte->setText(trimBlanks(Store::derniere(QStringLiteral("<inconnue>"))));
+    m_screen->MonTexte->setText(trimBlanks(Store::derniere(QStringLiteral("<inconnue>"))));
     // Before the first series the typed text is checked too (a mistake counts), but no word can be completed.
     m_series.MotsRestants = Store::seriesLength();
     m_series.EnCours = 0;
-    BoutonDepart->setEnabled(true);
-    Message->setText(Texts::Invitation);
-    setWordAreaVisible(false);
+    m_screen->BoutonDepart->setEnabled(true);
+    m_screen->setMessage(Texts::Invitation);
+    m_screen->setWordAreaVisible(false);
 }
 
 void frmMain::Form_Load()
 {
-    ProgramValues &v = values();
-    TaNoteTexte->setText(QStringLiteral("Ton texte"));
     m_word.clear();
-    MotATaper->clear();
-    showModel({});
-    MotATaper->setAccessibleName(QStringLiteral("Mot à taper"));
-    MonTexte->clear();
-    Bravo->hide();
-    MainDroite->show();
-    MainGauche->hide();
-    ChargeImage();
-    ImageClavier->setLitKeys({}, {});
+    m_screen->clearWord();
     if (m_series.EnCours == 0) {
-        // No series: the hand waits beside "Commencer", not on the key of a word that is gone.
-        MainDroite->setGeometry(RestingRightHand);
+        m_screen->restHand();
         return;
     }
-
-    // Every entry the keyboard can type is equally likely, the last draw included.
-    // With the path, about one word in three holds a key the pupil missed lately.
-    const int drawn = m_path->draw(m_typable);
-    const QString &entry = v.Phrases[static_cast<std::size_t>(m_typable.value(drawn))];
     m_series.newWord();
-    m_word = shownWord(entry);
+    m_word = drawWord();
     showWordToType(false);
-    announce(m_dictation.dictating() ? QStringLiteral("Mot dicté : écoute-le, puis tape-le.")
-                                     : QStringLiteral("Mot à taper : %1").arg(m_word));
+    m_screen->announce(m_dictation.dictating() ? QStringLiteral("Mot dicté : écoute-le, puis tape-le.")
+                                               : QStringLiteral("Mot à taper : %1").arg(m_word));
     if (m_soundOn && !m_word.isEmpty())
         Sound::say(m_word);
-    showGuide(charAt(m_word, 1));
-    setWordAreaVisible(true);
-    AjusteGuide();
+    guideTypedText();
+    m_screen->setWordAreaVisible(true);
+}
+
+QString frmMain::drawWord()
+{
+    // Every entry the keyboard can type is equally likely, the last draw included; with the path, about one
+    // word in three holds a key the pupil missed lately.
+    const int drawn = m_path->draw(m_typable);
+    return shownWord(values().Phrases[static_cast<std::size_t>(m_typable.value(drawn))]);
 }
 
 void frmMain::findTypableWords()
@@ -143,12 +131,12 @@ void frmMain::BoutonDepart_Click()
     }
     // A word completed just before must not be counted in the new series when its pause ends.
     Timer(0)->stop();
-    Message->clear();
-    NoteNonGardee->hide();
-    MonTexte->setReadOnly(false);
+    m_screen->setMessage({});
+    m_screen->showGradeNotKept(false);
+    m_screen->MonTexte->setReadOnly(false);
     readLocks();
-    MonTexte->clear();
-    BoutonDepart->setEnabled(false);
+    m_screen->MonTexte->clear();
+    m_screen->BoutonDepart->setEnabled(false);
     m_series.start(Store::seriesLength(),
                    GuideLevel::parse(Store::read(Store::Frappin, Store::Demarrage, Store::Niveau, QString())),
                    currentDateTime());
@@ -158,7 +146,7 @@ void frmMain::BoutonDepart_Click()
     startDictation();
     Form_Load();
     updateStars();
-    MonTexte->setFocus();
+    m_screen->MonTexte->setFocus();
 }
 
 void frmMain::mnuNouveau_Click()
@@ -170,7 +158,7 @@ void frmMain::Timer_Timer(int index)
 {
     if (index == 0) {
         Timer(0)->stop();
-        Bravo->hide();
+        m_screen->showBravo(false);
         const bool last = m_series.wordDone(m_word.size(), currentDateTime());
         updateStars();
         if (last)
@@ -178,7 +166,7 @@ void frmMain::Timer_Timer(int index)
         else
             Form_Load();
     } else if (index == 1) {
-        hideGuide();
+        m_screen->hideGuide();
         Timer(1)->stop();
     }
 }
@@ -186,26 +174,25 @@ void frmMain::Timer_Timer(int index)
 void frmMain::endSeries()
 {
     Timer(1)->stop();
-    Message->setText(Texts::Invitation);
-    BoutonDepart->setEnabled(true);
+    m_screen->setMessage(Texts::Invitation);
+    m_screen->BoutonDepart->setEnabled(true);
     // The pupil as named now: the results and the history go under the same name. With no pupil named (a
     // fresh install, a class before its list is made) the child still sees the grade; nothing is kept, and
     // the teacher is told how to name the pupil.
     const QString pupil = Store::derniere();
     // The path: the pupil's place after this series, shown and heard with the grade, stored with the results.
     const auto path = m_path->endSeries(pupil, static_cast<int>(m_series.grade()));
-
     const QString grade = AfficheNote();
     if (trimBlanks(pupil).isEmpty()) {
-        NoteNonGardee->show();
+        m_screen->showGradeNotKept(true);
         return;
     }
     const SeriesResults results = m_series.results(QLocale());
     // The results in one write of the settings file: all of them, or none.
-    QList<std::pair<QString, QString>> kept{{Store::Note, grade},
-                                            {Store::Duree, results.duree},
-                                            {Store::NombreCaracteres, results.caracteres},
-                                            {Store::Niveau, results.niveau}};
+    const QList<std::pair<QString, QString>> kept{{Store::Note, grade},
+                                                  {Store::Duree, results.duree},
+                                                  {Store::NombreCaracteres, results.caracteres},
+                                                  {Store::Niveau, results.niveau}};
     const bool stored = Store::writePupilResults(kept + path, pupil);
     // The grade stays shown; the teacher must know that it was not kept.
     if (!stored)
@@ -228,13 +215,12 @@ void frmMain::appendToHistory(const QString &pupil)
     record.mistakes = m_series.FautesSerie;
     record.level = m_series.NiveauGuide.forResults().toInt();
     record.wordList = Store::read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
+    record.mistakesByCharacter = m_series.FautesParCaractere;
+    record.dictee = m_series.Dictee;
     // The path: the lesson drawn from, and the one the pupil is at now.
     if (!m_path->seriesList().isEmpty())
         record.wordList = m_path->seriesList();
     record.lesson = m_path->lessonAfter();
-
-    record.mistakesByCharacter = m_series.FautesParCaractere;
-    record.dictee = m_series.Dictee;
     const QString error = History::append(record);
     if (error.isEmpty() || m_historyFailureTold)
         return;
@@ -247,19 +233,12 @@ void frmMain::appendToHistory(const QString &pupil)
 
 QString frmMain::AfficheNote()
 {
-    setWordAreaVisible(false);
-    TaNoteTexte->setText(QStringLiteral("Ta note est"));
-    MotATaper->setText(QString::number(m_series.grade()) + QStringLiteral("/20"));
-    showModel({});
-    MonTexte->setText(MotATaper->text());
-    // The grade stays as it is until the next series; Enter still reaches the window and starts one.
-    MonTexte->setReadOnly(true);
+    m_screen->showGrade(m_series.grade());
     QString spoken = QStringLiteral("Ta note est %1 sur 20").arg(m_series.grade());
     // The path: a lesson passed is heard with the grade.
     if (!m_path->cheer().isEmpty())
         spoken += QStringLiteral(". ") + m_path->cheer().chopped(1);
-
-    announce(spoken);
+    m_screen->announce(spoken);
     // One text, since a new one cuts off the one being read: the child who cannot read yet hears what to do
     // next too.
     if (m_soundOn)
@@ -267,32 +246,9 @@ QString frmMain::AfficheNote()
     return QString::number(m_series.grade());
 }
 
-void frmMain::setWordAreaVisible(bool visible)
-{
-    Consigne->setVisible(visible);
-    MotATaper->setVisible(visible);
-    MotATaperBord->setVisible(visible);
-}
-
 void frmMain::updateStars()
 {
-    const int total = std::clamp(m_seriesWords, 0, 20);
     const int inPause = Timer(0)->isTicking() ? 1 : 0;
-    Etoiles->setProgress(total - static_cast<int>(m_series.MotsRestants) + inPause, total);
-    // Centred under the word box as far as the free space allows.
-    const int width = std::min(total * StarRow::Pitch, StarsArea.width());
-    const int left = std::clamp(MotATaperBord->geometry().center().x() - width / 2, StarsArea.left(),
-                                StarsArea.right() + 1 - width);
-    Etoiles->setGeometry(left, StarsArea.top(), width, StarsArea.height());
-    Etoiles->setVisible(total > 0);
-}
-
-// The word box's accessible name carries what it shows, so that a screen reader says the new word or the
-// grade (Qt 6.4 has no announcement event); the typing box, which has the focus, describes it too.
-void frmMain::announce(const QString &spoken)
-{
-    MotATaper->setAccessibleName(spoken);
-    MonTexte->setAccessibleDescription(spoken);
-    QAccessibleEvent changed(MotATaper, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&changed);
+    m_screen->showStars(std::clamp(m_seriesWords, 0, 20) - static_cast<int>(m_series.MotsRestants) + inPause,
+                        m_seriesWords);
 }

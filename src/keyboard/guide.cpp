@@ -5,6 +5,7 @@
 #include "keyboard/keycaps.h"
 #include "keyboard/keytable.h"
 
+#include <algorithm>
 #include <cmath>
 
 GuideLevel GuideLevel::parse(const QString &stored)
@@ -14,17 +15,6 @@ GuideLevel GuideLevel::parse(const QString &stored)
     GuideLevel level;
     level.m_value = ok && std::isfinite(value) ? value : 0;
     return level;
-}
-
-GuideLevel::Adjustment GuideLevel::adjustment() const
-{
-    if (m_value == 0)
-        return Adjustment::HideLeftHand;
-    if (m_value == 1)
-        return Adjustment::StartTimeOut;
-    if (m_value == 2)
-        return Adjustment::HideBothHands;
-    return Adjustment::Nothing;
 }
 
 std::optional<DeadKeyStrokes> deadKeyStrokes(QStringView letter)
@@ -154,4 +144,41 @@ QPoint handPlace(Hand hand, int index)
     const double left = std::floor(key.left()) - (hand == Hand::Left ? 2 * std::floor(key.width()) : 0);
     const double top = std::floor(key.top()) + std::floor(key.height());
     return {Scale::pxFromUnitsX(left), Scale::pxFromUnitsY(top)};
+}
+
+namespace {
+
+GuideStep guideStep(const Keystroke &keystroke, GuideLevel level)
+{
+    if (level.hidesHands())
+        return {};
+    GuideStep step{{}, {}, keystroke.first, keystroke.second, false};
+    if (keystroke.right >= 0)
+        step.right = handPlace(Hand::Right, keystroke.right);
+    if (keystroke.left >= 0)
+        step.left = handPlace(Hand::Left, keystroke.left);
+    step.timeOut = level.timesOut() && (step.right || step.left);
+    return step;
+}
+
+} // namespace
+
+GuideView guideView(const Keystroke &keystroke, GuideLevel level)
+{
+    GuideView view{guideStep(keystroke, level), std::nullopt,
+                   std::any_of(keystroke.first.cbegin(), keystroke.first.cend(),
+                               [](int key) { return KeyCaps::numericPadDigit(key); })};
+    if (!keystroke.second.isEmpty())
+        view.afterDeadKey = guideStep(afterDeadKey(keystroke), level);
+    return view;
+}
+
+GuideView guideAfterChange(QStringView typed, QStringView word, qsizetype caret, bool shown, GuideLevel level)
+{
+    if (!shown)
+        return {};
+    const ProgramValues &v = values();
+    return guideView(keystrokeFor(nextCharacter(typed, word, caret), v.ToucheCaractere, v.DerniereTouche)
+                         .value_or(Keystroke{}),
+                     level);
 }

@@ -2,7 +2,8 @@
 
 // The hand guide's rules, apart from the window: which keystroke comes next, which key marker gives a
 // character, where a hand goes to point at a marker, and what the teacher's guide level lets the hands do.
-// The window only moves, shows and hides the two hand pictures as these say.
+// guideAfterChange, at the end, puts them together into one plain value, GuideView, which the window shows
+// as it is: which hand on which key, which keys lit in which colour, and the step after a dead key.
 
 #include "common/values.h"
 
@@ -24,9 +25,8 @@ public:
     GuideLevel() = default;
     static GuideLevel parse(const QString &stored);
 
-    // What the guide does after placing the hands.
-    enum class Adjustment { HideLeftHand, StartTimeOut, HideBothHands, Nothing };
-    Adjustment adjustment() const;
+    // The hands and the lit keys go after GuideTimeOutMilliseconds ("2 - Guide limité" only).
+    bool timesOut() const { return m_value == 1; }
     // No hand is shown at all ("3 - Pas de guide", and any level above).
     bool hidesHands() const { return m_value >= 2; }
     // The level as the pupil's results keep it: the value plus one.
@@ -86,3 +86,33 @@ QRectF markerUnits(int index);
 // picture, so it goes two marker widths to the left.
 enum class Hand { Right, Left };
 QPoint handPlace(Hand hand, int index);
+
+// What the guide shows for one step of a keystroke. A hand with nothing to point at is hidden: no hand is
+// better than a hand on a key that is not the one to press, and a one-key letter shows no left hand.
+struct GuideStep {
+    std::optional<QPoint> right; // where each hand goes, in the window's client area; nothing: hidden
+    std::optional<QPoint> left;
+    QList<int> orange;    // the keys lit for the first step (the key, Maj with it, or the dead key)
+    QList<int> blue;      // the letter after a dead key
+    bool timeOut = false; // the hands and the lit keys go after GuideTimeOutMilliseconds
+    bool operator==(const GuideStep &) const = default;
+};
+
+// Everything the window shows for the guide after a change of the typed text.
+struct GuideView {
+    GuideStep step;
+    // What the guide shows once the dead key is pressed (its release reaches the window), for a dead-key
+    // letter only.
+    std::optional<GuideStep> afterDeadKey;
+    // The keystroke takes a digit of the numeric pad: with Num Lock off the pupil is told to switch it on.
+    bool padDigit = false;
+};
+
+// The guide of a keystroke at a level: nothing at "3 - Pas de guide" and above.
+GuideView guideView(const Keystroke &keystroke, GuideLevel level);
+
+// The guide after a change of the typed text (caret: the selection's start, else the cursor). Nothing is
+// shown while shown is false (a dictated word before its first mistake: the guide would spell it), nor for
+// a character the keyboard cannot type.
+GuideView guideAfterChange(QStringView typed, QStringView word, qsizetype caret, bool shown,
+                           GuideLevel level);

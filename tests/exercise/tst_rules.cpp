@@ -19,13 +19,14 @@
 
 class TestRules : public QObject {
     Q_OBJECT
-    TextTable m_keys; // the shipped key table
-    qint16 m_last = -1;
+    const TextTable &m_keys = values().ToucheCaractere; // the shipped key table, where the window reads it
+    const qint16 &m_last = values().DerniereTouche;
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), m_keys, m_last));
+        QVERIFY(loadKeyTable(QStringLiteral(FRAPPIN_RESOURCES_DIR "/clavier.dat"), values().ToucheCaractere,
+                             values().DerniereTouche));
     }
 
     void typedTextIsChecked_data()
@@ -159,71 +160,66 @@ private Q_SLOTS:
         QCOMPARE(found.join(u' '), seen);
     }
 
-    void guideLevelSaysWhatTheHandsDo_data()
+    void guideShowsTheNextKeys_data()
     {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("adjustment");
-        QTest::addColumn<bool>("hidden");
-        using A = GuideLevel::Adjustment;
-        // clang-format off
-        QTest::newRow("1 - pas à pas")    << "0"    << int(A::HideLeftHand)  << false;
-        QTest::newRow("2 - guide limité") << "1"    << int(A::StartTimeOut)  << false;
-        QTest::newRow("3 - pas de guide") << "2"    << int(A::HideBothHands) << true;
-        QTest::newRow("above the list")   << "7"    << int(A::Nothing)       << true;
-        QTest::newRow("below the list")   << "-1"   << int(A::Nothing)       << false;
-        QTest::newRow("not a number")     << "inf"  << int(A::HideLeftHand)  << false;
-        // clang-format on
-    }
-    void guideLevelSaysWhatTheHandsDo()
-    {
-        QFETCH(QString, stored);
-        QFETCH(int, adjustment);
-        QFETCH(bool, hidden);
-        QCOMPARE(int(GuideLevel::parse(stored).adjustment()), adjustment);
-        QCOMPARE(GuideLevel::parse(stored).hidesHands(), hidden);
-    }
-
-    void everyFrenchLetterIsGuided_data()
-    {
-        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("niveau");
         QTest::addColumn<QString>("word");
-        QTest::addColumn<int>("caret");    // the selection's start, or the cursor
-        QTest::addColumn<QString>("keys"); // first step / second step : right hand, left hand; "-": untypable
+        QTest::addColumn<QString>("typed"); // "-": nothing yet, in a dictated word before its first mistake
+        QTest::addColumn<int>("caret");     // the selection's start, or the cursor
+        // right hand's key | left hand's | lit orange / blue | time-out | pad digit, then after the dead key;
+        // "-": a character the keyboard cannot type
+        QTest::addColumn<QString>("shown");
         // clang-format off
-        QTest::newRow("first letter")           << ""     << "chat"  << 0 << "78/:78,-1";
-        QTest::newRow("wrong letter selected")  << "chx"  << "chat"  << 2 << "38/:38,-1";
-        QTest::newRow("early mistake selected") << "xha"  << "chat"  << 0 << "38/:38,-1";
-        QTest::newRow("nothing left")           << "chat" << "chat"  << 4 << "/:-1,-1";
-        QTest::newRow("capital on the right")   << ""     << "Léa"   << 0 << "74 67/:67,74";
-        QTest::newRow("capital on the left")    << ""     << "Zoé"   << 0 << "86 39/:86,39";
-        QTest::newRow("circumflex")             << "f"    << "fête"  << 1 << "48/40:48,40";
-        QTest::newRow("diaeresis")              << "No"   << "Noël"  << 2 << "74 48/40:48,40";
-        QTest::newRow("y diaeresis")            << "L"    << "Lÿ"    << 1 << "74 48/43:48,43";
-        QTest::newRow("shifted character")      << ""     << "?"     << 0 << "74 82/:82,74";
-        QTest::newRow("digit on the pad")       << ""     << "7"     << 0 << "54/:54,-1";
-        QTest::newRow("oe cannot be typed")     << "c"    << "cœur"  << 1 << "-";
-        QTest::newRow("accented capital")       << ""     << "École" << 0 << "-";
+        QTest::newRow("first letter")           << "0"   << "chat"  << ""     << 0 << "78||78/||";
+        QTest::newRow("wrong letter selected")  << "0"   << "chat"  << "chx"  << 2 << "38||38/||";
+        QTest::newRow("nothing left")           << "1"   << "chat"  << "chat" << 4 << "||/||";
+        QTest::newRow("capital on the right")   << "0"   << "Léa"   << ""     << 0 << "67|74|74 67/||";
+        QTest::newRow("capital, not a number")  << "inf" << "Zoé"   << ""     << 0 << "86|39|86 39/||";
+        QTest::newRow("circumflex, limité")     << "1"   << "fête"  << "f"    << 1 << "48|40|48/40|1 s| then |40|/40|1 s|";
+        QTest::newRow("diaeresis")              << "0"   << "Noël"  << "No"   << 2 << "48|40|74 48/40|| then |40|/40||";
+        QTest::newRow("y diaeresis")            << "0"   << "Lÿ"    << "L"    << 1 << "48|43|74 48/43|| then |43|/43||";
+        QTest::newRow("shifted character")      << "0"   << "?"     << ""     << 0 << "82|74|74 82/||";
+        QTest::newRow("pad digit, below list")  << "-1"  << "7"     << ""     << 0 << "54||54/||pad";
+        QTest::newRow("pad digit, above list")  << "7"   << "7"     << ""     << 0 << "||/||pad";
+        QTest::newRow("3 - pas de guide")       << "2"   << "fête"  << "f"    << 1 << "||/|| then ||/||";
+        QTest::newRow("dictated, no mistake")   << "0"   << "chat"  << "-"    << 0 << "||/||";
+        QTest::newRow("oe cannot be typed")     << "0"   << "cœur"  << "c"    << 1 << "-";
+        QTest::newRow("accented capital")       << "0"   << "École" << ""     << 0 << "-";
         // clang-format on
     }
-    void everyFrenchLetterIsGuided()
+    // One plain value says what the window shows for the next character: the hands on its keys, hidden when
+    // not needed (a one-key letter shows no left hand), the keys lit, the time-out, and the dead key's step.
+    void guideShowsTheNextKeys()
     {
-        QFETCH(QString, typed);
+        QFETCH(QString, niveau);
         QFETCH(QString, word);
+        QFETCH(QString, typed);
         QFETCH(int, caret);
-        QFETCH(QString, keys);
-        const QString c = nextCharacter(typed, word, caret);
-        const std::optional<Keystroke> k = keystrokeFor(c, m_keys, m_last);
-        const auto list = [](const QList<int> &keys) {
+        QFETCH(QString, shown);
+        const bool dictated = typed == u"-";
+        const GuideView view =
+            guideAfterChange(dictated ? QString() : typed, word, caret, !dictated, GuideLevel::parse(niveau));
+        const auto keys = [](const QList<int> &list) {
             QStringList text;
-            for (int key : keys)
+            for (int key : list)
                 text.append(QString::number(key));
             return text.join(u' ');
         };
-        QCOMPARE(
-            k ? QStringLiteral("%1/%2:%3,%4").arg(list(k->first), list(k->second)).arg(k->right).arg(k->left)
-              : "-",
-            keys);
-        QCOMPARE(untypableCharacters(word, m_keys, m_last), k ? QString() : c);
+        const auto step = [&keys](const GuideStep &s) {
+            const auto key = [](Hand hand, const std::optional<QPoint> &at) {
+                for (int i = 0; i < KeyCaps::Count && at; ++i)
+                    if (handPlace(hand, i) == *at)
+                        return QString::number(i);
+                return QString(at ? "?" : "");
+            };
+            return QStringList{key(Hand::Right, s.right), key(Hand::Left, s.left),
+                               keys(s.orange) + u'/' + keys(s.blue), s.timeOut ? "1 s" : ""}
+                .join(u'|');
+        };
+        QCOMPARE(step(view.step) + (view.padDigit ? "|pad" : "|") +
+                     (view.afterDeadKey ? " then " + step(*view.afterDeadKey) + u'|' : QString()),
+                 shown == u"-" ? "||/||" : shown);
+        QCOMPARE(untypableCharacters(word, m_keys, m_last).isEmpty(), shown != u"-");
     }
 
     // Every shipped list: each entry typed and guided on the French keyboard, none twice, none longer than
