@@ -16,7 +16,7 @@ const QString Frappin = Store::Frappin, Demarrage = Store::Demarrage;
 
 QString iniPath(const QString &application = Store::Frappin)
 {
-    return TestSupport::configFolder() + u'/' + application + QStringLiteral(".ini");
+    return Store::filePath(application);
 }
 
 // A value as another program reads it: from the bytes of a copy of the file, never from what this one knows.
