@@ -1,11 +1,9 @@
-// The data files as loaded (the word list, the key table "clavier.dat"), the key caps they are read into,
-// and the numbered lists of the path.
+// The data files as loaded (the word list, the key table "clavier.dat") and the key caps they are read into.
 
 #include "common/textfile.h"
 #include "keyboard/keycaps.h"
 #include "keyboard/keytable.h"
 #include "support/sandbox.h"
-#include "words/lessons.h"
 #include "words/wordlist.h"
 
 #include <QDir>
@@ -105,37 +103,6 @@ private Q_SLOTS:
             QCOMPARE(load(keyboard), entries);
             QCOMPARE(sandbox.messages, messages);
         }
-    }
-
-    void lessonsAreTheNumberedLists_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("lesson"); // its number, then its title
-        QTest::newRow("nothing stored: the first") << ""
-                                                   << "1 rangée du milieu";
-        QTest::newRow("still there") << "03 rangée du bas.mot"
-                                     << "2 rangée du bas";
-        QTest::newRow("removed: the next one") << "02 voyelles.mot"
-                                               << "2 rangée du bas";
-        QTest::newRow("after the last: the last") << "18 z.mot"
-                                                  << "3 Phrases";
-    }
-    // The lists "01" to "19" of the program's folder, in the order of their names, whatever a school added or
-    // removed; a pupil's stored lesson that is gone gives the next one.
-    void lessonsAreTheNumberedLists()
-    {
-        QFETCH(QString, stored);
-        QFETCH(QString, lesson);
-        Sandbox sandbox;
-        for (const char *name : {"19 Phrases.MOT", "03 rangée du bas.mot", "01 rangée du milieu.mot",
-                                 "00 zéro.mot", "20 vingt.mot", "1 un.mot", "04 notes.txt", "frappin.mot"})
-            sandbox.writeFile(QString::fromUtf8(name), "chat,,\r\n");
-        QVERIFY(QDir(sandbox.folder()).mkdir("05 dossier.mot"));
-        const QStringList lessons = Lessons::inFolder();
-        QCOMPARE(lessons, QStringList({"01 rangée du milieu.mot", "03 rangée du bas.mot", "19 Phrases.MOT"}));
-        const QString current = Lessons::current(lessons, stored);
-        QCOMPARE(QString::number(Lessons::number(lessons, current)) + u' ' + Lessons::title(current), lesson);
-        QCOMPARE(Lessons::current({}, stored), QString());
     }
 
     // Each marker lies inside its own cap, within the picture; no two caps overlap (tst_window looks at the
