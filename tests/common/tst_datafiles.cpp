@@ -1,9 +1,11 @@
-// The data files as loaded (the word list, the key table "clavier.dat") and the key caps they are read into.
+// The data files as loaded (the word list, the key table "clavier.dat"), the key caps they are read into,
+// and the numbered lists of the path.
 
 #include "common/textfile.h"
 #include "keyboard/keycaps.h"
 #include "keyboard/keytable.h"
 #include "support/sandbox.h"
+#include "words/lessons.h"
 #include "words/wordlist.h"
 
 #include <QDir>
@@ -103,6 +105,26 @@ private Q_SLOTS:
             QCOMPARE(load(keyboard), entries);
             QCOMPARE(sandbox.messages, messages);
         }
+    }
+
+    // The lists "01" to "19" of the program's folder, in the order of their names, whatever a school added or
+    // removed; a pupil's stored lesson that is gone gives the next one, or the last.
+    void lessonsAreTheNumberedLists()
+    {
+        Sandbox sandbox;
+        for (const char *name : {"19 Phrases.MOT", "03 rangée du bas.mot", "01 rangée du milieu.mot",
+                                 "00 zéro.mot", "20 vingt.mot", "1 un.mot", "04 notes.txt"})
+            sandbox.writeFile(QString::fromUtf8(name), "chat,,\r\n");
+        const QStringList lessons = Lessons::inFolder();
+        QCOMPARE(lessons, QStringList({"01 rangée du milieu.mot", "03 rangée du bas.mot", "19 Phrases.MOT"}));
+        QStringList found;
+        for (const QString stored : {"", "03 rangée du bas.mot", "02 voyelles.mot", "18 z.mot"}) {
+            const QString lesson = Lessons::current(lessons, stored);
+            found.append(QString::number(Lessons::number(lessons, lesson)) + u' ' + Lessons::title(lesson));
+        }
+        QCOMPARE(found,
+                 QStringList({"1 rangée du milieu", "2 rangée du bas", "2 rangée du bas", "3 Phrases"}));
+        QCOMPARE(Lessons::current({}, "01 rangée du milieu.mot"), QString());
     }
 
     // Each marker lies inside its own cap, within the picture; no two caps overlap (tst_window looks at the

@@ -75,6 +75,7 @@ private Q_SLOTS:
                  "<absent><absent>" + before);
         QCOMPARE(readAfresh(Store::Configuration, Store::SectionFichier, Store::Eleves),
                  QStringLiteral("/photos"));
+        QVERIFY(Store::remove(Frappin, Demarrage, Store::Niveau) && fileBytes(iniPath()) == before);
     }
 
     void writeKeepsEveryOtherValue_data()
@@ -94,6 +95,8 @@ private Q_SLOTS:
             << "[A]\nk=1\nm=2\n\n[B]\nk=3\n";
         QTest::newRow("escaped names read, written plain") << QByteArray("; classe\n[D%E9marrage]\nPrenom=Zo\xC3\xA9 ; note\n[Chlo%U00E9]\nk=1")
             << QStringList{"Démarrage|Nom|Martin"} << "[Chloé]\nk=1\n\n[Démarrage]\nNom=Martin\nPrenom=Zoé\n";
+        QTest::newRow("Qt's typed values read") << QByteArray("[A]\nk=@String(x)\nm=@@y\n") << QStringList{"A|n|1"}
+            << "[A]\nk=x\nm=\"@y\"\nn=1\n";
         QTest::newRow("repeated key and section: the last value") << QByteArray("[A]\nk=1\n[B]\nx=1\n[A]\nk=2\nk=3\n")
             << QStringList{"A|m|4"} << "[A]\nk=3\nm=4\n\n[B]\nx=1\n";
         QTest::newRow("commas, quotes, empty") << QByteArray() << QStringList{"Démarrage|Prenom|a, b,c", "Démarrage|Nom|d'\"Arc\"|Son|"}
