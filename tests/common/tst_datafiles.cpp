@@ -1,9 +1,11 @@
-// The data files as loaded (the word list, the key table "clavier.dat") and the key caps they are read into.
+// The data files as loaded (the word list, the key table "clavier.dat"), the key caps they are read into,
+// and the numbered lists of the path.
 
 #include "common/textfile.h"
 #include "keyboard/keycaps.h"
 #include "keyboard/keytable.h"
 #include "support/sandbox.h"
+#include "words/lessons.h"
 #include "words/wordlist.h"
 
 #include <QDir>
@@ -105,10 +107,35 @@ private Q_SLOTS:
         }
     }
 
-    // Each marker lies inside its own cap, within the picture; no two caps overlap (tst_window looks at the
-    // picture drawn).
-    void keyCapsHoldTheirMarkers()
+    // The lists "01" to "19" of the program's folder, in the order of their names, whatever a school added or
+    // removed; a pupil's stored lesson that is gone gives the next one, or the last.
+    void lessonsAreTheNumberedLists()
     {
+        Sandbox sandbox;
+        for (const char *name : {"19 Phrases.MOT", "03 rangée du bas.mot", "01 rangée du milieu.mot",
+                                 "00 zéro.mot", "20 vingt.mot", "1 un.mot", "04 notes.txt"})
+            sandbox.writeFile(QString::fromUtf8(name), "chat,,\r\n");
+        const QStringList lessons = Lessons::inFolder();
+        QCOMPARE(lessons, QStringList({"01 rangée du milieu.mot", "03 rangée du bas.mot", "19 Phrases.MOT"}));
+        QStringList found;
+        for (const QString stored : {"", "03 rangée du bas.mot", "02 voyelles.mot", "18 z.mot"}) {
+            const QString lesson = Lessons::current(lessons, stored);
+            found.append(QString::number(Lessons::number(lessons, lesson)) + u' ' + Lessons::title(lesson));
+        }
+        QCOMPARE(found,
+                 QStringList({"1 rangée du milieu", "2 rangée du bas", "2 rangée du bas", "3 Phrases"}));
+        QCOMPARE(Lessons::current({}, "01 rangée du milieu.mot"), QString());
+    }
+
+    // Each marker lies inside its own cap, within the picture; no two caps overlap (tst_window looks at the
+    // picture drawn). The shipped key file names, line by line, the key drawn under each marker: the left
+    // shift serves the diaeresis, and a field cannot hold the comma key's character.
+    void keyCapsAgreeWithTheShippedKeyFile()
+    {
+        Sandbox sandbox;
+        sandbox.copyShippedData();
+        const QStringList keys = load(true);
+        QCOMPARE(keys.size(), KeyCaps::Count);
         for (int i = 0; i < KeyCaps::Count; ++i) {
             const QRect marker = KeyCaps::markerPixels(i);
             const QList<QRect> parts = KeyCaps::capParts(i);
@@ -119,21 +146,13 @@ private Q_SLOTS:
                 for (const QRect &a : parts)
                     for (const QRect &b : KeyCaps::capParts(j))
                         QVERIFY2(!a.intersects(b), at + " overlaps " + QByteArray::number(j));
-        }
-    }
-
-    // The shipped key file names, line by line, the key drawn under each marker: the left shift serves the
-    // diaeresis, and a field cannot hold the comma key's character.
-    void shippedKeyFileAgreesWithThePicture()
-    {
-        Sandbox sandbox;
-        sandbox.copyShippedData();
-        const QStringList keys = load(true);
-        QCOMPARE(keys.size(), KeyCaps::Count);
-        for (int i = 0; i < KeyCaps::Count; ++i) {
             const QString label = QString::fromUtf16(KeyCaps::cap(i).label).toLower();
             const bool typed = KeyCaps::cap(i).kind == KeyCaps::Kind::Character && label != ",";
-            QVERIFY2(keys[i] == (i == 74 ? "¨" : i == 94 ? " " : typed ? label : ""), qPrintable(keys[i]));
+            QVERIFY2(keys[i] == (i == 74   ? "¨"
+                                 : i == 94 ? " "
+                                 : typed   ? label
+                                           : ""),
+                     at + qPrintable(keys[i]));
         }
     }
 };

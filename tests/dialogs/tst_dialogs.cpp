@@ -85,8 +85,7 @@ private Q_SLOTS:
         QTest::newRow("added, not saved")     << two << L{"add Chat", "n", "close"} << closed << two << "sauegarder";
         QTest::newRow("Escape does not close") << two << L{"add lapin", "escape"} << L{"chat", "chien", "lapin"} << two << "";
         QTest::newRow("close box: not saved") << two << L{"add lapin", "closebox"} << closed << two << "";
-        QTest::newRow("already there, only blanks") << two << L{"add  chat ", "add    ", "close"} << closed << two << "";
-        QTest::newRow("emoji, comma, comment mark refused") << two << L{"add chat 😀", "add un,deux", "add #chat"} << start << two << "« 😀 »|virgule|commentaire";
+        QTest::newRow("refused: already there, blanks, emoji, comma, comment mark") << two << L{"add  chat ", "add    ", "add chat 😀", "add un,deux", "add #chat", "close"} << closed << two << "« 😀 »|virgule|commentaire";
         QTest::newRow("deleted, saved")       << two << L{"y", "delete 1", "y", "close"} << closed << B("chat,,\r\n") << "supprimer le mot 'chien' ?|sauegarder";
         QTest::newRow("nothing selected, deletion refused") << two << L{"delete -1", "n", "delete 1"} << start << two << "supprimer";
         QTest::newRow("saved once there is room") << two << L{"add une souris", "full", "y", "close", "room", "y", "close"} << closed << B("chat,,\r\nchien,,\r\nune souris,,\r\n") << "sauegarder|taille permise|sauegarder";
@@ -159,13 +158,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("sizeLimit");    // bytes a file may grow to while saving; 0: none
         QTest::addColumn<QString>("reason");   // empty: saved
         QTest::addColumn<QByteArray>("after"); // the list saved
-        QTest::addColumn<bool>("ramfs");       // no room reserved: the C library writes a byte per block
+        QTest::addColumn<QString>("disk");     // the folder's own file system, mounted for the test
         const QByteArray longer = TwoWords + "une souris verte,,\r\n",
                          large = QByteArray(5000, 'a') + ",,\r\n";
         // clang-format off
-        QTest::newRow("shorter")    << 0  << "" << QByteArray("chat,,\r\n") << false;
-        QTest::newRow("size limit") << 20 << "taille permise" << longer << false;
-        QTest::newRow("no room reserved") << 4500 << "taille permise" << large << true;
+        QTest::newRow("shorter")    << 0  << "" << QByteArray("chat,,\r\n") << "";
+        QTest::newRow("size limit") << 20 << "taille permise" << longer << "";
+        // No room reserved: the C library writes a byte per block, and the file must be cut back.
+        QTest::newRow("no room reserved") << 4500 << "taille permise" << large << "ramfs";
+        QTest::newRow("full disk")  << 0  << "disque est plein" << large << "tmpfs";
+        QTest::newRow("read-only disk") << 0 << "lecture seule" << large << "read-only";
         // clang-format on
     }
     // Saving as an ordinary user where only the list may be written (in place) replaces it whole, or leaves
@@ -175,16 +177,21 @@ private Q_SLOTS:
         QFETCH(int, sizeLimit);
         QFETCH(QString, reason);
         QFETCH(QByteArray, after);
-        QFETCH(bool, ramfs);
+        QFETCH(QString, disk);
         Sandbox sandbox;
         const QByteArray where = QFile::encodeName(sandbox.folder());
-        if (ramfs && mount("none", where.constData(), "ramfs", 0, nullptr) != 0)
-            QSKIP("A ramfs can only be mounted as root.");
-        const auto unmount = qScopeGuard([&] { static_cast<void>(ramfs && umount(where.constData())); });
+        // A tmpfs of one page: the list takes it all.
+        if (!disk.isEmpty() && mount("none", where.constData(), disk == "ramfs" ? "ramfs" : "tmpfs", 0,
+                                     disk == "ramfs" ? nullptr : "size=4k") != 0)
+            QSKIP("A file system can only be mounted as root.");
+        const auto unmount =
+            qScopeGuard([&] { static_cast<void>(!disk.isEmpty() && umount(where.constData())); });
         sandbox.writeFile(Mots, TwoWords);
         const QString path = sandbox.path(Mots);
         QVERIFY(chmod(QFile::encodeName(path), 0666) == 0);
         QVERIFY(chmod(where, 0755) == 0);
+        if (disk == "read-only")
+            QCOMPARE(mount("none", where.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
         const int told = asOrdinaryUser([&] {
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{rlim_t(sizeLimit), RLIM_INFINITY};
@@ -272,13 +279,16 @@ private Q_SLOTS:
         control<QCheckBox>(dialog, "saisieParcours")->click();
         QTest::keyClick(grade, Qt::Key_Down);
         QCOMPARE(readSetting(Store::Parcours) + readSetting(Store::NotePourPasser), "120");
-        const QString ini = TestSupport::configFolder() + "/Frappin.ini";
+        const QString ini = Store::filePath(Store::Frappin);
         QVERIFY(QFile::rename(ini, ini + ".old") && QDir().mkdir(ini));
         control<QComboBox>(dialog, "saisieExercice")->setCurrentIndex(3);
+        dictee->click();
         QVERIFY(QDir().rmdir(ini) && QFile::rename(ini + ".old", ini));
         QCOMPARE(control<QComboBox>(dialog, "saisieExercice")->currentText(), "5 mots");
-        QVERIFY(sandbox.messages.size() == 1 &&
-                sandbox.messages[0].text.contains("n'a pas pu être enregistré"));
+        QCOMPARE(dictee->isChecked(), sound);
+        QVERIFY(sandbox.messages.size() == (sound ? 2 : 1) &&
+                sandbox.messages[0].text.contains("n'a pas pu être enregistré") &&
+                sandbox.messages.last().text.contains(sound ? "dictée n'a pas pu" : "enregistré"));
 
         control(&window, "BoutonDepart")->setEnabled(false);
         closing == 1   ? control(dialog, "cmdOK")->click()

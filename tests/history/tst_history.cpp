@@ -14,8 +14,9 @@
 #include "support/sandbox.h"
 
 #include <QChartView>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 Q_DECLARE_METATYPE(ClassList::Columns)
 
@@ -38,20 +40,17 @@ History::Record leaAtTen(const QString &uuid)
                            "frappin.mot", Faults{{"c", 1}}, uuid);
 }
 
-// Types a series of five "chat" with one mistake on its first "c"; returns how long its end took, in ms.
-qint64 typeSeries(frmMain &window, QDateTime &now)
+// Types a series of five "chat" with one mistake on its first "c".
+void typeSeries(frmMain &window, QDateTime &now)
 {
     window.findChild<QPushButton *>("BoutonDepart")->click();
     QLineEdit *typing = window.findChild<QLineEdit *>("MonTexte");
     QTest::keyClicks(typing, "x");
-    QElapsedTimer last;
     for (int word = 1; word <= 5; ++word) {
         QTest::keyClicks(typing, "chat");
         now = now.addSecs(12);
-        last.start();
         window.Timer_Timer(0);
     }
-    return last.elapsed();
 }
 
 } // namespace
@@ -99,7 +98,7 @@ private Q_SLOTS:
         {
             frmMain window;
             for (int series = 0; series < 2; ++series) {
-                QVERIFY(typeSeries(window, now) < 30000); // a hang bound, whatever the fault
+                typeSeries(window, now);
                 QCOMPARE(window.findChild<QLineEdit *>("MonTexte")->text(), QStringLiteral("19/20"));
                 QCOMPARE(readSetting(Store::Note, "Léa"), QStringLiteral("19"));
             }
@@ -128,8 +127,8 @@ private Q_SLOTS:
         const History::Record expected = leaAtTen(records.first().uuid);
         QCOMPARE(records.first(), expected);
         QVERIFY(!expected.uuid.isEmpty() && expected.uuid != records.last().uuid);
-        for (const QString &own :
-             {History::databasePath(), History::folder(), Store::filePath(Store::Frappin)})
+        for (const QString &own : {History::databasePath(), History::folder(),
+                                   Store::filePath(Store::Frappin), TestSupport::configFolder()})
             QVERIFY2(!(QFile::permissions(own) & 0x0077), qPrintable(own));
     }
 
@@ -231,28 +230,6 @@ private Q_SLOTS:
         QCOMPARE(History::recentMistakes("Léa", 5), (Faults{{"c", 2 + 3 + 4 + 5 + 6}}));
     }
 
-    void csvIsReadAsSchoolsWriteIt_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QList<QStringList>>("rows");
-        const QList<QStringList> rows = {{"Nom", "Prénom"}, {"Martin", "Léa"}, {"N'Diaye", "Zoé"}};
-        QTest::newRow("UTF-8, BOM, ;")
-            << QByteArray("\xEF\xBB\xBFNom;Prénom\nMartin;Léa\nN'Diaye;Zoé\n") << rows;
-        QTest::newRow("Windows-1252, CR LF, ,")
-            << QByteArray("Nom,Pr\xE9nom\r\n\r\nMartin,L\xE9\x61\r\n  \r\nN'Diaye,Zo\xE9\r\n") << rows;
-        QTest::newRow("quotes, separator inside, doubled quote, line end")
-            << QByteArray("\"Nom\";\"Prénom\"\n\"Martin; fille\";\"L\"\"éa\"\n\"A\nB\";C")
-            << QList<QStringList>{{"Nom", "Prénom"}, {"Martin; fille", "L\"éa"}, {"A\nB", "C"}};
-        QTest::newRow("commas win on the first line")
-            << QByteArray("a,b,c;d\n1,2;3\n") << QList<QStringList>{{"a", "b", "c;d"}, {"1", "2;3"}};
-    }
-    void csvIsReadAsSchoolsWriteIt()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QList<QStringList>, rows);
-        QCOMPARE(Csv::parse(bytes), rows);
-    }
-
     void classListIsImported_data()
     {
         QTest::addColumn<bool>("header");
@@ -266,8 +243,8 @@ private Q_SLOTS:
         QFETCH(bool, header);
         QFETCH(QStringList, names);
         Sandbox sandbox;
-        const QList<QStringList> rows = Csv::parse(
-            "Classe;Nom;Prénom\nCE1;MARTIN;Léa\nCE1;;Tom\nCE1;N'DIAYE;Zoé\nCE1;MARTIN;Léa\nCE1;DUBOIS;Hugo");
+        const QList<QStringList> rows = Csv::parse("Classe;Nom;Prénom\nCE1;MARTIN;Léa\nCE1;;Tom\nCE1;N'DIAYE;"
+                                                   "Zoé\nCE1;MARTIN;Léa\nCE1;DUBOIS;Hugo\nCE1;A/B;Max");
         const QList<ClassPupil> pupils =
             ClassList::import(rows, 2, 1, header, {{"Hugo DUBOIS", "Hugo", "DUBOIS"}});
         QStringList found;
@@ -284,28 +261,41 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("columns");
         QTest::addColumn<QString>("error");
+        QTest::addColumn<QList<QStringList>>("rows"); // empty: not looked at
         const QByteArray fourMiB = QByteArray("a;b\n").repeated(1024 * 1024);
         const QString unreadable = "Le fichier « liste.csv » ne peut pas être lu.";
         const QString noTable = "il faut au moins deux colonnes";
-        QTest::newRow("no file") << QByteArray() << 0 << unreadable;
-        QTest::newRow("empty") << QByteArray("") << 0 << noTable;
-        QTest::newRow("one column") << QByteArray("Léa\nTom\n") << 1 << noTable;
-        QTest::newRow("widest row") << QByteArray("Nom;Prénom\nMARTIN;Léa;CE1\n") << 3 << QString();
-        QTest::newRow("4 MiB") << fourMiB << 2 << QString();
-        QTest::newRow("larger than any class") << fourMiB + "a" << 0 << unreadable;
+        const QList<QStringList> names = {{"Nom", "Prénom"}, {"Martin", "Léa"}, {"N'Diaye", "Zoé"}}, none;
+        // clang-format off
+        QTest::newRow("no file")       << QByteArray() << 0 << unreadable << none;
+        QTest::newRow("empty")         << QByteArray("") << 0 << noTable << none;
+        QTest::newRow("one column")    << QByteArray("Léa\nTom\n") << 1 << noTable << none;
+        QTest::newRow("widest row")    << QByteArray("Nom;Prénom\nMARTIN;Léa;CE1\n") << 3 << QString() << none;
+        QTest::newRow("4 MiB")         << fourMiB << 2 << QString() << none;
+        QTest::newRow("larger than any class") << fourMiB + "a" << 0 << unreadable << none;
+        QTest::newRow("UTF-8, BOM, ;") << QByteArray("\xEF\xBB\xBFNom;Prénom\nMartin;Léa\nN'Diaye;Zoé\n") << 2 << QString() << names;
+        QTest::newRow("Windows-1252, CR LF, ,") << QByteArray("Nom,Pr\xE9nom\r\n\r\nMartin,L\xE9\x61\r\n  \r\nN'Diaye,Zo\xE9\r\n") << 2 << QString() << names;
+        QTest::newRow("quotes, separator inside, doubled quote, line end") << QByteArray("\"Nom\";\"Prénom\"\n\"Martin; fille\";\"L\"\"éa\"\n\"A\nB\";C") << 2 << QString()
+            << QList<QStringList>{{"Nom", "Prénom"}, {"Martin; fille", "L\"éa"}, {"A\nB", "C"}};
+        QTest::newRow("commas win on the first line") << QByteArray("a,b,c;d\n1,2;3\n") << 3 << QString() << QList<QStringList>{{"a", "b", "c;d"}, {"1", "2;3"}};
+        // clang-format on
     }
-    // A school's file is refused with why before the teacher picks its columns.
+    // A school's file, as schools write it, is read into its rows, or refused with why before the teacher
+    // picks its columns.
     void schoolListIsRead()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, columns);
         QFETCH(QString, error);
+        QFETCH(QList<QStringList>, rows);
         Sandbox sandbox;
         if (!bytes.isNull())
             QCOMPARE(saveWholeFile(sandbox.path("liste.csv"), bytes), QString());
         const ClassList::SchoolList list = ClassList::readSchoolList(sandbox.path("liste.csv"));
         QCOMPARE(list.columns, columns);
         QVERIFY2(error.isEmpty() ? list.error.isEmpty() : list.error.contains(error), qPrintable(list.error));
+        if (!rows.isEmpty())
+            QCOMPARE(list.rows, rows);
     }
 
     void classListColumnsAreGuessed_data()
@@ -317,6 +307,7 @@ private Q_SLOTS:
         QTest::newRow("capitals, a column before")       << "Classe;NOM;PRÉNOM" << ClassList::Columns{2, 1, true};
         QTest::newRow("typographic apostrophe, no accent") << "Prenom(s);Nom d’usage" << ClassList::Columns{0, 1, true};
         QTest::newRow("first name alone found")          << "Prénom;Classe" << ClassList::Columns{0, 1, true};
+        QTest::newRow("family name alone found")         << "Classe;Nom" << ClassList::Columns{0, 1, true};
         QTest::newRow("no header")                       << "MARTIN;Léa" << ClassList::Columns{1, 0, false};
         // clang-format on
     }
@@ -396,6 +387,39 @@ private Q_SLOTS:
         tabs->setCurrentIndex(2);
         auto *table = window.findChild<QTableWidget *>("tableauClasse");
         QVERIFY(table->rowAt(table->viewport()->height() - 1) >= 19);
+    }
+
+    // The class tab tells what is missing rather than doing nothing: a pupil to change or remove, a list that
+    // can be imported. A pupil changed and kept under their own results name is no double.
+    void classTabTellsWhatIsMissing()
+    {
+        Sandbox sandbox;
+        sandbox.writeFile("liste.csv", "Léa\nTom\n");
+        const QList<ClassPupil> lea = {{"Léa Martin", "Léa", "Martin"}};
+        QCOMPARE(ClassList::save(lea), QString());
+        ClassWindow window;
+        const QList<QPushButton *> buttons = window.findChildren<QPushButton *>();
+        const auto click = [&](const char *text) {
+            (*std::ranges::find_if(buttons, [&](auto *b) { return b->text() == text; }))->click();
+        };
+        for (const char *text : {"&Modifier...", "&Supprimer", "&Importer une liste (CSV)..."}) {
+            answerFileDialog(sandbox.path("liste.csv"));
+            click(text);
+        }
+        QTimer::singleShot(0, qApp, [] { // OK, and a dialog still open once told is given up
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            dialog->reject();
+        });
+        for (auto *table : window.findChildren<QTableWidget *>())
+            table->setCurrentCell(0, 1);
+        click("&Modifier...");
+        QStringList told;
+        for (const MessageRequest &message : sandbox.messages)
+            told.append(message.text.section(u' ', 0, 4));
+        const QString noPupil = "Choisissez d'abord un élève dans";
+        QCOMPARE(told, QStringList({noPupil, noPupil, "Le fichier ne contient pas"}));
+        QCOMPARE(ClassList::load(), lea);
     }
 
     // A point on 20 or 0 is drawn whole inside the plot; an empty chart shows no labels.

@@ -132,7 +132,7 @@ private Q_SLOTS:
         row("settings in Qt's escaped form", ini, "[D%U00E9marrage]\nPrenom=Zo\xC3\xA9\nNom=Martin\nDerni%E8re=\"CE1 L\xC3\xA9\x61\"", Outcome{.results = "CE1 Léa"});
         row("settings in Windows-1252, CR",  ini, "[D\xE9marrage]\rPrenom=Zo\xE9\rNom=Martin\rDerni\xE8re=L\xE9\x61 ; note\r", Outcome{.results = "Léa"});
         row("settings decomposed",           ini, QString("[Démarrage]\nPrenom = Zoe\u0301\nNom=Martin\nDernière=Le\u0301a").toUtf8(), Outcome{.results = "Léa"});
-        for (const auto &[value, words] : {std::pair<QByteArray, int>{"1", 10}, {"2.0", 15}, {" 3 ", 20}, {"1.5", 5}, {"4", 5}, {"9", 5}, {"-3", 5}, {"inf", 5}, {"vingt", 5}, {QByteArray(10000, '9'), 5}})
+        for (const auto &[value, words] : {std::pair<QByteArray, int>{"1", 10}, {"2.0", 15}, {" 3 ", 20}, {"1.5", 5}, {"4", 5}, {"-3", 5}, {"inf", 5}, {"vingt", 5}})
             row("Exercice " + value.left(20), d + "Exercice", value, Outcome{.words = words});
         for (const QByteArray &value : {QByteArray("../absent.mot"), QByteArray(), QByteArray("/"), x})
             row("Fichier " + value.left(20), d + "Fichier", value, noWords);

@@ -16,7 +16,7 @@ const QString Frappin = Store::Frappin, Demarrage = Store::Demarrage;
 
 QString iniPath(const QString &application = Store::Frappin)
 {
-    return TestSupport::configFolder() + u'/' + application + QStringLiteral(".ini");
+    return Store::filePath(application);
 }
 
 // A value as another program reads it: from the bytes of a copy of the file, never from what this one knows.
@@ -75,6 +75,7 @@ private Q_SLOTS:
                  "<absent><absent>" + before);
         QCOMPARE(readAfresh(Store::Configuration, Store::SectionFichier, Store::Eleves),
                  QStringLiteral("/photos"));
+        QVERIFY(Store::remove(Frappin, Demarrage, Store::Niveau) && fileBytes(iniPath()) == before);
     }
 
     void writeKeepsEveryOtherValue_data()
@@ -90,11 +91,12 @@ private Q_SLOTS:
         // New keys among the others in order, a value replaced, a new section.
         QTest::newRow("several keys") << two << QStringList{"A|c|3|a|0|e|5|d|4", "B|z|1|y|2"}
             << "[A]\na=0\nb=1\nc=3\nd=4\ne=5\n\n[B]\ny=2\nz=1\n\n[C]\nx=1\n";
-        QTest::newRow("empty file") << QByteArray() << QStringList{"A|k|1"} << "[A]\nk=1\n";
         QTest::newRow("no last line end") << QByteArray("[A]\nk=1") << QStringList{"A|m|2", "B|k|3"}
             << "[A]\nk=1\nm=2\n\n[B]\nk=3\n";
-        QTest::newRow("escaped names read, written plain") << QByteArray("; classe\n[D%E9marrage]\nPrenom=Zo\xC3\xA9\n")
-            << QStringList{"Démarrage|Nom|Martin"} << "[Démarrage]\nNom=Martin\nPrenom=Zoé\n";
+        QTest::newRow("escaped names read, written plain") << QByteArray("; classe\n[D%E9marrage]\nPrenom=Zo\xC3\xA9 ; note\n[Chlo%U00E9]\nk=1")
+            << QStringList{"Démarrage|Nom|Martin"} << "[Chloé]\nk=1\n\n[Démarrage]\nNom=Martin\nPrenom=Zoé\n";
+        QTest::newRow("Qt's typed values read") << QByteArray("[A]\nk=@String(x)\nm=@@y\n") << QStringList{"A|n|1"}
+            << "[A]\nk=x\nm=\"@y\"\nn=1\n";
         QTest::newRow("repeated key and section: the last value") << QByteArray("[A]\nk=1\n[B]\nx=1\n[A]\nk=2\nk=3\n")
             << QStringList{"A|m|4"} << "[A]\nk=3\nm=4\n\n[B]\nx=1\n";
         QTest::newRow("commas, quotes, empty") << QByteArray() << QStringList{"Démarrage|Prenom|a, b,c", "Démarrage|Nom|d'\"Arc\"|Son|"}
