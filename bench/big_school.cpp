@@ -55,10 +55,14 @@ int fill(int pupils, int series, const QString &path)
             QStringLiteral("Note=14\nDurée=0,0016\nNombre de caractères=31\n"
                            "Niveau=2\n") +
                 (!path.isEmpty() ? QStringLiteral("Leçon=03 rangée du bas.mot\nRéussies=0\n") : QString()));
-    sections.insert(Store::Demarrage, QStringLiteral("Dernière=%1\nPrenom=Léa\nNom=Martin\nExercice=0\n"
-                                                     "Niveau=1\nSon=0\nFichier=frappin.mot\n%2")
-                                          .arg(currentPupil(pupils),
-                                               path == u"path" ? QStringLiteral("Parcours=1\n") : QString()));
+    // With the pupils at a lesson, the list without the path is that lesson too: the start with and without
+    // the path then draws the same words, and only the path's own work differs.
+    sections.insert(
+        Store::Demarrage,
+        QStringLiteral("Dernière=%1\nPrenom=Léa\nNom=Martin\nExercice=0\nNiveau=1\nSon=0\nFichier=%2\n%3")
+            .arg(currentPupil(pupils),
+                 path.isEmpty() ? QStringLiteral("frappin.mot") : QStringLiteral("03 rangée du bas.mot"),
+                 path == u"path" ? QStringLiteral("Parcours=1\n") : QString()));
     QString text;
     for (auto it = sections.cbegin(); it != sections.cend(); ++it)
         text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + u'[' + it.key() +

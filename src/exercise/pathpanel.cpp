@@ -64,6 +64,9 @@ public:
 
     void setPlace(int lessons, int current, bool permis)
     {
+        // The same place again (the next series of a lesson) draws nothing new.
+        if (lessons == m_lessons && current == m_current && permis == m_permis)
+            return;
         m_lessons = lessons;
         m_current = current;
         m_permis = permis;
