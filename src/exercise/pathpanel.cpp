@@ -199,7 +199,7 @@ PathPanel::Reading PathPanel::readSettings(const QString &pupil) const
                                                             {guess, Store::Reussies},
                                                             {guess, Store::Permis}});
     Reading reading;
-    reading.on = stored.at(0).trimmed() == u"1";
+    reading.on = Store::isOn(stored.at(0));
     reading.pupil = pupil.isEmpty() ? trimBlanks(stored.at(1)) : guess;
     reading.toReach = Path::gradeToReach(stored.at(2));
     if (reading.pupil.isEmpty())

@@ -447,7 +447,12 @@ int seriesLength()
 
 bool switchedOn(const QString &key)
 {
-    return read(Frappin, Demarrage, key, QString()).trimmed() == u"1";
+    return isOn(read(Frappin, Demarrage, key, QString()));
+}
+
+bool isOn(const QString &stored)
+{
+    return stored.trimmed() == u"1";
 }
 
 QString derniere(const QString &absent)

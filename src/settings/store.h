@@ -91,8 +91,10 @@ double readNumber(const QString &application, const QString &section, const QStr
 int exerciceSetting();
 // Words in a series: (Exercice + 1) x 5.
 int seriesLength();
-// A yes-or-no choice of the teacher's ("Son", "Dictee"): only "1" turns it on.
+// A yes-or-no choice of the teacher's ("Son", "Dictee", "Parcours"): only "1" turns it on.
 bool switchedOn(const QString &key);
+// The same rule on a value already read.
+bool isOn(const QString &stored);
 
 // The pupil's identity, written by another program and only read here: "Dernière" (the name the results are
 // stored under) as stored, or absent when it is not set; "Prenom" and "Nom" as stored.
