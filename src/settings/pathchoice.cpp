@@ -66,11 +66,14 @@ void addPathChoice(QDialog *dialog)
         }
         follow();
     });
-    QObject::connect(grade, &QComboBox::currentIndexChanged, grade, [=](int index) {
-        if (stored(grade, Store::NotePourPasser, grade->itemData(index).toString()))
-            return;
-        const QSignalBlocker blocker(grade);
-        grade->setCurrentIndex(grade->findData(Path::gradeToReach(
-            Store::read(Store::Frappin, Store::Demarrage, Store::NotePourPasser, QString()))));
-    });
+    // A refused choice shows the grade stored before again, even when the store cannot be read back either.
+    QObject::connect(grade, &QComboBox::currentIndexChanged, grade,
+                     [=, shown = grade->currentIndex()](int index) mutable {
+                         if (stored(grade, Store::NotePourPasser, grade->itemData(index).toString())) {
+                             shown = index;
+                             return;
+                         }
+                         const QSignalBlocker blocker(grade);
+                         grade->setCurrentIndex(shown);
+                     });
 }

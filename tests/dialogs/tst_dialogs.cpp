@@ -282,11 +282,14 @@ private Q_SLOTS:
         const QString ini = Store::filePath(Store::Frappin);
         QVERIFY(QFile::rename(ini, ini + ".old") && QDir().mkdir(ini));
         control<QComboBox>(dialog, "saisieExercice")->setCurrentIndex(3);
+        control<QCheckBox>(dialog, "saisieParcours")->click();
+        QTest::keyClick(grade, Qt::Key_Up);
         dictee->click();
         QVERIFY(QDir().rmdir(ini) && QFile::rename(ini + ".old", ini));
         QCOMPARE(control<QComboBox>(dialog, "saisieExercice")->currentText(), "5 mots");
         QCOMPARE(dictee->isChecked(), sound);
-        QVERIFY(sandbox.messages.size() == (sound ? 2 : 1) &&
+        QVERIFY(control<QCheckBox>(dialog, "saisieParcours")->isChecked() && grade->currentText() == "20/20");
+        QVERIFY(sandbox.messages.size() == (sound ? 4 : 3) &&
                 sandbox.messages[0].text.contains("n'a pas pu être enregistré") &&
                 sandbox.messages.last().text.contains(sound ? "dictée n'a pas pu" : "enregistré"));
 
