@@ -185,10 +185,13 @@ private Q_SLOTS:
         }
     }
 
-    // Repainted in parts (the typed text, a hand moving, a key lit), the window shows what it shows whole;
-    // the keyboard shows a cap (or a hand over it), not its plate, under every key marker.
+    // Repainted in parts (the typed text, a hand moving, a key lit), the window shows what it shows whole,
+    // and the background's parts make its whole picture; the keyboard shows a cap (or a hand over it), not its
+    // plate, under every key marker. With the focus, the typing box covers all its pixels and says so (a
+    // typed letter repaints the box alone); without it, its corners show through.
     void repaintedInPartsAsWhole()
     {
+        NEEDS_ACTIVATION();
         Program p("fenêtre,,\r\n");
         p.start();
         p.type("fe"); // the right hand under the bottom row, over the background
@@ -205,31 +208,17 @@ private Q_SLOTS:
         const QPoint keyboard = p.control("ImageClavier")->mapTo(client, QPoint());
         for (int i = 0; i < KeyCaps::Count; ++i)
             QVERIFY(whole.pixelColor(keyboard + KeyCaps::markerPixels(i).center()) != KeyboardColours::Plate);
-    }
-
-    // The background drawn part by part, as a repaint draws the parts it shows, is the whole picture.
-    void backgroundPartsMakeTheWhole()
-    {
         QSvgRenderer svg(QStringLiteral(":/pictures/fond.svg"));
-        QImage whole(svg.defaultSize(), QImage::Format_RGB32);
-        whole.fill(Qt::white);
-        QImage parts = whole.copy();
-        QPainter painter(&whole);
-        svg.render(&painter);
-        painter.end();
-        painter.begin(&parts);
-        for (const char *id : ClientLayout::BackgroundParts)
-            svg.render(&painter, id, svg.boundsOnElement(id));
-        painter.end();
-        QVERIFY(parts == whole);
-    }
-
-    // With the focus, the typing box covers all its pixels and says so; without it, its corners show through.
-    void typingBoxCoversItselfWithTheFocus()
-    {
-        NEEDS_ACTIVATION();
-        Program p("chat,,\r\n");
-        p.start();
+        QImage background(svg.defaultSize(), QImage::Format_RGB32);
+        background.fill(Qt::white);
+        QImage parts = background.copy();
+        svg.render(std::make_unique<QPainter>(&background).get());
+        {
+            QPainter painter(&parts);
+            for (const char *id : ClientLayout::BackgroundParts)
+                svg.render(&painter, id, svg.boundsOnElement(id));
+        }
+        QVERIFY(parts == background);
         QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
         for (const bool focused : {true, false}) {
             if (!focused)
@@ -409,7 +398,10 @@ private Q_SLOTS:
     }
 
     // With the path on, a series draws from the pupil's lesson; a lesson passed is shown and heard with the
-    // grade, stored with the results, and the history keeps the lesson drawn from.
+    // grade, stored with the results, and the history keeps the lesson drawn from. With "Son" on, a window
+    // opened says the instruction, a drawn word is said, a mistake marked, a completed word praised. "Son"
+    // is read when a series starts (only "1" is on): a change counts at the next one; an abandoned series
+    // is silent.
     void pathMovesThePupilOn()
     {
         Program p("chat,,\r\n");
@@ -421,53 +413,26 @@ private Q_SLOTS:
         QStringList got;
         Sound::setSoundForTests([&](const QString &what) { got.append(what); });
         const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
+        frmMain().show();
         p.start();
         QCOMPARE(p.word() + " / " + p.control<QLabel>("Lecon")->text(), "lune / Leçon 1 sur 2 : a");
+        QVERIFY(write(Frappin, Demarrage, Son, "oui"));
+        p.type("x");
         for (int word = 1; word <= 5; ++word)
             p.completeWord();
         QCOMPARE(p.control<QLabel>("Nouvelle")->text(), "Bravo ! Tu passes à la leçon 2.");
-        QCOMPARE(got.last(), "Ta note est 20 sur 20. Bravo ! Tu passes à la leçon 2. " + Texts::Invitation);
+        QCOMPARE(got.join(u'|'), Texts::Invitation + "|lune|<faute>" + QString("|Bravo !|lune").repeated(4) +
+                                     "|Bravo !|Ta note est 19 sur 20. Bravo ! Tu passes à la leçon 2. " +
+                                     Texts::Invitation);
         QCOMPARE(read(Frappin, "Léa", Lecon, {}) + read(Frappin, "Léa", Reussies, {}), "02 b.mot0");
         QCOMPARE(History::records("Léa").value(0).wordList, "01 a.mot");
+        got.clear();
         p.start();
         QCOMPARE(p.word(), "vache");
-    }
-
-    void soundFollowsTheSeries_data()
-    {
-        QTest::addColumn<QString>("son");
-        QTest::addColumn<QString>("heard"); // in this series | at the start of the next one
-        const QString word = "|Bravo !|chat";
-        QTest::newRow("Oui") << "1"
-                             << Texts::Invitation + "|chat|<faute>" + word.repeated(4) +
-                                    "|Bravo !|Ta note est 19 sur 20. " + Texts::Invitation + "|";
-        QTest::newRow("not 1") << "oui"
-                               << "|chat";
-    }
-    // With "Son" on, the instruction is read when the window opens, the word when drawn, "Bravo !" when
-    // completed, the grade and the instruction again at the end, and each mistake is marked. "Son" is read
-    // when a series starts: a change counts at the next one, and an abandoned series is silent.
-    void soundFollowsTheSeries()
-    {
-        QFETCH(QString, son);
-        QFETCH(QString, heard);
-        Program p("chat,,\r\n");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, "Léa");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Son, son);
-        QStringList got;
-        Sound::setSoundForTests([&](const QString &what) { got.append(what); });
-        const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
-        frmMain().show();
-        p.start();
-        Store::write(Store::Frappin, Store::Demarrage, Store::Son, son == "1" ? "0" : "1");
-        p.type("x");
-        for (int word = 1; word <= 5; ++word)
-            p.completeWord();
-        got.append(QString());
-        p.start();
+        QVERIFY(write(Frappin, Demarrage, Son, "1"));
         p.window->abandonSeries();
         p.type("x");
-        QCOMPARE(got.join(u'|'), heard);
+        QCOMPARE(got, QStringList());
     }
 
     void dictationSaysTheWord_data()
