@@ -165,29 +165,9 @@ private Q_SLOTS:
                  p.typing()->hasSelectedText());
     }
 
-    // A close box only, and the fixed size kept even where the frame offers to enlarge it (Wayland).
-    void frameKeepsItsSize()
-    {
-        Program p("chat,,\r\n");
-        QVERIFY(QTest::qWaitForWindowExposed(p.window.get()));
-        QCOMPARE(p.window->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-                 Qt::WindowCloseButtonHint);
-        const QSize size = p.window->size();
-        // Qt 6.4's Wayland client answers a compositor's maximised state with the fixed size, which a strict
-        // compositor (weston) takes as a protocol error and closes the connection: offscreen and X11 only.
-        if (QGuiApplication::platformName() == u"wayland")
-            return;
-        for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
-            p.window->windowHandle()->setWindowState(state);
-            QTest::qWait(300);
-            QCOMPARE(p.window->windowState(), Qt::WindowNoState);
-            QCOMPARE(p.window->size(), size);
-        }
-    }
-
     // Repainted in parts (the typed text, a hand moving, a key lit), the window shows what it shows whole,
-    // and the background's parts make its whole picture; the keyboard shows a cap (or a hand over it), not its
-    // plate, under every key marker. With the focus, the typing box covers all its pixels and says so (a
+    // and the background's parts make its whole picture; the keyboard shows a cap (or a hand over it), not
+    // its plate, under every key marker. With the focus, the typing box covers all its pixels and says so (a
     // typed letter repaints the box alone); without it, its corners show through.
     void repaintedInPartsAsWhole()
     {
@@ -538,44 +518,15 @@ private Q_SLOTS:
         qDeleteAll(topLevels<QDialog>());
     }
 
-    // Back from one of the program's own dialogs (or a question box it opened) during the first word, and
-    // only then, the pupil is greeted again.
-    void greetingReturnsFromOwnDialogs()
-    {
-        NEEDS_ACTIVATION();
-        Program p("chat,,\r\n");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Prenom, " Zoé ");
-        QDialog own;
-        own.setProperty(frmMain::OwnDialogProperty, true);
-        QDialog question(&own);
-        QDialog other;
-        const auto visit = [&](QDialog &dialog) {
-            p.typing()->setText("ch");
-            dialog.show();
-            dialog.activateWindow();
-            const bool active = QTest::qWaitForWindowActive(&dialog);
-            dialog.hide();
-            p.window->activateWindow();
-            return active && QTest::qWaitForWindowActive(p.window.get()) ? p.typing()->text()
-                                                                         : QStringLiteral("<not active>");
-        };
-        p.window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
-        p.start();
-        QCOMPARE(visit(own), QStringLiteral("Zoé"));
-        QCOMPARE(visit(other), QStringLiteral("ch"));
-        QCOMPARE(visit(question), QStringLiteral("Zoé"));
-        p.completeWord();
-        QCOMPARE(visit(own), QStringLiteral("ch"));
-    }
-
     // Enter and Alt+C start a series while the button is enabled; Tab runs between the button and the typing
-    // box, and during a series never leaves the typing box; every control has a French name; "Quitter"
-    // answered "Non" keeps the series.
+    // box, and during a series never leaves the typing box; every control has a French name. Back from one of
+    // the program's own dialogs (or a question box it opened) during the first word, and only then, the pupil
+    // is greeted again. "Quitter" answered "Non" keeps the series. A close box only, and the fixed size kept
+    // even where the frame offers to enlarge it.
     void keyboardWayThroughTheWindow()
     {
         NEEDS_ACTIVATION();
-        Program p("chat,,\r\n");
+        Program p("chat,,\r\n", {}, " Zoé ");
         for (QWidget *widget : p.window->centralWidget()->findChildren<QWidget *>()) {
             if (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_"))
                 continue;
@@ -602,10 +553,41 @@ private Q_SLOTS:
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(tab(Qt::Key_Tab), p.typing());
         QCOMPARE(tab(Qt::Key_Backtab), p.typing());
+
+        QDialog own;
+        own.setProperty(frmMain::OwnDialogProperty, true);
+        QDialog question(&own);
+        QDialog other;
+        const auto visit = [&](QDialog &dialog) {
+            p.typing()->setText("ch");
+            dialog.show();
+            dialog.activateWindow();
+            const bool active = QTest::qWaitForWindowActive(&dialog);
+            dialog.hide();
+            p.window->activateWindow();
+            return active && QTest::qWaitForWindowActive(p.window.get()) ? p.typing()->text()
+                                                                         : QStringLiteral("<not active>");
+        };
+        QCOMPARE(visit(own), QStringLiteral("Zoé"));
+        QCOMPARE(visit(other), QStringLiteral("ch"));
+        QCOMPARE(visit(question), QStringLiteral("Zoé"));
+        p.completeWord();
+        QCOMPARE(visit(own), QStringLiteral("ch"));
+
         p.sandbox.answers = {MsgAnswer::No};
         p.window->findChild<QAction *>("mnuQuitter")->trigger();
         QCOMPARE(p.sandbox.messages.value(0).text, Texts::QuitQuestion);
         QVERIFY(p.window->isVisible() && p.shown("MotATaper"));
+
+        QCOMPARE(p.window->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+                 Qt::WindowCloseButtonHint);
+        const QSize size = p.window->size();
+        for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+            p.window->windowHandle()->setWindowState(state);
+            QTest::qWait(300);
+            QCOMPARE(p.window->windowState(), Qt::WindowNoState);
+            QCOMPARE(p.window->size(), size);
+        }
     }
 
     // The menu bar's extension pictures, read only once drawn, are the desktop style's own.
