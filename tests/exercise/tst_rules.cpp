@@ -295,6 +295,7 @@ private Q_SLOTS:
         QTest::newRow("permis kept, pupil stays")      << three << "03 c.mot 1 2025-06-30" << "03 c.mot 20 18" << "03 c.mot 0 2025-06-30 passed";
         QTest::newRow("another list does not count")   << three << "01 a.mot 1 -" << "02 b.mot 20 18" << "01 a.mot 1 - -";
         QTest::newRow("stored lesson removed")         << QStringList{"01 a.mot", "03 c.mot"} << "02 b.mot 1 -" << "03 c.mot 18 18" << "03 c.mot 1 - -";
+        QTest::newRow("stored lesson after the last")  << three << "04 d.mot 1 -" << "03 c.mot 18 18" << "03 c.mot 1 - -";
         QTest::newRow("lesson renamed during series")  << QStringList{"01 a.mot", "02 bb.mot"} << "02 b.mot 1 -" << "02 b.mot 20 18" << "02 bb.mot 0 - -";
         QTest::newRow("no lesson at all")              << QStringList{} << "02 b.mot 1 -" << "02 b.mot 20 18" << "02 b.mot 1 - -";
         // clang-format on

@@ -165,28 +165,10 @@ private Q_SLOTS:
                  p.typing()->hasSelectedText());
     }
 
-    // A close box only, and the fixed size kept even where the frame offers to enlarge it (Wayland).
-    void frameKeepsItsSize()
-    {
-        Program p("chat,,\r\n");
-        QVERIFY(QTest::qWaitForWindowExposed(p.window.get()));
-        QCOMPARE(p.window->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-                 Qt::WindowCloseButtonHint);
-        const QSize size = p.window->size();
-        // Qt 6.4's Wayland client answers a compositor's maximised state with the fixed size, which a strict
-        // compositor (weston) takes as a protocol error and closes the connection: offscreen and X11 only.
-        if (QGuiApplication::platformName() == u"wayland")
-            return;
-        for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
-            p.window->windowHandle()->setWindowState(state);
-            QTest::qWait(300);
-            QCOMPARE(p.window->windowState(), Qt::WindowNoState);
-            QCOMPARE(p.window->size(), size);
-        }
-    }
-
-    // Repainted in parts (the typed text, a hand moving, a key lit), the window shows what it shows whole;
-    // the keyboard shows a cap (or a hand over it), not its plate, under every key marker.
+    // Repainted in parts (the typed text, a hand moving, a key lit), the window shows what it shows whole,
+    // and the background's parts make its whole picture; the keyboard shows a cap (or a hand over it), not
+    // its plate, under every key marker. With the focus, the typing box covers all its pixels and says so (a
+    // typed letter repaints the box alone); without it, its corners show through.
     void repaintedInPartsAsWhole()
     {
         Program p("fenêtre,,\r\n");
@@ -205,31 +187,18 @@ private Q_SLOTS:
         const QPoint keyboard = p.control("ImageClavier")->mapTo(client, QPoint());
         for (int i = 0; i < KeyCaps::Count; ++i)
             QVERIFY(whole.pixelColor(keyboard + KeyCaps::markerPixels(i).center()) != KeyboardColours::Plate);
-    }
-
-    // The background drawn part by part, as a repaint draws the parts it shows, is the whole picture.
-    void backgroundPartsMakeTheWhole()
-    {
         QSvgRenderer svg(QStringLiteral(":/pictures/fond.svg"));
-        QImage whole(svg.defaultSize(), QImage::Format_RGB32);
-        whole.fill(Qt::white);
-        QImage parts = whole.copy();
-        QPainter painter(&whole);
-        svg.render(&painter);
-        painter.end();
-        painter.begin(&parts);
-        for (const char *id : ClientLayout::BackgroundParts)
-            svg.render(&painter, id, svg.boundsOnElement(id));
-        painter.end();
-        QVERIFY(parts == whole);
-    }
-
-    // With the focus, the typing box covers all its pixels and says so; without it, its corners show through.
-    void typingBoxCoversItselfWithTheFocus()
-    {
+        QImage background(svg.defaultSize(), QImage::Format_RGB32);
+        background.fill(Qt::white);
+        QImage parts = background.copy();
+        svg.render(std::make_unique<QPainter>(&background).get());
+        {
+            QPainter painter(&parts);
+            for (const char *id : ClientLayout::BackgroundParts)
+                svg.render(&painter, id, svg.boundsOnElement(id));
+        }
+        QVERIFY(parts == background);
         NEEDS_ACTIVATION();
-        Program p("chat,,\r\n");
-        p.start();
         QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
         for (const bool focused : {true, false}) {
             if (!focused)
@@ -406,10 +375,31 @@ private Q_SLOTS:
         QTest::keyClick(p.typing(), Qt::Key_Return);
         p.type("c");
         QVERIFY(!p.shown("NoteNonGardee") && p.typing()->text() == u"c");
+        // "&Nouveau" starts afresh, even during the pause of a completed word, which then never counts. A
+        // series abandoned by the settings dialog draws no further word and leaves no hand on a stale key.
+        p.type("xhat");
+        p.window->findChild<QAction *>("mnuNouveau")->trigger();
+        QVERIFY(!p.window->Timer(0)->isTicking() && !p.shown("Bravo") && p.typing()->text().isEmpty());
+        const Series &series = p.window->series();
+        QCOMPARE(QStringLiteral("%1 %2 %3")
+                     .arg(series.FautesSerie)
+                     .arg(series.NbCaracteres)
+                     .arg(series.MotsRestants),
+                 "0 0 5");
+        QCOMPARE(p.control("MotATaper")->accessibleName(), QStringLiteral("Mot à taper : chat"));
+        p.window->abandonSeries();
+        p.completeWord();
+        QVERIFY(p.word().isEmpty() && series.MotsRestants == 4);
+        QVERIFY(p.shown("MainDroite") && p.at("MainDroite") == frmMain::RestingRightHand.topLeft());
+        p.type("a");
+        QVERIFY(!p.shown("Bravo") && !p.window->Timer(0)->isTicking());
     }
 
     // With the path on, a series draws from the pupil's lesson; a lesson passed is shown and heard with the
-    // grade, stored with the results, and the history keeps the lesson drawn from.
+    // grade, stored with the results, and the history keeps the lesson drawn from. With "Son" on, a window
+    // opened says the instruction, a drawn word is said, a mistake marked, a completed word praised. "Son"
+    // is read when a series starts (only "1" is on): a change counts at the next one; an abandoned series
+    // is silent.
     void pathMovesThePupilOn()
     {
         Program p("chat,,\r\n");
@@ -421,53 +411,27 @@ private Q_SLOTS:
         QStringList got;
         Sound::setSoundForTests([&](const QString &what) { got.append(what); });
         const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
+        frmMain().show();
         p.start();
         QCOMPARE(p.word() + " / " + p.control<QLabel>("Lecon")->text(), "lune / Leçon 1 sur 2 : a");
+        QVERIFY(write(Frappin, Demarrage, Son, "oui"));
+        p.type("x");
         for (int word = 1; word <= 5; ++word)
             p.completeWord();
         QCOMPARE(p.control<QLabel>("Nouvelle")->text(), "Bravo ! Tu passes à la leçon 2.");
-        QCOMPARE(got.last(), "Ta note est 20 sur 20. Bravo ! Tu passes à la leçon 2. " + Texts::Invitation);
+        QCOMPARE(got.join(u'|'), Texts::Invitation + "|lune|<faute>" + QString("|Bravo !|lune").repeated(4) +
+                                     "|Bravo !|Ta note est 19 sur 20. Bravo ! Tu passes à la leçon 2. " +
+                                     Texts::Invitation);
         QCOMPARE(read(Frappin, "Léa", Lecon, {}) + read(Frappin, "Léa", Reussies, {}), "02 b.mot0");
         QCOMPARE(History::records("Léa").value(0).wordList, "01 a.mot");
+        got.clear();
         p.start();
         QCOMPARE(p.word(), "vache");
-    }
-
-    void soundFollowsTheSeries_data()
-    {
-        QTest::addColumn<QString>("son");
-        QTest::addColumn<QString>("heard"); // in this series | at the start of the next one
-        const QString word = "|Bravo !|chat";
-        QTest::newRow("Oui") << "1"
-                             << Texts::Invitation + "|chat|<faute>" + word.repeated(4) +
-                                    "|Bravo !|Ta note est 19 sur 20. " + Texts::Invitation + "|";
-        QTest::newRow("not 1") << "oui"
-                               << "|chat";
-    }
-    // With "Son" on, the instruction is read when the window opens, the word when drawn, "Bravo !" when
-    // completed, the grade and the instruction again at the end, and each mistake is marked. "Son" is read
-    // when a series starts: a change counts at the next one, and an abandoned series is silent.
-    void soundFollowsTheSeries()
-    {
-        QFETCH(QString, son);
-        QFETCH(QString, heard);
-        Program p("chat,,\r\n");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, "Léa");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Son, son);
-        QStringList got;
-        Sound::setSoundForTests([&](const QString &what) { got.append(what); });
-        const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
-        frmMain().show();
-        p.start();
-        Store::write(Store::Frappin, Store::Demarrage, Store::Son, son == "1" ? "0" : "1");
-        p.type("x");
-        for (int word = 1; word <= 5; ++word)
-            p.completeWord();
-        got.append(QString());
-        p.start();
+        QVERIFY(write(Frappin, Demarrage, Son, "1"));
+        p.window->mnuNouveau_Click();
         p.window->abandonSeries();
         p.type("x");
-        QCOMPARE(got.join(u'|'), heard);
+        QCOMPARE(got, QStringList{"vache"});
     }
 
     void dictationSaysTheWord_data()
@@ -522,32 +486,6 @@ private Q_SLOTS:
         QCOMPARE(got.join(u'|'), timeline);
     }
 
-    // "&Nouveau" starts afresh, even during the pause of a completed word, which then never counts. A series
-    // abandoned by the settings dialog draws no further word and leaves no hand on a stale key.
-    void nouveauStartsAfreshAbandonStops()
-    {
-        Program p("chat,,\r\n");
-        p.start();
-        p.type("cx");
-        p.type("hat");
-        p.window->findChild<QAction *>("mnuNouveau")->trigger();
-        QVERIFY(!p.window->Timer(0)->isTicking() && !p.shown("Bravo") && p.typing()->text().isEmpty());
-        const Series &series = p.window->series();
-        QCOMPARE(QStringLiteral("%1 %2 %3")
-                     .arg(series.FautesSerie)
-                     .arg(series.NbCaracteres)
-                     .arg(series.MotsRestants),
-                 "0 0 5");
-        QCOMPARE(p.control("MotATaper")->accessibleName(), QStringLiteral("Mot à taper : chat"));
-        p.window->abandonSeries();
-        p.completeWord();
-        QCOMPARE(p.word(), QString());
-        QCOMPARE(p.window->series().MotsRestants, 4);
-        QVERIFY(p.shown("MainDroite") && p.at("MainDroite") == frmMain::RestingRightHand.topLeft());
-        p.type("a");
-        QVERIFY(!p.shown("Bravo") && !p.window->Timer(0)->isTicking());
-    }
-
     // A word list chosen in the settings is the next series' list; one that cannot be read keeps the old one,
     // stored too. One with no word the keyboard can type starts no series, and says which and what to do.
     void chosenListIsTheNextSeriesList()
@@ -573,44 +511,15 @@ private Q_SLOTS:
         qDeleteAll(topLevels<QDialog>());
     }
 
-    // Back from one of the program's own dialogs (or a question box it opened) during the first word, and
-    // only then, the pupil is greeted again.
-    void greetingReturnsFromOwnDialogs()
-    {
-        NEEDS_ACTIVATION();
-        Program p("chat,,\r\n");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Prenom, " Zoé ");
-        QDialog own;
-        own.setProperty(frmMain::OwnDialogProperty, true);
-        QDialog question(&own);
-        QDialog other;
-        const auto visit = [&](QDialog &dialog) {
-            p.typing()->setText("ch");
-            dialog.show();
-            dialog.activateWindow();
-            const bool active = QTest::qWaitForWindowActive(&dialog);
-            dialog.hide();
-            p.window->activateWindow();
-            return active && QTest::qWaitForWindowActive(p.window.get()) ? p.typing()->text()
-                                                                         : QStringLiteral("<not active>");
-        };
-        p.window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
-        p.start();
-        QCOMPARE(visit(own), QStringLiteral("Zoé"));
-        QCOMPARE(visit(other), QStringLiteral("ch"));
-        QCOMPARE(visit(question), QStringLiteral("Zoé"));
-        p.completeWord();
-        QCOMPARE(visit(own), QStringLiteral("ch"));
-    }
-
     // Enter and Alt+C start a series while the button is enabled; Tab runs between the button and the typing
-    // box, and during a series never leaves the typing box; every control has a French name; "Quitter"
-    // answered "Non" keeps the series.
+    // box, and during a series never leaves the typing box; every control has a French name. Back from one of
+    // the program's own dialogs (or a question box it opened) during the first word, and only then, the pupil
+    // is greeted again. "Quitter" answered "Non" keeps the series. A close box only, and the fixed size kept
+    // even where the frame offers to enlarge it.
     void keyboardWayThroughTheWindow()
     {
         NEEDS_ACTIVATION();
-        Program p("chat,,\r\n");
+        Program p("chat,,\r\n", {}, " Zoé ");
         for (QWidget *widget : p.window->centralWidget()->findChildren<QWidget *>()) {
             if (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_"))
                 continue;
@@ -637,10 +546,41 @@ private Q_SLOTS:
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(tab(Qt::Key_Tab), p.typing());
         QCOMPARE(tab(Qt::Key_Backtab), p.typing());
+
+        QDialog own;
+        own.setProperty(frmMain::OwnDialogProperty, true);
+        QDialog question(&own);
+        QDialog other;
+        const auto visit = [&](QDialog &dialog) {
+            p.typing()->setText("ch");
+            dialog.show();
+            dialog.activateWindow();
+            const bool active = QTest::qWaitForWindowActive(&dialog);
+            dialog.hide();
+            p.window->activateWindow();
+            return active && QTest::qWaitForWindowActive(p.window.get()) ? p.typing()->text()
+                                                                         : QStringLiteral("<not active>");
+        };
+        QCOMPARE(visit(own), QStringLiteral("Zoé"));
+        QCOMPARE(visit(other), QStringLiteral("ch"));
+        QCOMPARE(visit(question), QStringLiteral("Zoé"));
+        p.completeWord();
+        QCOMPARE(visit(own), QStringLiteral("ch"));
+
         p.sandbox.answers = {MsgAnswer::No};
         p.window->findChild<QAction *>("mnuQuitter")->trigger();
         QCOMPARE(p.sandbox.messages.value(0).text, Texts::QuitQuestion);
         QVERIFY(p.window->isVisible() && p.shown("MotATaper"));
+
+        QCOMPARE(p.window->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+                 Qt::WindowCloseButtonHint);
+        const QSize size = p.window->size();
+        for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+            p.window->windowHandle()->setWindowState(state);
+            QTest::qWait(300);
+            QCOMPARE(p.window->windowState(), Qt::WindowNoState);
+            QCOMPARE(p.window->size(), size);
+        }
     }
 
     // The menu bar's extension pictures, read only once drawn, are the desktop style's own.

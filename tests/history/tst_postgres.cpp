@@ -463,9 +463,7 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("grade below 0, many mistakes") << series("v1", "'now', 60, -5, 20, 25, 1") << true;
         QTest::newRow("grade not its mistakes'")      << series("v2", "'now', 60, -5, 20, 1, 1") << false;
-        QTest::newRow("grade above 20")               << series("v3", "'now', 60, 21, 20, 0, 1") << false;
         QTest::newRow("level 99")                     << series("v4", "'now', 60, 20, 20, 0, 99") << false;
-        QTest::newRow("9e18 characters")              << series("v5", "'now', 60, 20, 9000000000000000000, 0, 1") << false;
         QTest::newRow("6,000 characters a minute")    << series("v6", "'now', 60, 20, 6000, 0, 1") << false;
         QTest::newRow("not a date")                   << series("v7", "'pas une date', 60, 20, 20, 0, 1") << false;
         QTest::newRow("a date to come")               << series("v8", "'2099-01-01T00:00:00Z', 60, 20, 20, 0, 1") << false;
