@@ -432,6 +432,10 @@ private Q_SLOTS:
         p.window->abandonSeries();
         p.type("x");
         QCOMPARE(got, QStringList{"vache"});
+        // The path turned off: the list of the settings again, and no lesson shown.
+        QVERIFY(write(Frappin, Demarrage, Parcours, "0"));
+        p.window->mnuNouveau_Click();
+        QCOMPARE(p.word() + (p.shown("Lecon") ? " Leçon" : ""), "chat");
     }
 
     void dictationSaysTheWord_data()
