@@ -217,10 +217,13 @@ void frmMain::appendToHistory(const QString &pupil)
     record.wordList = Store::read(Store::Frappin, Store::Demarrage, Store::Fichier, Store::DefaultWordList);
     record.mistakesByCharacter = m_series.FautesParCaractere;
     record.dictee = m_series.Dictee;
-    // The path: the lesson drawn from, and the one the pupil is at now.
+    // The path: the lesson drawn from, and the next one when the series moved the pupil on. A series that
+    // moved nobody carries no lesson: drawn from the lesson this computer knew, it must not undo on the
+    // school's server a teacher's move made meanwhile.
     if (!m_path->seriesList().isEmpty())
         record.wordList = m_path->seriesList();
-    record.lesson = m_path->lessonAfter();
+    if (m_path->lessonAfter() != m_path->seriesList())
+        record.lesson = m_path->lessonAfter();
     const QString error = History::append(record);
     if (error.isEmpty() || m_historyFailureTold)
         return;

@@ -39,7 +39,7 @@ struct Record {
     QString uuid = {};     // the series' identifier, made where it ended (when it is first appended)
     QString computer = {}; // read from the server: the name the computer gave and the address it came from
     bool dictee = false;   // the words were said, not shown: a spelling exercise as much as a typing one
-    QString lesson = {};   // with the path on: the pupil's lesson after this series (file name), else empty
+    QString lesson = {};   // the lesson this series moved the pupil on to (file name), else empty
 
     // Characters per minute, or 0 for a series of no time.
     double speed() const { return seconds > 0 ? characters * 60.0 / seconds : 0; }

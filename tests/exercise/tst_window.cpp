@@ -423,7 +423,8 @@ private Q_SLOTS:
                                      "|Bravo !|Ta note est 19 sur 20. Bravo ! Tu passes à la leçon 2. " +
                                      Texts::Invitation);
         QCOMPARE(read(Frappin, "Léa", Lecon, {}) + read(Frappin, "Léa", Reussies, {}), "02 b.mot0");
-        QCOMPARE(History::records("Léa").value(0).wordList, "01 a.mot");
+        QCOMPARE(History::records("Léa").value(0).wordList + " " + History::records("Léa").value(0).lesson,
+                 "01 a.mot 02 b.mot");
         got.clear();
         p.start();
         QCOMPARE(p.word(), "vache");
@@ -436,6 +437,14 @@ private Q_SLOTS:
         QVERIFY(write(Frappin, Demarrage, Parcours, "0"));
         p.window->mnuNouveau_Click();
         QCOMPARE(p.word() + (p.shown("Lecon") ? " Leçon" : ""), "chat");
+        // A series that moves nobody on carries no lesson to the school's server.
+        QVERIFY(write(Frappin, Demarrage, Parcours, "1"));
+        p.window->mnuNouveau_Click();
+        for (int word = 1; word <= 5; ++word)
+            p.completeWord();
+        const QList<History::Record> records = History::records("Léa");
+        QVERIFY(records.size() == 2 && records[0].lesson.isEmpty() != records[1].lesson.isEmpty());
+        QCOMPARE(read(Frappin, "Léa", Reussies, {}), "1");
     }
 
     void dictationSaysTheWord_data()
