@@ -239,8 +239,8 @@ bool moveToLesson(const QString &pupil, const QString &lesson, QString *error)
             *error = Store::writeError();
         return false;
     }
-    // The move made here stands even when the school's server cannot take it: the teacher is told why, and
-    // the pupil's next series on this computer carries it there.
+    // A move the school's server cannot take is written here all the same, and the teacher is told to make it
+    // again: the server's older answer will win once it answers.
     if (const QString reason = History::moveLessonOnServer(pupil, lesson); !reason.isEmpty() && error)
         *error = reason;
     return true;

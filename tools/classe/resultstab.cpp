@@ -296,7 +296,9 @@ void ResultsTab::changeLesson()
     if (!moveToLesson(m_shownPupil, m_lessons.value(choices.indexOf(choice)), &error))
         tell(this, QStringLiteral("La leçon de %1 n'a pas pu être changée : %2").arg(m_shownPupil, error));
     else if (!error.isEmpty())
-        tell(this, error + QStringLiteral(" Elle est changée sur ce poste."));
+        tell(this, error + QStringLiteral(
+                               " Elle n'est changée que sur ce poste, et le serveur la remettra quand il "
+                               "répondra : refaites le changement quand le serveur sera joignable."));
     refresh(m_pupils);
 }
 
