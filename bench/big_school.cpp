@@ -104,14 +104,18 @@ int runSeries(int argc, char *argv[], int rounds, const QString &data)
     std::vector<double> ends;
     std::vector<double> cpu;
     std::vector<double> starts;
+    std::vector<double> startsCpu;
     for (int i = 0; i < rounds; ++i) {
         double endCpu = 0;
         double start = 0;
-        ends.push_back(Drive::series(window, nullptr, &endCpu, &start));
+        double startCpu = 0;
+        ends.push_back(Drive::series(window, nullptr, &endCpu, &start, &startCpu));
         cpu.push_back(endCpu);
         starts.push_back(start);
+        startsCpu.push_back(startCpu);
     }
-    std::printf("%.3f %.3f %.3f\n", Drive::median(ends), Drive::median(cpu), Drive::median(starts));
+    std::printf("%.3f %.3f %.3f %.3f\n", Drive::median(ends), Drive::median(cpu), Drive::median(starts),
+                Drive::median(startsCpu));
     return 0;
 }
 

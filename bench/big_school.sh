@@ -7,8 +7,8 @@
 #   bench/big_school.sh --before DIR    also measures the frappin and big_school of another build folder (say,
 #                                       of main's code) in the same rounds, for a before and after
 # Start-up: the time from starting frappin to the X server mapping its window (bench/mapwatch). End of a
-# series: the median, over 3 series, of the step after the last word (bench/big_school.cpp); the start of a
-# series: the median of "Commencer" to the first word shown. The last two cases have each pupil at a lesson,
+# series: the median, over 7 series, of the step after the last word (bench/big_school.cpp); the start of a
+# series: the median of "Commencer" to the first word shown, in wall and processor time. The last two cases have each pupil at a lesson,
 # the path off and on: the start with the path is compared with the start without. Each both as
 # processor time (what the program spent; the times compared, since the 2-core machine is shared and a
 # program's wall time there mostly measures the others) and as wall time. The medians of the rounds, after a
@@ -76,8 +76,8 @@ for round in $(seq 0 "$runs"); do
             home="$work/case$c-$b"
             export XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
             read -r start _ start_cpu < <("$build/bench/mapwatch" 0 "$work/program$b/frappin")
-            read -r end end_cpu series_start < <("$work/program$b/big_school" series 3 "$work/program$b")
-            ((round > 0)) && echo "$c $b $start ${start_cpu:-nan} $end ${end_cpu:-nan} ${series_start:-nan}" >>"$results"
+            read -r end end_cpu series_start series_start_cpu < <("$work/program$b/big_school" series 7 "$work/program$b")
+            ((round > 0)) && echo "$c $b $start ${start_cpu:-nan} $end ${end_cpu:-nan} ${series_start:-nan} ${series_start_cpu:-nan}" >>"$results"
         done
     done
 done
@@ -92,7 +92,7 @@ results, builds, names = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 values = {}
 for line in open(results):
     c, b, *figures = line.replace(",", ".").split()
-    for what, figure in zip(("start", "start_cpu", "end", "end_cpu", "series_start"), figures):
+    for what, figure in zip(("start", "start_cpu", "end", "end_cpu", "series_start", "series_start_cpu"), figures):
         values.setdefault((what, int(c), int(b)), []).append(float(figure))
 med = {k: statistics.median(v) for k, v in values.items()}
 
@@ -104,13 +104,13 @@ def cell(what, c, b):
 
 print()
 print("Processor time (ms, and × the time with 1 pupil), then wall time, of the start-up and of the end of a series")
-header = f"| {'Settings and history':<30} | {'start-up CPU':>15} | {'start-up wall':>15} | {'end CPU':>15} | {'end wall':>15} | {'series start':>15} |"
+header = f"| {'Settings and history':<30} | {'start-up CPU':>15} | {'start-up wall':>15} | {'end CPU':>15} | {'end wall':>15} | {'series start':>15} | {'its CPU':>15} |"
 if builds > 1:
     header += f" {'before: start CPU':>17} | {'start wall':>15} | {'end wall':>15} |"
 print(header)
 print("|" + "|".join("-" * len(cell) for cell in header.split("|")[1:-1]) + "|")
 for c, name in enumerate(names):
-    row = f"| {name:<30} | {cell('start_cpu', c, 0):>15} | {cell('start', c, 0):>15} | {cell('end_cpu', c, 0):>15} | {cell('end', c, 0):>15} | {cell('series_start', c, 0):>15} |"
+    row = f"| {name:<30} | {cell('start_cpu', c, 0):>15} | {cell('start', c, 0):>15} | {cell('end_cpu', c, 0):>15} | {cell('end', c, 0):>15} | {cell('series_start', c, 0):>15} | {cell('series_start_cpu', c, 0):>15} |"
     if builds > 1:
         row += f" {cell('start_cpu', c, 1):>17} | {cell('start', c, 1):>15} | {cell('end', c, 1):>15} |"
     print(row)
@@ -121,9 +121,11 @@ for c, name in enumerate(names):
     met = med["end", c, 0] < 16
     ok = ok and met
     print(f"  {'met   ' if met else 'MISSED'} end of a series with {name}: under one frame (16 ms of wall time)")
-path, without = med["series_start", len(names) - 1, 0], med["series_start", len(names) - 2, 0]
+# The start is about a millisecond: its wall time mostly measures the other programs of a shared machine, so
+# the path is judged on the processor time the start took.
+path, without = med["series_start_cpu", len(names) - 1, 0], med["series_start_cpu", len(names) - 2, 0]
 met = path <= 1.1 * without
 ok = ok and met
-print(f"  {'met   ' if met else 'MISSED'} start of a series with the path: {path:.2f} ms, {path / without:.2f} × without")
+print(f"  {'met   ' if met else 'MISSED'} start of a series with the path: {path:.2f} ms of processor time, {path / without:.2f} × without")
 sys.exit(0 if ok else 1)
 PY

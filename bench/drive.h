@@ -108,10 +108,15 @@ inline double typeWord(frmMain &window, std::vector<double> *changeMs = nullptr,
 // One whole series; returns the time taken by the end of the series (the step after its last word), and
 // sets its processor time and the time its start took ("Commencer" to the first word shown).
 inline double series(frmMain &window, std::vector<double> *changeMs = nullptr, double *endCpuMs = nullptr,
-                     double *startMs = nullptr)
+                     double *startMs = nullptr, double *startCpuMs = nullptr)
 {
+    // A child clicks "Commencer" some time after the grade: what the window does when idle is done by then.
+    settle();
     const double start = nowMs();
+    const double startCpu = cpuMs();
     window.BoutonDepart_Click();
+    if (startCpuMs)
+        *startCpuMs = cpuMs() - startCpu;
     if (startMs)
         *startMs = nowMs() - start;
     settle();
