@@ -306,13 +306,12 @@ bool PathPanel::startSeries()
         if (!loadWordList(programFile(lesson), v.Phrases, v.NbPhrases))
             v.NbPhrases = 0;
         m_entries = QStringList(v.Phrases.begin(), v.Phrases.begin() + v.NbPhrases);
+        m_words.clear();
+        for (const QString &entry : std::as_const(m_entries))
+            m_words.append(wordOfEntry(entry));
     }
-    if (!m_pupil.isEmpty()) {
-        QStringList words;
-        for (int i = 0; i < v.NbPhrases; ++i)
-            words.append(wordOfEntry(v.Phrases[static_cast<std::size_t>(i)]));
-        m_weakKeys = Path::weakKeys(missedLately(m_pupil), words);
-    }
+    if (!m_pupil.isEmpty())
+        m_weakKeys = Path::weakKeys(missedLately(m_pupil), m_words);
     showPlace(lessons(), lesson, reading.place.permis);
     m_keys->setText(QStringLiteral("On s'entraîne sur : ") + m_weakKeys.join(u' '));
     m_keys->setAccessibleName(m_keys->text());

@@ -85,6 +85,7 @@ private:
     QLabel *m_news = nullptr;
     QString m_lesson;      // the lesson loaded for the running or last series; empty with the path off
     QStringList m_entries; // its entries as loaded
+    QStringList m_words;   // and their words, for the weak keys
     QDateTime m_lessonChanged;
     qint64 m_lessonSize = 0;
     QString m_pupil; // the pupil of the last series
