@@ -16,9 +16,9 @@
 // (drawWord, frmmain_series.cpp) and shows it. Each change of MonTexte runs
 // MonTexte_Change (frmmain_check.cpp). A completed word shows Bravo and starts Timer(0); its tick
 // (Timer_Timer) counts the word (Series::wordDone) and either draws the next one or ends the series
-// (endSeries): the path moves the pupil on (PathPanel::endSeries), AfficheNote shows the grade and the results
-// go to the pupil's section of the store and to the history. With "Son" on, each of these steps is also heard (sound/sound.h); dictation is
-// frmmain_dictation.cpp.
+// (endSeries): the path moves the pupil on (PathPanel::endSeries), AfficheNote shows the grade and the
+// results go to the pupil's section of the store and to the history. With "Son" on, each of these steps is
+// also heard (sound/sound.h); dictation is frmmain_dictation.cpp.
 //
 // The route of one keystroke, five files of the program: MonTexte_Change (frmmain_check.cpp) asks
 // Series::check (series.cpp) for the mistake and guideAfterChange (keyboard/guide.cpp, which reads the key

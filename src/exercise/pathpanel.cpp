@@ -42,17 +42,6 @@ void colour(QWidget *widget, const QColor &text)
     widget->setPalette(palette);
 }
 
-// The word of each entry of the loaded list, at the positions of typable.
-QStringList typableWords(const QList<int> &typable)
-{
-    const ProgramValues &v = values();
-    QStringList words;
-    words.reserve(typable.size());
-    for (const int entry : typable)
-        words.append(wordOfEntry(v.Phrases[static_cast<std::size_t>(entry)]));
-    return words;
-}
-
 } // namespace
 
 // The lessons as stones along a path: a gold star for each lesson passed, the pupil's own stone bigger and
@@ -181,9 +170,13 @@ Path::Place PathPanel::storedPlace(const QString &pupil)
     const QString section = trimBlanks(pupil);
     if (section.isEmpty())
         return {};
-    const QStringList stored = Store::read(
-        Store::Frappin, {{section, Store::Lecon}, {section, Store::Reussies}, {section, Store::Permis}});
-    return {stored.at(0), stored.at(1).trimmed().toInt(), stored.at(2)};
+    return placeOf(Store::read(
+        Store::Frappin, {{section, Store::Lecon}, {section, Store::Reussies}, {section, Store::Permis}}));
+}
+
+Path::Place PathPanel::placeOf(const QStringList &stored, int first)
+{
+    return {stored.at(first), stored.at(first + 1).trimmed().toInt(), stored.at(first + 2)};
 }
 
 // A file of 10,000 pupils is read whole at each reading: the teacher's settings and the place of the pupil
@@ -204,9 +197,7 @@ PathPanel::Reading PathPanel::readSettings(const QString &pupil) const
     reading.toReach = Path::gradeToReach(stored.at(2));
     if (reading.pupil.isEmpty())
         return reading;
-    reading.place = reading.pupil == guess
-                        ? Path::Place{stored.at(3), stored.at(4).trimmed().toInt(), stored.at(5)}
-                        : storedPlace(reading.pupil);
+    reading.place = reading.pupil == guess ? placeOf(stored, 3) : storedPlace(reading.pupil);
     // The school's server knows where the pupil got to on another computer, or where the teacher moved them;
     // the series in a row stay with the computer that made them.
     if (const QString there = History::serverLesson(reading.pupil);
@@ -321,8 +312,14 @@ bool PathPanel::startSeries()
 
 int PathPanel::draw(const QList<int> &typable) const
 {
-    const QList<int> weak =
-        m_weakKeys.isEmpty() ? QList<int>() : Path::wordsHolding(typableWords(typable), m_weakKeys);
+    // Weak keys are found only for a lesson loaded, whose words m_words holds.
+    QList<int> weak;
+    if (!m_weakKeys.isEmpty()) {
+        QStringList words;
+        for (const int entry : typable)
+            words.append(m_words.value(entry));
+        weak = Path::wordsHolding(words, m_weakKeys);
+    }
     return Path::draw(static_cast<int>(typable.size()), weak, nextRandom);
 }
 

@@ -67,6 +67,8 @@ private:
     // where the window reads a pupil's stored lesson.
     Reading readSettings(const QString &pupil = QString()) const;
     static Path::Place storedPlace(const QString &pupil);
+    // The place from its three stored values (Leçon, Réussies, Permis), from stored[first] on.
+    static Path::Place placeOf(const QStringList &stored, int first = 0);
     // The lessons of the program's folder, listed again when the folder changed.
     const QStringList &lessons();
     // Whether the program's word list still holds lesson as loaded for the last series.

@@ -9,9 +9,12 @@ Place of(const QString &pupil, const QStringList &lessons)
 {
     Place place;
     place.count = static_cast<int>(lessons.size());
-    place.permis = Store::read(Store::Frappin, pupil, Store::Permis, QString()).trimmed();
-    const QString stored = Store::read(Store::Frappin, pupil, Store::Lecon, QString());
-    if (stored.isEmpty() && !Store::switchedOn(Store::Parcours))
+    // One reading of the file for the three values, as a class table reads it once a pupil.
+    const QStringList read = Store::read(
+        Store::Frappin, {{pupil, Store::Permis}, {pupil, Store::Lecon}, {Store::Demarrage, Store::Parcours}});
+    place.permis = read.at(0).trimmed();
+    const QString &stored = read.at(1);
+    if (stored.isEmpty() && !Store::isOn(read.at(2)))
         return place;
     place.lesson = Lessons::current(lessons, stored);
     place.number = Lessons::number(lessons, place.lesson);
