@@ -1,14 +1,17 @@
 // A big school: the settings store and the history as a school that has used the program for years leaves
 // them. Two commands, run by bench/big_school.sh in the folders that XDG_CONFIG_HOME and XDG_DATA_HOME name:
-//   big_school fill PUPILS SERIES [lessons|path]  writes the settings file, with the teacher's settings and a
+//   big_school fill PUPILS SERIES [lessons|path|moving]  writes the settings file, with the teacher's
+//   settings and a
 //                                   section of results for each of PUPILS pupils, and a history of SERIES
-//                                   series of them; with "lessons", each pupil at a lesson, and with "path",
-//                                   the same and the path on
+//                                   series of them; with "lessons", each pupil at a lesson, with "path",
+//                                   the same and the path on, and with "moving", the path on and the pupil
+//                                   passing a lesson every second series
 //   big_school series ROUNDS DATA   runs ROUNDS series of the pupil of "Dernière" with the data files of the
 //                                   folder DATA, and prints the median time of the end of a series (the step
 //                                   after the last word: the grade shown, the results stored, the history
 //                                   written), its median processor time, and the median time of the start
-//                                   of a series ("Commencer" to the first word), in milliseconds
+//                                   of a series ("Commencer" to the first word), in wall and processor time,
+//                                   and that of the first series of each lesson, in milliseconds
 
 #include "common/messagebox.h"
 #include "common/platform.h"
@@ -16,9 +19,11 @@
 #include "history/history.h"
 #include "history_fill.h"
 #include "settings/store.h"
+#include "words/lessons.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QStandardPaths>
 
 #include <clocale>
@@ -55,14 +60,27 @@ int fill(int pupils, int series, const QString &path)
             QStringLiteral("Note=14\nDurée=0,0016\nNombre de caractères=31\n"
                            "Niveau=2\n") +
                 (!path.isEmpty() ? QStringLiteral("Leçon=03 rangée du bas.mot\nRéussies=0\n") : QString()));
-    // With the pupils at a lesson, the list without the path is that lesson too: the start with and without
-    // the path then draws the same words, and only the path's own work differs.
+    // With the pupils at a lesson, the pupil whose series are run is at the last one and holds the permis:
+    // the bench types without a mistake, so every series passes, and there alone a pupil stays at their
+    // lesson, each series doing all the path's work (the place read, the lesson checked, the strip, the
+    // news). The list without the path is that lesson too: both draw the same words, and only the path's own
+    // work differs.
+    const QStringList lessons = Lessons::inFolder();
+    const QString last = lessons.isEmpty() ? QString() : lessons.last();
+    if (!path.isEmpty() && last.isEmpty())
+        Drive::fail("no lesson in the program's folder");
+    // Moving on, the pupil starts at the first lesson with a good series done: each second series passes one.
+    if (path == u"moving")
+        sections[currentPupil(pupils)].replace(QStringLiteral("Leçon=03 rangée du bas.mot\nRéussies=0"),
+                                               QStringLiteral("Leçon=%1\nRéussies=1").arg(lessons.value(0)));
+    else if (!path.isEmpty())
+        sections[currentPupil(pupils)].replace(QStringLiteral("Leçon=03 rangée du bas.mot"),
+                                               QStringLiteral("Leçon=%1\nPermis=2026-06-01").arg(last));
     sections.insert(
         Store::Demarrage,
         QStringLiteral("Dernière=%1\nPrenom=Léa\nNom=Martin\nExercice=0\nNiveau=1\nSon=0\nFichier=%2\n%3")
-            .arg(currentPupil(pupils),
-                 path.isEmpty() ? QStringLiteral("frappin.mot") : QStringLiteral("03 rangée du bas.mot"),
-                 path == u"path" ? QStringLiteral("Parcours=1\n") : QString()));
+            .arg(currentPupil(pupils), path.isEmpty() ? QStringLiteral("frappin.mot") : last,
+                 path == u"path" || path == u"moving" ? QStringLiteral("Parcours=1\n") : QString()));
     QString text;
     for (auto it = sections.cbegin(); it != sections.cend(); ++it)
         text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + u'[' + it.key() +
@@ -105,17 +123,26 @@ int runSeries(int argc, char *argv[], int rounds, const QString &data)
     std::vector<double> cpu;
     std::vector<double> starts;
     std::vector<double> startsCpu;
+    // The starts of a lesson's first series (the first after the program's start too), told by the lesson the
+    // window shows when "Commencer" is clicked.
+    std::vector<double> firstsCpu;
+    const auto *place = window.findChild<QLabel *>(QStringLiteral("Lecon"));
+    QString lastPlace;
     for (int i = 0; i < rounds; ++i) {
         double endCpu = 0;
         double start = 0;
         double startCpu = 0;
+        const QString placeNow = place ? place->text() : QString();
         ends.push_back(Drive::series(window, nullptr, &endCpu, &start, &startCpu));
         cpu.push_back(endCpu);
         starts.push_back(start);
         startsCpu.push_back(startCpu);
+        if (i == 0 || placeNow != lastPlace)
+            firstsCpu.push_back(startCpu);
+        lastPlace = placeNow;
     }
-    std::printf("%.3f %.3f %.3f %.3f\n", Drive::median(ends), Drive::median(cpu), Drive::median(starts),
-                Drive::median(startsCpu));
+    std::printf("%.3f %.3f %.3f %.3f %.3f\n", Drive::median(ends), Drive::median(cpu), Drive::median(starts),
+                Drive::median(startsCpu), Drive::median(firstsCpu));
     return 0;
 }
 
@@ -131,8 +158,7 @@ int main(int argc, char *argv[])
     }
     if (command == u"series" && argc == 4)
         return runSeries(argc, argv, std::max(std::atoi(argv[2]), 1), QString::fromLocal8Bit(argv[3]));
-    std::fprintf(
-        stderr,
-        "usage: big_school fill PUPILS SERIES [lessons|path] | big_school series ROUNDS DATA_FOLDER\n");
+    std::fprintf(stderr, "usage: big_school fill PUPILS SERIES [lessons|path|moving] | big_school series "
+                         "ROUNDS DATA_FOLDER\n");
     return 2;
 }
