@@ -1,7 +1,10 @@
 #include "common/platform.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QRandomGenerator>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -22,6 +25,15 @@ QString programFolder()
 QString programFile(const QString &name)
 {
     return programFolder() + u'/' + name;
+}
+
+FileStamp fileStamp(const QString &path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return {qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec, qint64(status.st_size),
+            quint64(status.st_ino)};
 }
 
 QDateTime currentDateTime()

@@ -13,6 +13,17 @@ QString programFolder();
 // A path in the program's folder, built with "/" and shown to the user as tried.
 QString programFile(const QString &name);
 
+// What tells that a file changed: its time of change to the nanosecond, its size and its inode (a file
+// replaced by a rename is another file). A file that cannot be reached has the empty stamp. Much cheaper than
+// a QFileInfo's time, which is converted to local time: it is taken at the start of every series.
+struct FileStamp {
+    qint64 changed = -1;
+    qint64 size = -1;
+    quint64 inode = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+FileStamp fileStamp(const QString &path);
+
 // The current date and time.
 QDateTime currentDateTime();
 

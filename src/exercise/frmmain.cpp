@@ -10,6 +10,7 @@
 #include "common/strings.h"
 #include "common/text.h"
 #include "exercise/clientarea.h"
+#include "exercise/pathpanel.h"
 #include "settings/store.h"
 #include "sound/sound.h"
 
@@ -63,6 +64,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     });
     m_screen = std::make_unique<ExerciseScreen>(this);
     m_path = m_screen->Parcours;
+    connect(m_path, &PathPanel::wordsChanged, this, &frmMain::findTypableWords);
     createMenus();
     createTimers();
     setFixedSize(sizeHint());

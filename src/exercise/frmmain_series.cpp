@@ -200,6 +200,7 @@ void frmMain::endSeries()
                                    "Le fichier des réglages de Frappin ne peut pas être écrit."),
                     Texts::ApplicationTitle, MsgButtons::Ok, MsgIcon::Exclamation, this);
     appendToHistory(trimBlanks(pupil));
+    m_path->prepareNextSeries();
 }
 
 void frmMain::appendToHistory(const QString &pupil)

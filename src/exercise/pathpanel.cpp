@@ -9,7 +9,6 @@
 #include "words/lessons.h"
 #include "words/wordlist.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -51,11 +50,11 @@ public:
     using QWidget::QWidget;
     static constexpr int Pitch = 13;
 
-    void setPlace(int lessons, int current, bool permis)
+    // Whether the stones were already at that place: the next series of a lesson draws nothing new.
+    bool setPlace(int lessons, int current, bool permis)
     {
-        // The same place again (the next series of a lesson) draws nothing new.
         if (lessons == m_lessons && current == m_current && permis == m_permis)
-            return;
+            return true;
         m_lessons = lessons;
         m_current = current;
         m_permis = permis;
@@ -68,6 +67,7 @@ public:
                               .arg(permis ? QStringLiteral(", permis clavier gagné")
                                           : QStringLiteral(", tu es à la leçon %1").arg(current)));
         update();
+        return false;
     }
 
 protected:
@@ -209,10 +209,10 @@ PathPanel::Reading PathPanel::readSettings(const QString &pupil) const
 const QStringList &PathPanel::lessons()
 {
     // A lesson added, removed or renamed changes the folder's time.
-    const QDateTime changed = QFileInfo(programFolder()).lastModified();
-    if (!m_lessonsRead || changed != m_folderChanged) {
+    const FileStamp changed = fileStamp(programFolder());
+    if (!m_lessonsRead || changed != m_folderStamp) {
         m_lessons = Lessons::inFolder();
-        m_folderChanged = changed;
+        m_folderStamp = changed;
         m_lessonsRead = true;
     }
     return m_lessons;
@@ -222,15 +222,46 @@ bool PathPanel::lessonLoaded(const QString &lesson) const
 {
     // The window may have loaded the list of the settings meanwhile, or the teacher edited the lesson.
     const ProgramValues &v = values();
-    const QFileInfo file(programFile(lesson));
-    if (lesson != m_lesson || v.NbPhrases != m_entries.size() || file.lastModified() != m_lessonChanged ||
-        file.size() != m_lessonSize)
+    if (lesson != m_lesson || v.NbPhrases != m_entries.size() ||
+        fileStamp(programFile(lesson)) != m_lessonStamp)
         return false;
     for (int i = 0; i < v.NbPhrases; ++i) {
         if (v.Phrases[static_cast<std::size_t>(i)] != m_entries.at(i))
             return false;
     }
     return true;
+}
+
+bool PathPanel::load(const QString &lesson)
+{
+    if (lessonLoaded(lesson))
+        return false;
+    ProgramValues &v = values();
+    m_lesson = lesson;
+    m_lessonStamp = fileStamp(programFile(lesson));
+    if (!loadWordList(programFile(lesson), v.Phrases, v.NbPhrases))
+        v.NbPhrases = 0;
+    m_entries = QStringList(v.Phrases.begin(), v.Phrases.begin() + v.NbPhrases);
+    m_words.clear();
+    for (const QString &entry : std::as_const(m_entries))
+        m_words.append(wordOfEntry(entry));
+    return true;
+}
+
+void PathPanel::loadLater(const QString &lesson)
+{
+    m_toLoad = lesson;
+    QTimer::singleShot(0, this, [this, lesson] {
+        // A series started meanwhile loaded its own list.
+        if (m_toLoad == lesson && load(lesson))
+            Q_EMIT wordsChanged();
+    });
+}
+
+void PathPanel::prepareNextSeries()
+{
+    if (!m_after.isEmpty() && m_after != m_lesson)
+        loadLater(m_after);
 }
 
 void PathPanel::showEvent(QShowEvent *event)
@@ -242,8 +273,11 @@ void PathPanel::showEvent(QShowEvent *event)
         if (!reading.on)
             return;
         m_pupil = reading.pupil;
-        showPlace(lessons(), Lessons::current(lessons(), reading.place.lesson), reading.place.permis);
+        const QString lesson = Lessons::current(lessons(), reading.place.lesson);
+        showPlace(lessons(), lesson, reading.place.permis);
         readMissedLater(m_pupil);
+        if (!lesson.isEmpty())
+            loadLater(lesson);
     }
 }
 
@@ -266,6 +300,7 @@ void PathPanel::readMissedLater(const QString &pupil)
 bool PathPanel::startSeries()
 {
     m_news->hide();
+    m_toLoad.clear();
     m_after.clear();
     m_spoken.clear();
     m_weakKeys.clear();
@@ -276,6 +311,7 @@ bool PathPanel::startSeries()
         for (QWidget *part : {static_cast<QWidget *>(m_stones), static_cast<QWidget *>(m_where),
                               static_cast<QWidget *>(m_keys)})
             part->hide();
+        m_shownLesson.clear();
         // Back from the path: the list of the settings again.
         if (m_lesson.isEmpty())
             return false;
@@ -287,20 +323,7 @@ bool PathPanel::startSeries()
     }
     // Loaded again when it changed: the teacher may have just edited it. A lesson that cannot be read leaves
     // nothing to draw, which the window tells.
-    const bool changed = !lessonLoaded(lesson);
-    ProgramValues &v = values();
-    if (changed) {
-        m_lesson = lesson;
-        const QFileInfo file(programFile(lesson));
-        m_lessonChanged = file.lastModified();
-        m_lessonSize = file.size();
-        if (!loadWordList(programFile(lesson), v.Phrases, v.NbPhrases))
-            v.NbPhrases = 0;
-        m_entries = QStringList(v.Phrases.begin(), v.Phrases.begin() + v.NbPhrases);
-        m_words.clear();
-        for (const QString &entry : std::as_const(m_entries))
-            m_words.append(wordOfEntry(entry));
-    }
+    const bool changed = load(lesson);
     if (!m_pupil.isEmpty())
         m_weakKeys = Path::weakKeys(missedLately(m_pupil), m_words);
     showPlace(lessons(), lesson, reading.place.permis);
@@ -374,7 +397,11 @@ void PathPanel::showPlace(const QStringList &lessons, const QString &lesson, con
     const int number = Lessons::number(lessons, lesson);
     if (number == 0)
         return;
-    m_stones->setPlace(static_cast<int>(lessons.size()), number, !permis.isEmpty());
+    // The next series of the same lesson: the strip already shows it, as the end of the last series left it.
+    const bool same = m_stones->setPlace(static_cast<int>(lessons.size()), number, !permis.isEmpty());
+    if (same && lesson == m_shownLesson)
+        return;
+    m_shownLesson = lesson;
     m_where->setText(
         QStringLiteral("Leçon %1 sur %2 : %3").arg(number).arg(lessons.size()).arg(Lessons::title(lesson)));
     m_where->setAccessibleName(m_where->text());

@@ -16,9 +16,9 @@
 // A series with the path on and no pupil named draws from the first lesson; nothing is stored, as for every
 // result of such a series.
 
+#include "common/platform.h"
 #include "words/path.h"
 
-#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -52,6 +52,13 @@ public:
     const QString &lessonAfter() const { return m_after; }
     // The news of the series, said after the grade; empty when there is none.
     const QString &cheer() const { return m_spoken; }
+    // Once the series is kept: the lesson the pupil moved on to is loaded when the window is idle, so that
+    // the next series starts as fast as any.
+    void prepareNextSeries();
+
+Q_SIGNALS:
+    // The program's word list was loaded with a lesson while no series ran.
+    void wordsChanged();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -73,6 +80,10 @@ private:
     const QStringList &lessons();
     // Whether the program's word list still holds lesson as loaded for the last series.
     bool lessonLoaded(const QString &lesson) const;
+    // Loads lesson as the program's word list unless it is loaded; true when it was loaded now.
+    bool load(const QString &lesson);
+    // The same once the window is idle, unless a series started meanwhile.
+    void loadLater(const QString &lesson);
     void showPlace(const QStringList &lessons, const QString &lesson, const QString &permis);
     // The pupil's mistakes in their last series, from the history; kept from one series to the next and
     // read again once the window is idle after a series, so that neither the end nor the start of a series
@@ -88,13 +99,14 @@ private:
     QString m_lesson;      // the lesson loaded for the running or last series; empty with the path off
     QStringList m_entries; // its entries as loaded
     QStringList m_words;   // and their words, for the weak keys
-    QDateTime m_lessonChanged;
-    qint64 m_lessonSize = 0;
+    FileStamp m_lessonStamp;
     QString m_pupil; // the pupil of the last series
     QStringList m_lessons;
-    QDateTime m_folderChanged;
+    FileStamp m_folderStamp;
     bool m_lessonsRead = false;
+    QString m_shownLesson; // the lesson the strip shows, with the stones' place; empty: the strip is hidden
     QString m_after;
+    QString m_toLoad; // the lesson to load once the window is idle
     QString m_spoken;
     QStringList m_weakKeys;
     QString m_missedPupil; // whose mistakes m_missed holds; empty: none read

@@ -404,7 +404,7 @@ private Q_SLOTS:
     {
         Program p("chat,,\r\n");
         p.sandbox.writeFile("01 a.mot", "lune,,\r\n");
-        p.sandbox.writeFile("02 b.mot", "vache,,\r\n");
+        p.sandbox.writeFile("02 b.mot", "œuf,,\r\nvache,,\r\n");
         using namespace Store;
         QVERIFY(write(Frappin, Demarrage, {{Derniere, "Léa"}, {Parcours, "1"}, {Son, "1"}}) &&
                 write(Frappin, "Léa", {{Lecon, "01 a.mot"}, {Reussies, "1"}}));
@@ -426,6 +426,8 @@ private Q_SLOTS:
         QCOMPARE(History::records("Léa").value(0).wordList + " " + History::records("Léa").value(0).lesson,
                  "01 a.mot 02 b.mot");
         got.clear();
+        // Idle after the grade, the window loads the next lesson: œuf, which no key types, is never drawn.
+        QCoreApplication::processEvents();
         p.start();
         QCOMPARE(p.word(), "vache");
         QVERIFY(write(Frappin, Demarrage, Son, "1"));
