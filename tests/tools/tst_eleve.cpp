@@ -44,6 +44,11 @@ private Q_SLOTS:
         QTest::newRow("teacher's section, e + accent") << ab + A{"--eleve", "De\u0301marrage"} << 2 << "ne peut pas être" << before;
         QTest::newRow("teacher's settings, e + accent") << A{"resultats", "De\u0301marrage"} << 2 << "pas un élève" << before;
         QTest::newRow("csv with an argument") << A{"csv", "x"} << 2 << "argument en trop" << before;
+        QTest::newRow("definir with an argument") << ab + A{"x"} << 2 << "argument en trop" << before;
+        QTest::newRow("blank results' name") << ab + A{"--eleve", " "} << 2 << "ne peut pas être vide" << before;
+        QTest::newRow("results of two")       << A{"resultats", "Léa", "Zoé"} << 2 << "un seul nom" << before;
+        QTest::newRow("history, unknown option") << A{"historique", "--age=7"} << 2 << "option inconnue" << before;
+        QTest::newRow("history, blank name")  << A{"historique", " "} << 2 << "aucun élève en cours" << before;
         QTest::newRow("definir") << A{"definir", "--prenom", " Léa ", "--nom", "Martin", "--photos", "<p>/"} << 0
             << "Photo attendue : <p>/Martin-Léa.bmp\n" << "Léa|Martin|Léa Martin|<p>";
         QTest::newRow("definir, results' name") << A{"definir", "--prenom=Tom", "--nom=Roux", "--eleve=CE1 Tom"} << 0
@@ -60,6 +65,9 @@ private Q_SLOTS:
         QTest::newRow("list not typable") << check + A{"<p>/mauvais.mot"} << 1
             << "« cœur » : œ → coeur\n« École » : É → Ecole\n« l’île » : ’ → l'île\n« ex æquo » : æ → ex aequo\n4 mots" << before;
         QTest::newRow("list missing") << check + A{"<p>/aucun.mot"} << 2 << "impossible de lire la liste" << before;
+        QTest::newRow("no list")      << check << 2 << "donnez une liste de mots" << before;
+        QTest::newRow("no key file")  << A{"verifier", "--clavier", "<p>/aucun.dat", "<p>/bons.mot"} << 2 << "impossible de lire le fichier du clavier" << before;
+        QTest::newRow("verifier, unknown option") << A{"verifier", "--age", "x"} << 2 << "option inconnue" << before;
         QTest::newRow("history") << A{"historique"} << 0 << "Élève : Léa (1 série)\n" << before;
         QTest::newRow("history, a series, e + accent") << A{"historique", "Le\u0301a"} << 0 << "  note 17/20  2 min 00 s  40 caractères  1 faute  20 car./min  niveau 2  cp.mot  dictée\n" << before;
         QTest::newRow("history as CSV") << A{"historique", "--csv", "Léa"} << 0 << ";Léa;120;17;40;1;20;2;cp.mot;é 1;oui\r\n" << before;
