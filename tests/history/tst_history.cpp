@@ -212,41 +212,34 @@ private Q_SLOTS:
         }
     }
 
-    // The weak keys come from the mistakes of a pupil's last five series by their start, whatever the order
-    // they were written in; another pupil's and the older ones are left out.
-    void lastSeriesGiveTheWeakKeys()
-    {
-        Sandbox sandbox;
-        for (int day = 6; day >= 0; --day) {
-            History::Record record = leaAtTen(QString());
-            record.start = record.start.addDays(day);
-            record.mistakesByCharacter = day < 2 ? Faults{{"x", 1}} : Faults{{"c", day}};
-            QCOMPARE(History::append(record), QString());
-        }
-        History::Record tom = leaAtTen(QString());
-        tom.pupil = "Tom";
-        tom.mistakesByCharacter = Faults{{"z", 9}};
-        QCOMPARE(History::append(tom), QString());
-        QCOMPARE(History::recentMistakes("Léa", 5), (Faults{{"c", 2 + 3 + 4 + 5 + 6}}));
-    }
-
     void classListIsImported_data()
     {
-        QTest::addColumn<bool>("header");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("header skipped") << true << QStringList{"Léa MARTIN", "Zoé N'DIAYE"};
-        QTest::newRow("no header") << false << QStringList{"Prénom Nom", "Léa MARTIN", "Zoé N'DIAYE"};
+        QTest::addColumn<QString>("file"); // "|" between lines
+        QTest::addColumn<ClassList::Columns>("columns");
+        QTest::addColumn<QStringList>("names"); // imported beside Hugo DUBOIS, already in the class
+        const QString lea = "Léa MARTIN";
+        // clang-format off
+        QTest::newRow("family name, pupil's first name") << "Nom de famille;Prénom de l'élève|MARTIN;Léa" << ClassList::Columns{1, 0, true} << QStringList{lea};
+        QTest::newRow("capitals, a column before; incomplete, known and doubles left out") << "Classe;NOM;PRÉNOM|CE1;MARTIN;Léa|CE1;;Tom|CE1;N'DIAYE;Zoé|CE1;MARTIN;Léa|CE1;DUBOIS;Hugo|CE1;A/B;Max"
+            << ClassList::Columns{2, 1, true} << QStringList{lea, "Zoé N'DIAYE"};
+        QTest::newRow("typographic apostrophe, no accent") << "Prenom(s);Nom d’usage|Léa;MARTIN" << ClassList::Columns{0, 1, true} << QStringList{lea};
+        QTest::newRow("first name alone found")          << "Prénom;Classe|Léa;MARTIN" << ClassList::Columns{0, 1, true} << QStringList{lea};
+        QTest::newRow("family name alone found")         << "Classe;Nom|Léa;MARTIN" << ClassList::Columns{0, 1, true} << QStringList{lea};
+        QTest::newRow("no header")                       << "MARTIN;Léa|N'DIAYE;Zoé" << ClassList::Columns{1, 0, false} << QStringList{lea, "Zoé N'DIAYE"};
+        // clang-format on
     }
-    // The chosen columns, rows without both names, pupils already there and doubles left out; kept as saved.
+    // The import offers the columns its headers name, whatever way a school's software writes them; rows
+    // without both names, pupils already there and doubles are left out; the class is kept as saved.
     void classListIsImported()
     {
-        QFETCH(bool, header);
+        QFETCH(QString, file);
+        QFETCH(ClassList::Columns, columns);
         QFETCH(QStringList, names);
         Sandbox sandbox;
-        const QList<QStringList> rows = Csv::parse("Classe;Nom;Prénom\nCE1;MARTIN;Léa\nCE1;;Tom\nCE1;N'DIAYE;"
-                                                   "Zoé\nCE1;MARTIN;Léa\nCE1;DUBOIS;Hugo\nCE1;A/B;Max");
-        const QList<ClassPupil> pupils =
-            ClassList::import(rows, 2, 1, header, {{"Hugo DUBOIS", "Hugo", "DUBOIS"}});
+        const QList<QStringList> rows = Csv::parse(file.replace(u'|', u'\n').toUtf8());
+        QCOMPARE(ClassList::guessColumns(rows.first()), columns);
+        const QList<ClassPupil> pupils = ClassList::import(
+            rows, columns.firstName, columns.familyName, columns.header, {{"Hugo DUBOIS", "Hugo", "DUBOIS"}});
         QStringList found;
         for (const ClassPupil &pupil : pupils)
             found.append(pupil.eleve);
@@ -296,27 +289,6 @@ private Q_SLOTS:
         QVERIFY2(error.isEmpty() ? list.error.isEmpty() : list.error.contains(error), qPrintable(list.error));
         if (!rows.isEmpty())
             QCOMPARE(list.rows, rows);
-    }
-
-    void classListColumnsAreGuessed_data()
-    {
-        QTest::addColumn<QString>("firstRow");
-        QTest::addColumn<ClassList::Columns>("columns");
-        // clang-format off
-        QTest::newRow("family name, pupil's first name") << "Nom de famille;Prénom de l'élève" << ClassList::Columns{1, 0, true};
-        QTest::newRow("capitals, a column before")       << "Classe;NOM;PRÉNOM" << ClassList::Columns{2, 1, true};
-        QTest::newRow("typographic apostrophe, no accent") << "Prenom(s);Nom d’usage" << ClassList::Columns{0, 1, true};
-        QTest::newRow("first name alone found")          << "Prénom;Classe" << ClassList::Columns{0, 1, true};
-        QTest::newRow("family name alone found")         << "Classe;Nom" << ClassList::Columns{0, 1, true};
-        QTest::newRow("no header")                       << "MARTIN;Léa" << ClassList::Columns{1, 0, false};
-        // clang-format on
-    }
-    // The import offers the columns its headers name, whatever way a school's software writes them.
-    void classListColumnsAreGuessed()
-    {
-        QFETCH(QString, firstRow);
-        QFETCH(ClassList::Columns, columns);
-        QCOMPARE(ClassList::guessColumns(firstRow.split(u';')), columns);
     }
 
     void classTableSumsUpTheHistory_data()
@@ -444,7 +416,7 @@ private Q_SLOTS:
     }
 
     // Mistakes land on the keys that type the characters, as the hand guide finds them.
-    void heatMapKeysComeFromTheKeyTable()
+    void mistakesByKeyAndCharacter()
     {
         Sandbox sandbox;
         TextTable table;
@@ -463,6 +435,19 @@ private Q_SLOTS:
             {"Léa", {}, 60, 16, 20, 2, 1, "", Faults{{"e", 1}, {"s", 1}}, {}, {}, true}};
         QCOMPARE(missedCharacters(records, true), (Faults{{"e", 1}, {"s", 1}}));
         QCOMPARE(missedCharacters(records, false), (Faults{{"e", 4}, {"s", 1}}));
+        // The weak keys come from the mistakes of a pupil's last five series by their start, whatever the
+        // order they were written in; another pupil's and the older ones are left out.
+        for (int day = 6; day >= 0; --day) {
+            History::Record record = leaAtTen(QString());
+            record.start = record.start.addDays(day);
+            record.mistakesByCharacter = day < 2 ? Faults{{"x", 1}} : Faults{{"c", day}};
+            QCOMPARE(History::append(record), QString());
+        }
+        History::Record tom = leaAtTen(QString());
+        tom.pupil = "Tom";
+        tom.mistakesByCharacter = Faults{{"z", 9}};
+        QCOMPARE(History::append(tom), QString());
+        QCOMPARE(History::recentMistakes("Léa", 5), (Faults{{"c", 2 + 3 + 4 + 5 + 6}}));
     }
 };
 
