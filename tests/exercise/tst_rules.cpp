@@ -2,7 +2,6 @@
 // words of a series and what is stored, dictation, the guide level, the next keystroke and where a hand goes,
 // and the path: when a lesson is passed, and the words aimed at the keys a pupil misses.
 
-#include "common/userscale.h"
 #include "exercise/dictation.h"
 #include "exercise/series.h"
 #include "keyboard/guide.h"
@@ -203,36 +202,6 @@ private Q_SLOTS:
         }
     }
 
-    // The shipped key table names the key of a character, none for nothing to type or an unknown character;
-    // each hand's fingertip (right: top row, columns 8 to 11; left: second row, columns 20 to 22) lands on
-    // the cap of its key, for every key; marker 38 ("a") to the pixel, after the whole-unit truncation.
-    void handsPointAtTheKeys()
-    {
-        for (const auto &[key, marker] : {std::pair{"a", 38},
-                                          {"^", 48},
-                                          {"é", 18},
-                                          {" ", 94},
-                                          {"", -1},
-                                          {"A", -1},
-                                          {"œ", -1},
-                                          {"ab", -1}})
-            QCOMPARE(markerOf(m_keys, m_last, QString::fromUtf8(key)), marker);
-        TextTable table = m_keys;
-        table[KeyCaps::Count] = QStringLiteral("ÿ"); // beyond the keyboard
-        QCOMPARE(markerOf(table, KeyCaps::Count, QStringLiteral("ÿ")), -1);
-
-        QCOMPARE(handPlace(Hand::Right, 38), QPoint(50, 280));
-        QCOMPARE(handPlace(Hand::Left, 38), QPoint(39, 280));
-        const QPoint picture = KeyCaps::PictureOriginTwips / Scale::TwipsPerPixel;
-        for (int i = 0; i < KeyCaps::Count; ++i) {
-            const QRect cap = KeyCaps::capRect(i).translated(picture);
-            const QPoint right = handPlace(Hand::Right, i);
-            const QPoint left = handPlace(Hand::Left, i);
-            QVERIFY2(cap.contains(right + QPoint(8, 0)) && cap.contains(right + QPoint(11, 0)) &&
-                         cap.contains(left + QPoint(20, 1)) && cap.contains(left + QPoint(22, 1)),
-                     qPrintable(QString::number(i)));
-        }
-    }
     void lessonIsPassedTwiceInARow_data()
     {
         QTest::addColumn<QStringList>("lessons");
