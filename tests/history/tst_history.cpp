@@ -18,7 +18,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -26,6 +25,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QXYSeries>
 
 Q_DECLARE_METATYPE(ClassList::Columns)
 
@@ -399,9 +399,11 @@ private Q_SLOTS:
     {
         for (const QList<int> &grades : {QList<int>{}, QList<int>{20, 0, 20}}) {
             QList<History::Record> records;
-            for (int i = 0; i < grades.size(); ++i)
+            for (int i = 0; i < grades.size(); ++i) {
                 records.append(
                     {"Léa", QDateTime(QDate(2026, 12, 1 + i), {}), 60, grades[i], 20, 0, 1, "", {}});
+                records.last().dictee = i == 1;
+            }
             QChartView view(ClassWindow::progressChart(records));
             view.resize(520, 320);
             view.show();
@@ -409,9 +411,12 @@ private Q_SLOTS:
             QChart *chart = view.chart();
             for (QAbstractAxis *axis : chart->axes())
                 QCOMPARE(axis->labelsVisible(), !records.isEmpty());
-            auto *line = qobject_cast<QLineSeries *>(chart->series().first());
-            for (const QPointF &point : line->points())
-                QVERIFY(chart->plotArea().adjusted(0, 5, 0, -5).contains(chart->mapToPosition(point, line)));
+            const QList<QAbstractSeries *> drawn = chart->series(); // the grades first, the dictated last
+            QCOMPARE(drawn.size(), records.isEmpty() ? 2 : 3);
+            const QRectF plot = chart->plotArea().adjusted(0, 5, 0, -5);
+            for (QAbstractSeries *series : {drawn.first(), drawn.last()})
+                for (const QPointF &point : qobject_cast<QXYSeries *>(series)->points())
+                    QVERIFY(plot.contains(chart->mapToPosition(point, series)));
         }
     }
 

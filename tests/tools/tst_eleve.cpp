@@ -158,6 +158,7 @@ private Q_SLOTS:
         QVERIFY(Store::write(Store::Frappin, name, {{Store::Note, "12"}, {Store::Permis, "2026-12-05"}}));
         QCOMPARE(ClassList::save({{name, "Léa", "Martin"}}), QString());
         QCOMPARE(ClassList::load().value(0).eleve, name);
+        sandbox.writeFile("01 rangée de repos.mot", "a,,\n"); // a lesson, listed on the permis
         QStringList exported;
         for (const QStringList &arguments : {QStringList{"csv"}, QStringList{"historique", name, "--csv"}}) {
             QString out;
