@@ -5,7 +5,6 @@
 #include "common/appstyle.h"
 #include "common/focusring.h"
 #include "common/intervaltimer.h"
-#include "common/picturebox.h"
 #include "common/platform.h"
 #include "common/strings.h"
 #include "exercise/clientarea.h"
@@ -316,7 +315,6 @@ private Q_SLOTS:
         QTest::newRow("Léa") << "Léa"
                              << QByteArray("[Léa]\nDurée=0,00347222222222222\nNiveau=1\n"
                                            "Nombre de caractères=20\nNote=19\n");
-        QTest::newRow("blanks around") << "  Tom  " << QByteArray("[Tom]\n");
         QTest::newRow("absent") << QString() << QByteArray();
         QTest::newRow("only blanks") << "   " << QByteArray();
     }

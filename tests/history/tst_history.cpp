@@ -87,13 +87,10 @@ private Q_SLOTS:
             QSqlQuery(locker).exec(fault == "newer" ? "PRAGMA user_version = 99" : "CREATE TABLE t (x)");
             if (fault == "locked")
                 QVERIFY(QSqlQuery(locker).exec("BEGIN EXCLUSIVE"));
-            if (fault == "corrupt") {
-                QFile file(History::databasePath());
-                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(4096, 'x')) == 4096);
-            }
+            if (fault == "corrupt")
+                QCOMPARE(saveWholeFile(History::databasePath(), QByteArray(4096, 'x')), QString());
         } else if (fault == "no folder") {
-            QFile file(History::folder());
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(saveWholeFile(History::folder(), {}), QString());
         }
         {
             frmMain window;
