@@ -262,8 +262,7 @@ private Q_SLOTS:
         QVERIFY(fits || inView(box, frmMain::TypingPixels));
         QCOMPARE(model(), -1);
         // Dictated, the phrase is not drawn under its blanks.
-        Store::write(Store::Frappin, Store::Demarrage, Store::Son, "1");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Dictee, "1");
+        Store::write(Store::Frappin, Store::Demarrage, {{Store::Son, "1"}, {Store::Dictee, "1"}});
         Sound::setSoundForTests([](const QString &) {}, true);
         const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
         p.window->mnuNouveau_Click();
@@ -464,8 +463,7 @@ private Q_SLOTS:
         QFETCH(bool, heard);
         QFETCH(QString, timeline);
         Program p("chat,,\r\n");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Son, "1");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Dictee, "1");
+        Store::write(Store::Frappin, Store::Demarrage, {{Store::Son, "1"}, {Store::Dictee, "1"}});
         QStringList got;
         Sound::setSoundForTests([&](const QString &what) { got.append(what); }, heard);
         const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
@@ -602,15 +600,12 @@ private Q_SLOTS:
         QVERIFY(style);
         for (const auto which :
              {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
-            const QIcon onUse = style->standardIcon(which);
-            const QIcon own = style->baseStyle()->standardIcon(which);
+            const QIcon onUse = style->standardIcon(which), own = style->baseStyle()->standardIcon(which);
             QImage blank(24, 24, QImage::Format_ARGB32_Premultiplied);
             blank.fill(Qt::transparent);
             QImage painted = blank, expected = blank;
-            for (auto [icon, image] : {std::pair{&onUse, &painted}, std::pair{&own, &expected}}) {
-                QPainter painter(image);
-                icon->paint(&painter, image->rect());
-            }
+            onUse.paint(std::make_unique<QPainter>(&painted).get(), painted.rect());
+            own.paint(std::make_unique<QPainter>(&expected).get(), expected.rect());
             QVERIFY(!onUse.isNull() && painted != blank);
             QCOMPARE(painted, expected);
             QCOMPARE(onUse.availableSizes(), own.availableSizes());

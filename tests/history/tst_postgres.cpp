@@ -50,8 +50,8 @@ History::Record series(const QString &pupil, int minute)
 
 void useServices(const QString &pupils, const QString &teacher)
 {
-    Store::write(Store::Configuration, Store::Resultats, Store::Service, pupils);
-    Store::write(Store::Configuration, Store::Resultats, Store::ServiceEnseignant, teacher);
+    Store::write(Store::Configuration, Store::Resultats,
+                 {{Store::Service, pupils}, {Store::ServiceEnseignant, teacher}});
 }
 
 // A socket connected to a port of 127.0.0.1, or, for port 0, listening on a port of the system's choice.

@@ -89,8 +89,9 @@ private Q_SLOTS:
         QFETCH(QString, output);
         QFETCH(QString, stored);
         Sandbox sandbox;
-        QVERIFY(Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, " Léa "));
-        QVERIFY(Store::write(Store::Frappin, Store::Demarrage, Store::Niveau, "1"));
+        // The path on: Léa stored on the second lesson, Zoé holding the permis, Tom on the first.
+        QVERIFY(Store::write(Store::Frappin, Store::Demarrage,
+                             {{Store::Derniere, " Léa "}, {Store::Niveau, "1"}, {Store::Parcours, "1"}}));
         const QStringList keys = {Store::Note, Store::Duree, Store::NombreCaracteres, Store::Niveau};
         for (const QStringList &pupil :
              {QStringList{"Léa", "16", "0.00347222222222222", "20", "1"},
@@ -98,9 +99,7 @@ private Q_SLOTS:
             for (int i = 1; i < pupil.size(); ++i)
                 QVERIFY(pupil[i].isEmpty() || Store::write(Store::Frappin, pupil[0], keys[i - 1], pupil[i]));
         }
-        // The path on: Léa stored on the second lesson, Zoé holding the permis, Tom on the first.
-        QVERIFY(Store::write(Store::Frappin, Store::Demarrage, Store::Parcours, "1") &&
-                Store::write(Store::Frappin, "Léa", Store::Lecon, "02 rangée du haut.mot") &&
+        QVERIFY(Store::write(Store::Frappin, "Léa", Store::Lecon, "02 rangée du haut.mot") &&
                 Store::write(Store::Frappin, "Zoé", Store::Permis, "2026-12-05"));
         for (const QString lesson : {"01 rangée de repos.mot", "02 rangée du haut.mot"})
             sandbox.writeFile(lesson, "a,,\n");
