@@ -113,29 +113,55 @@ Q_DECLARE_METATYPE(KeyboardLocks)
 class TestWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void typingShowsTheMistakeAndTheHands_data()
+    void typingShowsTheMistakeTheHandsAndTheLocks_data()
     {
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("niveau");
+        QTest::addColumn<KeyboardLocks>("locks");
+        QTest::addColumn<QString>("told");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>(
             "shown"); // selection | right hand's key | left hand's | lit keys | time-out
+        const KeyboardLocks usual{false, true};
+        const QString caps = "La touche Verr. Maj est allumée.", num = "Allume la touche Verr Num.";
         // clang-format off
-        QTest::newRow("wrong selected")  << "chat" << "0" << "chx"   << "x|38||38/|";
-        QTest::newRow("letter too many") << "chat" << "0" << "chatx" << "||||";
-        QTest::newRow("after ¨")         << "Noël" << "0" << "No¨"   << "||40|/40|";
-        QTest::newRow("guide limité")    << "chat" << "1" << "c"     << "|64||64/|1 s";
+        QTest::newRow("wrong selected, Verr Maj on") << "chat" << "0" << KeyboardLocks{true, false} << caps << "chx" << "x|38||38/|";
+        QTest::newRow("letter too many")             << "chat" << "0" << usual << "" << "chatx" << "||||";
+        QTest::newRow("after ¨")                     << "Noël" << "0" << usual << "" << "No¨"   << "||40|/40|";
+        QTest::newRow("guide limité")                << "chat" << "1" << usual << "" << "c"     << "|64||64/|1 s";
+        QTest::newRow("Verr Num off, a pad digit")   << "12"   << "0" << KeyboardLocks{false, false} << num << "12x" << "||||";
+        QTest::newRow("both wrong, a pad digit")     << "12"   << "0" << KeyboardLocks{true, false} << caps + " " + num << "12x" << "||||";
         // clang-format on
     }
-    void typingShowsTheMistakeAndTheHands()
+    // The locks are read from the keyboard when a series starts, at each key and when the window gets the
+    // focus back; the lights and the hint follow at once, a digit of the pad asking for Num Lock. A mistake
+    // is selected and painted in the soft red, and the hands and lit keys show the next keystroke.
+    void typingShowsTheMistakeTheHandsAndTheLocks()
     {
         QFETCH(QString, word);
         QFETCH(QString, niveau);
+        QFETCH(KeyboardLocks, locks);
+        QFETCH(QString, told);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         Program p(word + ",,\r\n", niveau);
+        KeyboardLocks now = locks;
+        setKeyboardLocksForTests([&] { return now; });
+        const auto restore = qScopeGuard([] { setKeyboardLocksForTests({}); });
+        const auto shows = [&](const QString &hint) {
+            return p.control<KeyboardPicture>("ImageClavier")->locks() == now &&
+                   (p.shown("VerrMaj") ? p.control<QLabel>("VerrMaj")->text() : QString()) == hint;
+        };
         p.start();
         QCOMPARE(p.window->focusWidget(), p.typing());
+        QVERIFY(shows(told));
+        now = {false, true};
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_CapsLock, Qt::NoModifier);
+        QApplication::sendEvent(p.control("BoutonDepart"), &release);
+        QVERIFY(shows(""));
+        now = locks;
+        Q_EMIT qGuiApp->focusWindowChanged(p.window->windowHandle());
+        QVERIFY(shows(told));
         p.type(typed);
         const auto key = [&](const char *hand, Hand which) {
             for (int i = 0; i < KeyCaps::Count && p.shown(hand); ++i) {
@@ -157,7 +183,6 @@ private Q_SLOTS:
                      .join(u'|'),
                  shown);
         QCOMPARE(p.shown("Bravo"), typed.startsWith(word)); // "chatx": the pause of "chat" runs
-        // A mistake is painted in the soft red, nothing else is.
         const QImage image = p.typing()->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const auto *pixels = reinterpret_cast<const QRgb *>(image.constBits());
         QCOMPARE(std::count(pixels, pixels + image.sizeInBytes() / 4, frmMain::MistakeColour.rgb()) > 0,
@@ -267,44 +292,6 @@ private Q_SLOTS:
         const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
         p.window->mnuNouveau_Click();
         QVERIFY(box->model().isEmpty() && wordBox->text() != word);
-    }
-
-    void locksAreTold_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<KeyboardLocks>("locks");
-        QTest::addColumn<QString>("told");
-        const QString caps = "La touche Verr. Maj est allumée.";
-        QTest::newRow("both on, a letter") << "chat" << KeyboardLocks{true, false} << caps;
-        QTest::newRow("Verr Num off, a pad digit")
-            << "12" << KeyboardLocks{false, false} << "Allume la touche Verr Num.";
-        QTest::newRow("both wrong, a pad digit")
-            << "12" << KeyboardLocks{true, false} << caps + " Allume la touche Verr Num.";
-    }
-    // The locks are read from the keyboard when a series starts, at each key and when the window gets the
-    // focus back; the lights and the hint follow at once, a digit of the pad asking for Num Lock.
-    void locksAreTold()
-    {
-        QFETCH(QString, word);
-        QFETCH(KeyboardLocks, locks);
-        QFETCH(QString, told);
-        Program p(word + ",,\r\n");
-        KeyboardLocks now = locks;
-        setKeyboardLocksForTests([&] { return now; });
-        const auto restore = qScopeGuard([] { setKeyboardLocksForTests({}); });
-        const auto shows = [&](const QString &hint) {
-            return p.control<KeyboardPicture>("ImageClavier")->locks() == now &&
-                   (p.shown("VerrMaj") ? p.control<QLabel>("VerrMaj")->text() : QString()) == hint;
-        };
-        p.start();
-        QVERIFY(shows(told));
-        now = {false, true};
-        QKeyEvent key(QEvent::KeyRelease, Qt::Key_CapsLock, Qt::NoModifier);
-        QApplication::sendEvent(p.control("BoutonDepart"), &key);
-        QVERIFY(shows(""));
-        now = locks;
-        Q_EMIT qGuiApp->focusWindowChanged(p.window->windowHandle());
-        QVERIFY(shows(told));
     }
 
     void seriesEndsWithTheGradeStored_data()
