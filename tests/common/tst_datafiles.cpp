@@ -2,6 +2,8 @@
 // and the numbered lists of the path.
 
 #include "common/textfile.h"
+#include "common/userscale.h"
+#include "keyboard/guide.h"
 #include "keyboard/keycaps.h"
 #include "keyboard/keytable.h"
 #include "support/sandbox.h"
@@ -122,14 +124,31 @@ private Q_SLOTS:
 
     // Each marker lies inside its own cap, within the picture; no two caps overlap (tst_window looks at the
     // picture drawn). The shipped key file names, line by line, the key drawn under each marker: the left
-    // shift serves the diaeresis, and a field cannot hold the comma key's character.
+    // shift serves the diaeresis, and a field cannot hold the comma key's character; none for nothing to type
+    // or an unknown character. Each hand's fingertip (right: top row, columns 8 to 11; left: second row,
+    // columns 20 to 22) lands on the cap of its key; marker 38 ("a") to the pixel, after the whole-unit
+    // truncation.
     void keyCapsAgreeWithTheShippedKeyFile()
     {
         Sandbox sandbox;
         sandbox.copyShippedData();
         const QStringList keys = load(true);
         QCOMPARE(keys.size(), KeyCaps::Count);
+        TextTable table = values().ToucheCaractere;
+        for (const auto &[key, marker] :
+             {std::pair{"a", 38}, {"é", 18}, {"", -1}, {"A", -1}, {"œ", -1}, {"ab", -1}})
+            QCOMPARE(markerOf(table, values().DerniereTouche, QString::fromUtf8(key)), marker);
+        table[KeyCaps::Count] = QStringLiteral("ÿ"); // beyond the keyboard
+        QCOMPARE(markerOf(table, KeyCaps::Count, QStringLiteral("ÿ")), -1);
+        QCOMPARE(handPlace(Hand::Right, 38), QPoint(50, 280));
+        QCOMPARE(handPlace(Hand::Left, 38), QPoint(39, 280));
+        const QPoint picture = KeyCaps::PictureOriginTwips / Scale::TwipsPerPixel;
         for (int i = 0; i < KeyCaps::Count; ++i) {
+            const QRect cap = KeyCaps::capRect(i).translated(picture);
+            const QPoint right = handPlace(Hand::Right, i), left = handPlace(Hand::Left, i);
+            QVERIFY2(cap.contains(right + QPoint(8, 0)) && cap.contains(right + QPoint(11, 0)) &&
+                         cap.contains(left + QPoint(20, 1)) && cap.contains(left + QPoint(22, 1)),
+                     qPrintable(QString::number(i)));
             const QRect marker = KeyCaps::markerPixels(i);
             const QList<QRect> parts = KeyCaps::capParts(i);
             const QByteArray at = "marker " + QByteArray::number(i);

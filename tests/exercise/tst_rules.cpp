@@ -2,7 +2,6 @@
 // words of a series and what is stored, dictation, the guide level, the next keystroke and where a hand goes,
 // and the path: when a lesson is passed, and the words aimed at the keys a pupil misses.
 
-#include "common/userscale.h"
 #include "exercise/dictation.h"
 #include "exercise/series.h"
 #include "keyboard/guide.h"
@@ -34,54 +33,54 @@ private Q_SLOTS:
         QTest::addColumn<QString>("word");
         QTest::addColumn<QStringList>("changes"); // the typing box's text after each change
         QTest::addColumn<QString>("found"); // mistakes, first wrong offset of the last change, completed
+        QTest::addColumn<int>(
+            "dictation");                  // 1: chosen and heard; 0: not chosen; -1: chosen, speech not heard
+        QTest::addColumn<QString>("seen"); // after each change: the word box, and "+" when the guide shows
         // clang-format off
-        QTest::newRow("one mistake, mended")   << "chat" << QStringList{"c", "cx", "ch", "chat"}  << "1 - done";
-        QTest::newRow("each wrong change")     << "chat" << QStringList{"x", "xy", "xyz"}         << "3 0 -";
-        QTest::newRow("letter too many")       << "chat" << QStringList{"chatx"}                  << "1 4 -";
-        QTest::newRow("capital differs")       << "chat" << QStringList{"Chat"}                   << "1 0 -";
-        QTest::newRow("blank is a character")  << " la"  << QStringList{"l"}                      << "1 0 -";
-        QTest::newRow("empty word never done") << ""     << QStringList{"", "a"}                  << "1 0 -";
+        QTest::newRow("one mistake, mended")   << "chat" << QStringList{"c", "cx", "ch", "chat"} << "1 - done" << 1 << "____- ____+ ____+ chat+";
+        QTest::newRow("each wrong change, word at the 3rd") << "chat" << QStringList{"x", "xy", "xyz"} << "3 0 -" << 1 << "____+ ____+ chat+";
+        QTest::newRow("letter too many")       << "chat" << QStringList{"chatx"}                  << "1 4 -" << 1 << "____+";
+        QTest::newRow("capital differs")       << "chat" << QStringList{"Chat"}                   << "1 0 -" << 0 << "chat+";
+        QTest::newRow("blank is a character")  << " la"  << QStringList{"l"}                      << "1 0 -" << 1 << " __+";
+        QTest::newRow("empty word never done") << ""     << QStringList{"", "a"}                  << "1 0 -" << 1 << "- +";
+        QTest::newRow("typed right: no guide") << "chat" << QStringList{"c", "chat"}              << "0 - done" << 1 << "____- chat-";
+        QTest::newRow("guide from the 1st mistake") << "chat" << QStringList{"c", "cx", "ch", "chx", "chy"} << "3 2 -" << 1 << "____- ____+ ____+ ____+ chat+";
+        QTest::newRow("phrase keeps its shape") << "l'été 12, c'est-à-dire !" << QStringList{"l"} << "0 - -" << 1 << "_'___ __, _'___-_-____ !-";
+        QTest::newRow("accent on its own")     << "e\u0301t\u00e9" << QStringList{"e"}           << "0 - -" << 1 << "___-";
+        QTest::newRow("speech not heard: as ever") << "chat" << QStringList{"c"}                  << "0 - -" << -1 << "chat+";
         // clang-format on
     }
-    // One wrong change is one mistake; a completed word adds the word's mistakes to the series'.
+    // One wrong change is one mistake; a completed word adds the word's mistakes to the series'. A dictated
+    // word shows one blank per letter or digit, and the rest as it is; the guide, which would spell the word,
+    // waits for its first mistake; the third mistake shows the word.
     void typedTextIsChecked()
     {
         QFETCH(QString, word);
         QFETCH(QStringList, changes);
         QFETCH(QString, found);
+        QFETCH(int, dictation);
+        QFETCH(QString, seen);
+        Dictation dictated;
+        QVERIFY(!dictated.speechFound(dictation >= 0));
+        dictated.start(dictation != 0);
+        QCOMPARE(dictated.fellBack(), dictation < 0);
         Series series;
         series.start(5, {}, {});
         series.FautesSerie = 2;
         std::optional<TypedCheck> check;
-        for (const QString &typed : changes)
+        QStringList shown;
+        for (const QString &typed : changes) {
             check = series.check(typed, word);
+            shown.append((dictated.hides(series.FautesMot, check->completed) ? dictationBlanks(word) : word) +
+                         (dictated.guides(series.FautesMot) ? "+" : "-"));
+        }
         QCOMPARE(QStringLiteral("%1 %2 %3")
                      .arg(series.FautesMot)
                      .arg(check->wrongFrom ? QString::number(*check->wrongFrom) : "-")
                      .arg(check->completed ? "done" : "-"),
                  found);
         QCOMPARE(series.FautesSerie, 2 + (check->completed ? series.FautesMot : 0));
-    }
-
-    void gradeLosesAPointPerFivePercent_data()
-    {
-        QTest::addColumn<qint64>("mistakes");
-        QTest::addColumn<qint64>("characters");
-        QTest::addColumn<qint64>("grade");
-        // clang-format off
-        QTest::newRow("just under 5 %") << qint64(1)  << qint64(21) << qint64(20);
-        QTest::newRow("5 %")            << qint64(1)  << qint64(20) << qint64(19);
-        QTest::newRow("below zero")     << qint64(40) << qint64(20) << qint64(-20);
-        QTest::newRow("no character")   << qint64(1)  << qint64(0)  << qint64(0);
-        QTest::newRow("huge")           << Q_INT64_C(4000000000000) << qint64(1) << qint64(20) - 2147483647;
-        // clang-format on
-    }
-    void gradeLosesAPointPerFivePercent()
-    {
-        QFETCH(qint64, mistakes);
-        QFETCH(qint64, characters);
-        QFETCH(qint64, grade);
-        QCOMPARE(gradeOutOf20(mistakes, characters), grade);
+        QCOMPARE(shown.join(u' '), seen);
     }
 
     void seriesEndsWithItsResults_data()
@@ -114,50 +113,6 @@ private Q_SLOTS:
         QVERIFY(!series.check(u"c", u"chat"));
         const SeriesResults r = series.results(QLocale(QLocale::French));
         QCOMPARE(QStringList({r.note, r.duree, r.caracteres, r.niveau}).join(u'|'), stored);
-    }
-
-    void dictatedWordIsShownWhenItMust_data()
-    {
-        QTest::addColumn<bool>("chosen");
-        QTest::addColumn<bool>("heard"); // as found before the series
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QStringList>("changes");
-        QTest::addColumn<QString>("seen"); // after each change: the word box, and "+" when the guide shows
-        // clang-format off
-        QTest::newRow("typed right: no guide")     << true  << true  << "chat" << QStringList{"c", "chat"}
-                                                   << "____- chat-";
-        QTest::newRow("guide from the 1st mistake, word at the 3rd") << true << true << "chat"
-            << QStringList{"c", "cx", "ch", "chx", "chy"} << "____- ____+ ____+ ____+ chat+";
-        QTest::newRow("phrase keeps its shape")    << true  << true  << "l'été 12, c'est-à-dire !" << QStringList{"l"}
-                                                   << "_'___ __, _'___-_-____ !-";
-        QTest::newRow("accent on its own")         << true  << true  << "e\u0301t\u00e9" << QStringList{"e"}
-                                                   << "___-";
-        QTest::newRow("not chosen: as ever")       << false << true  << "chat" << QStringList{"c"} << "chat+";
-        QTest::newRow("speech not heard: as ever") << true  << false << "chat" << QStringList{"c"} << "chat+";
-        // clang-format on
-    }
-    // A dictated word shows one blank per letter or digit, and the rest as it is; the guide, which would
-    // spell the word, waits for its first mistake; mistakes count as ever, and the third shows the word.
-    void dictatedWordIsShownWhenItMust()
-    {
-        QFETCH(bool, chosen);
-        QFETCH(bool, heard);
-        QFETCH(QString, word);
-        QFETCH(QStringList, changes);
-        QFETCH(QString, seen);
-        Dictation dictation;
-        QVERIFY(!dictation.speechFound(heard));
-        dictation.start(chosen);
-        QCOMPARE(dictation.fellBack(), chosen && !heard);
-        Series series;
-        series.start(5, {}, {});
-        QStringList found;
-        for (const QString &typed : changes) {
-            const bool done = series.check(typed, word)->completed;
-            found.append((dictation.hides(series.FautesMot, done) ? dictationBlanks(word) : word) +
-                         (dictation.guides(series.FautesMot) ? "+" : "-"));
-        }
-        QCOMPARE(found.join(u' '), seen);
     }
 
     void guideShowsTheNextKeys_data()
@@ -247,57 +202,27 @@ private Q_SLOTS:
         }
     }
 
-    // The shipped key table names the key of a character, none for nothing to type or an unknown character;
-    // each hand's fingertip (right: top row, columns 8 to 11; left: second row, columns 20 to 22) lands on
-    // the cap of its key, for every key; marker 38 ("a") to the pixel, after the whole-unit truncation.
-    void handsPointAtTheKeys()
-    {
-        for (const auto &[key, marker] : {std::pair{"a", 38},
-                                          {"^", 48},
-                                          {"é", 18},
-                                          {" ", 94},
-                                          {"", -1},
-                                          {"A", -1},
-                                          {"œ", -1},
-                                          {"ab", -1}})
-            QCOMPARE(markerOf(m_keys, m_last, QString::fromUtf8(key)), marker);
-        TextTable table = m_keys;
-        table[KeyCaps::Count] = QStringLiteral("ÿ"); // beyond the keyboard
-        QCOMPARE(markerOf(table, KeyCaps::Count, QStringLiteral("ÿ")), -1);
-
-        QCOMPARE(handPlace(Hand::Right, 38), QPoint(50, 280));
-        QCOMPARE(handPlace(Hand::Left, 38), QPoint(39, 280));
-        const QPoint picture = KeyCaps::PictureOriginTwips / Scale::TwipsPerPixel;
-        for (int i = 0; i < KeyCaps::Count; ++i) {
-            const QRect cap = KeyCaps::capRect(i).translated(picture);
-            const QPoint right = handPlace(Hand::Right, i);
-            const QPoint left = handPlace(Hand::Left, i);
-            QVERIFY2(cap.contains(right + QPoint(8, 0)) && cap.contains(right + QPoint(11, 0)) &&
-                         cap.contains(left + QPoint(20, 1)) && cap.contains(left + QPoint(22, 1)),
-                     qPrintable(QString::number(i)));
-        }
-    }
     void lessonIsPassedTwiceInARow_data()
     {
         QTest::addColumn<QStringList>("lessons");
-        QTest::addColumn<QString>("stored"); // Leçon Réussies Permis, "-" for nothing
-        QTest::addColumn<QString>("series"); // the list drawn from, the grade, NotePourPasser
+        QTest::addColumn<QString>("stored"); // Leçon|Réussies|Permis, "-" for nothing
+        QTest::addColumn<QString>("series"); // the list drawn from|the grade|NotePourPasser
         QTest::addColumn<QString>("after");  // Leçon Réussies Permis, then "passed" or "permis" or "-"
         const QStringList three{"01 a.mot", "02 b.mot", "03 c.mot"};
         // clang-format off
-        QTest::newRow("new pupil, first at the grade") << three << "- 0 -"        << "01 a.mot 18 18" << "01 a.mot 1 - -";
-        QTest::newRow("two in a row pass")             << three << "01 a.mot 1 -" << "01 a.mot 19 18" << "02 b.mot 0 - passed";
-        QTest::newRow("a failed series between")       << three << "01 a.mot 1 -" << "01 a.mot 17 18" << "01 a.mot 0 - -";
-        QTest::newRow("grade to reach 16")             << three << "01 a.mot 1 -" << "01 a.mot 16 16" << "02 b.mot 0 - passed";
-        QTest::newRow("grade to reach 20")             << three << "01 a.mot 1 -" << "01 a.mot 19 20" << "01 a.mot 0 - -";
-        QTest::newRow("unknown grade to reach is 18")  << three << "01 a.mot 1 -" << "01 a.mot 17 17" << "01 a.mot 0 - -";
-        QTest::newRow("last lesson gives the permis")  << three << "03 c.mot 1 -" << "03 c.mot 20 18" << "03 c.mot 0 2026-12-07 permis";
-        QTest::newRow("permis kept, pupil stays")      << three << "03 c.mot 1 2025-06-30" << "03 c.mot 20 18" << "03 c.mot 0 2025-06-30 passed";
-        QTest::newRow("another list does not count")   << three << "01 a.mot 1 -" << "02 b.mot 20 18" << "01 a.mot 1 - -";
-        QTest::newRow("stored lesson removed")         << QStringList{"01 a.mot", "03 c.mot"} << "02 b.mot 1 -" << "03 c.mot 18 18" << "03 c.mot 1 - -";
-        QTest::newRow("stored lesson after the last")  << three << "04 d.mot 1 -" << "03 c.mot 18 18" << "03 c.mot 1 - -";
-        QTest::newRow("lesson renamed during series")  << QStringList{"01 a.mot", "02 bb.mot"} << "02 b.mot 1 -" << "02 b.mot 20 18" << "02 bb.mot 0 - -";
-        QTest::newRow("no lesson at all")              << QStringList{} << "02 b.mot 1 -" << "02 b.mot 20 18" << "02 b.mot 1 - -";
+        QTest::newRow("new pupil, first at the grade") << three << "-|0|-" << "01 a.mot|18|18" << "01 a.mot 1 - -";
+        QTest::newRow("two in a row pass")             << three << "01 a.mot|1|-" << "01 a.mot|19|18" << "02 b.mot 0 - passed";
+        QTest::newRow("a failed series between")       << three << "01 a.mot|1|-" << "01 a.mot|17|18" << "01 a.mot 0 - -";
+        QTest::newRow("grade to reach 16")             << three << "01 a.mot|1|-" << "01 a.mot|16|16" << "02 b.mot 0 - passed";
+        QTest::newRow("grade to reach 20")             << three << "01 a.mot|1|-" << "01 a.mot|19|20" << "01 a.mot 0 - -";
+        QTest::newRow("unknown grade to reach is 18")  << three << "01 a.mot|1|-" << "01 a.mot|17|17" << "01 a.mot 0 - -";
+        QTest::newRow("last lesson gives the permis")  << three << "03 c.mot|1|-" << "03 c.mot|20|18" << "03 c.mot 0 2026-12-07 permis";
+        QTest::newRow("permis kept, pupil stays")      << three << "03 c.mot|1|2025-06-30" << "03 c.mot|20|18" << "03 c.mot 0 2025-06-30 passed";
+        QTest::newRow("another list does not count")   << three << "01 a.mot|1|-" << "02 b.mot|20|18" << "01 a.mot 1 - -";
+        QTest::newRow("stored lesson removed")         << QStringList{"01 a.mot", "03 c.mot"} << "02 b.mot|1|-" << "03 c.mot|18|18" << "03 c.mot 1 - -";
+        QTest::newRow("stored lesson after the last")  << three << "04 d.mot|1|-" << "03 c.mot|18|18" << "03 c.mot 1 - -";
+        QTest::newRow("lesson renamed during series")  << QStringList{"01 a.mot", "02 bb.mot"} << "02 b.mot|1|-" << "02 b.mot|20|18" << "02 bb.mot 0 - -";
+        QTest::newRow("no lesson at all")              << QStringList{} << "02 b.mot|1|-" << "02 b.mot|20|18" << "02 b.mot 1 - -";
         // clang-format on
     }
     // A lesson is passed by SeriesToPass series in a row drawn from it at the grade to reach; the last one
@@ -308,17 +233,7 @@ private Q_SLOTS:
         QFETCH(QString, stored);
         QFETCH(QString, series);
         QFETCH(QString, after);
-        // Names hold a blank: the last fields are split off from the right.
-        const auto split = [](const QString &text, int fields) {
-            QStringList parts = text.split(u' ');
-            QStringList out;
-            for (int i = 1; i < fields; ++i)
-                out.prepend(parts.takeLast());
-            out.prepend(parts.join(u' '));
-            return out;
-        };
-        const QStringList s = split(stored, 3);
-        const QStringList d = split(series, 3);
+        const QStringList s = stored.split(u'|'), d = series.split(u'|');
         const auto none = [](const QString &t) { return t == u"-" ? QString() : t; };
         const Path::Step step = Path::afterSeries(lessons, {none(s[0]), s[1].toInt(), none(s[2])}, d[0],
                                                   d[1].toInt(), Path::gradeToReach(d[2]), QDate(2026, 12, 7));
@@ -334,54 +249,40 @@ private Q_SLOTS:
 
     void weakKeysAreAimedAt_data()
     {
-        QTest::addColumn<QString>("missed"); // character:mistakes
-        QTest::addColumn<QString>("found");  // the keys, then the positions of the words holding them
+        QTest::addColumn<QString>("missed");      // character:mistakes
+        QTest::addColumn<QList<double>>("draws"); // the generator's values
+        QTest::addColumn<QString>(
+            "found"); // the keys, the positions of the words holding them, the word drawn
         const QString none;
         // clang-format off
-        QTest::newRow("no history")                 << none              << " / ";
-        QTest::newRow("most missed, two at most")   << "a:1 v:3 h:2"     << "v h / 0 2 3";
-        QTest::newRow("ties in the keys' order")    << "v:2 h:2 c:2"     << "c h / 0 2 3";
-        QTest::newRow("keys not in the lesson")     << "k:5 a:1"         << "a / 0 3";
-        QTest::newRow("no word holds them")         << "k:5 z:2"         << " / ";
-        QTest::newRow("a blank is no key")          << "_:9 u:1"         << "u / 1 2";
+        QTest::newRow("no history: one draw as before") << none  << QList<double>{0.5}       << " /  / 2";
+        QTest::newRow("two at most, within the share")  << "a:1 v:3 h:2" << QList<double>{0.3, 0.9} << "v h / 0 2 3 / 3";
+        QTest::newRow("ties in the keys' order")        << "v:2 h:2 c:2" << QList<double>{0.6, 0.3} << "c h / 0 2 3 / 1";
+        QTest::newRow("keys not in the lesson, out of the share") << "k:5 a:1" << QList<double>{0.34, 0.0} << "a / 0 3 / 0";
+        QTest::newRow("no word holds them")             << "k:5 z:2" << QList<double>{0.75}     << " /  / 3";
+        QTest::newRow("a blank is no key")              << "_:9 u:1" << QList<double>{0.2, 0.9} << "u / 1 2 / 2";
         // clang-format on
     }
-    // The keys aimed at are those missed most lately that a word of the lesson holds.
+    // The keys aimed at are those missed most lately that a word of the lesson holds. A third of the draws go
+    // to the words holding them, the others to every word; without such words the draw is the one of a list
+    // without the path, one value of the generator per word.
     void weakKeysAreAimedAt()
     {
         QFETCH(QString, missed);
+        QFETCH(QList<double>, draws);
         QFETCH(QString, found);
         const QStringList words{"chat", "lune", "hibou", "vache"};
         QMap<QString, int> mistakes;
         for (const QString &pair : missed.split(u' ', Qt::SkipEmptyParts))
             mistakes.insert(pair.section(u':', 0, 0).replace(u'_', u' '), pair.section(u':', 1).toInt());
         const QStringList keys = Path::weakKeys(mistakes, words);
+        const QList<int> weak = Path::wordsHolding(words, keys);
         QStringList positions;
-        for (const int p : Path::wordsHolding(words, keys))
+        for (const int p : weak)
             positions.append(QString::number(p));
-        QCOMPARE(keys.join(u' ') + " / " + positions.join(u' '), found);
-    }
-
-    void weakWordsAreAThirdOfTheDraws_data()
-    {
-        QTest::addColumn<QList<int>>("weak");
-        QTest::addColumn<QList<double>>("draws");
-        QTest::addColumn<int>("drawn");
-        // clang-format off
-        QTest::newRow("no weak word: one draw as before") << QList<int>{}     << QList<double>{0.5}       << 3;
-        QTest::newRow("within the share: a weak word")    << QList<int>{4, 5} << QList<double>{0.3, 0.9}  << 5;
-        QTest::newRow("out of the share: any word")       << QList<int>{4, 5} << QList<double>{0.34, 0.0} << 0;
-        // clang-format on
-    }
-    // A third of the draws go to the words holding a weak key, the others to every word; without weak words
-    // the draw is the one of a list without the path, one value of the generator per word.
-    void weakWordsAreAThirdOfTheDraws()
-    {
-        QFETCH(QList<int>, weak);
-        QFETCH(QList<double>, draws);
-        QFETCH(int, drawn);
         int used = 0;
-        QCOMPARE(Path::draw(6, weak, [&] { return draws.value(used++, 0.99); }), drawn);
+        const int drawn = Path::draw(int(words.size()), weak, [&] { return draws.value(used++, 0.99); });
+        QCOMPARE(keys.join(u' ') + " / " + positions.join(u' ') + " / " + QString::number(drawn), found);
         QCOMPARE(used, draws.size());
     }
 };

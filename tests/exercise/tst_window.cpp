@@ -5,7 +5,6 @@
 #include "common/appstyle.h"
 #include "common/focusring.h"
 #include "common/intervaltimer.h"
-#include "common/picturebox.h"
 #include "common/platform.h"
 #include "common/strings.h"
 #include "exercise/clientarea.h"
@@ -114,29 +113,55 @@ Q_DECLARE_METATYPE(KeyboardLocks)
 class TestWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void typingShowsTheMistakeAndTheHands_data()
+    void typingShowsTheMistakeTheHandsAndTheLocks_data()
     {
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("niveau");
+        QTest::addColumn<KeyboardLocks>("locks");
+        QTest::addColumn<QString>("told");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>(
             "shown"); // selection | right hand's key | left hand's | lit keys | time-out
+        const KeyboardLocks usual{false, true};
+        const QString caps = "La touche Verr. Maj est allumée.", num = "Allume la touche Verr Num.";
         // clang-format off
-        QTest::newRow("wrong selected")  << "chat" << "0" << "chx"   << "x|38||38/|";
-        QTest::newRow("letter too many") << "chat" << "0" << "chatx" << "||||";
-        QTest::newRow("after ¨")         << "Noël" << "0" << "No¨"   << "||40|/40|";
-        QTest::newRow("guide limité")    << "chat" << "1" << "c"     << "|64||64/|1 s";
+        QTest::newRow("wrong selected, Verr Maj on") << "chat" << "0" << KeyboardLocks{true, false} << caps << "chx" << "x|38||38/|";
+        QTest::newRow("letter too many")             << "chat" << "0" << usual << "" << "chatx" << "||||";
+        QTest::newRow("after ¨")                     << "Noël" << "0" << usual << "" << "No¨"   << "||40|/40|";
+        QTest::newRow("guide limité")                << "chat" << "1" << usual << "" << "c"     << "|64||64/|1 s";
+        QTest::newRow("Verr Num off, a pad digit")   << "12"   << "0" << KeyboardLocks{false, false} << num << "12x" << "||||";
+        QTest::newRow("both wrong, a pad digit")     << "12"   << "0" << KeyboardLocks{true, false} << caps + " " + num << "12x" << "||||";
         // clang-format on
     }
-    void typingShowsTheMistakeAndTheHands()
+    // The locks are read from the keyboard when a series starts, at each key and when the window gets the
+    // focus back; the lights and the hint follow at once, a digit of the pad asking for Num Lock. A mistake
+    // is selected and painted in the soft red, and the hands and lit keys show the next keystroke.
+    void typingShowsTheMistakeTheHandsAndTheLocks()
     {
         QFETCH(QString, word);
         QFETCH(QString, niveau);
+        QFETCH(KeyboardLocks, locks);
+        QFETCH(QString, told);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         Program p(word + ",,\r\n", niveau);
+        KeyboardLocks now = locks;
+        setKeyboardLocksForTests([&] { return now; });
+        const auto restore = qScopeGuard([] { setKeyboardLocksForTests({}); });
+        const auto shows = [&](const QString &hint) {
+            return p.control<KeyboardPicture>("ImageClavier")->locks() == now &&
+                   (p.shown("VerrMaj") ? p.control<QLabel>("VerrMaj")->text() : QString()) == hint;
+        };
         p.start();
         QCOMPARE(p.window->focusWidget(), p.typing());
+        QVERIFY(shows(told));
+        now = {false, true};
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_CapsLock, Qt::NoModifier);
+        QApplication::sendEvent(p.control("BoutonDepart"), &release);
+        QVERIFY(shows(""));
+        now = locks;
+        Q_EMIT qGuiApp->focusWindowChanged(p.window->windowHandle());
+        QVERIFY(shows(told));
         p.type(typed);
         const auto key = [&](const char *hand, Hand which) {
             for (int i = 0; i < KeyCaps::Count && p.shown(hand); ++i) {
@@ -158,7 +183,6 @@ private Q_SLOTS:
                      .join(u'|'),
                  shown);
         QCOMPARE(p.shown("Bravo"), typed.startsWith(word)); // "chatx": the pause of "chat" runs
-        // A mistake is painted in the soft red, nothing else is.
         const QImage image = p.typing()->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const auto *pixels = reinterpret_cast<const QRgb *>(image.constBits());
         QCOMPARE(std::count(pixels, pixels + image.sizeInBytes() / 4, frmMain::MistakeColour.rgb()) > 0,
@@ -263,50 +287,11 @@ private Q_SLOTS:
         QVERIFY(fits || inView(box, frmMain::TypingPixels));
         QCOMPARE(model(), -1);
         // Dictated, the phrase is not drawn under its blanks.
-        Store::write(Store::Frappin, Store::Demarrage, Store::Son, "1");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Dictee, "1");
+        Store::write(Store::Frappin, Store::Demarrage, {{Store::Son, "1"}, {Store::Dictee, "1"}});
         Sound::setSoundForTests([](const QString &) {}, true);
         const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
         p.window->mnuNouveau_Click();
         QVERIFY(box->model().isEmpty() && wordBox->text() != word);
-    }
-
-    void locksAreTold_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<KeyboardLocks>("locks");
-        QTest::addColumn<QString>("told");
-        const QString caps = "La touche Verr. Maj est allumée.";
-        QTest::newRow("both on, a letter") << "chat" << KeyboardLocks{true, false} << caps;
-        QTest::newRow("Verr Num off, a pad digit")
-            << "12" << KeyboardLocks{false, false} << "Allume la touche Verr Num.";
-        QTest::newRow("both wrong, a pad digit")
-            << "12" << KeyboardLocks{true, false} << caps + " Allume la touche Verr Num.";
-    }
-    // The locks are read from the keyboard when a series starts, at each key and when the window gets the
-    // focus back; the lights and the hint follow at once, a digit of the pad asking for Num Lock.
-    void locksAreTold()
-    {
-        QFETCH(QString, word);
-        QFETCH(KeyboardLocks, locks);
-        QFETCH(QString, told);
-        Program p(word + ",,\r\n");
-        KeyboardLocks now = locks;
-        setKeyboardLocksForTests([&] { return now; });
-        const auto restore = qScopeGuard([] { setKeyboardLocksForTests({}); });
-        const auto shows = [&](const QString &hint) {
-            return p.control<KeyboardPicture>("ImageClavier")->locks() == now &&
-                   (p.shown("VerrMaj") ? p.control<QLabel>("VerrMaj")->text() : QString()) == hint;
-        };
-        p.start();
-        QVERIFY(shows(told));
-        now = {false, true};
-        QKeyEvent key(QEvent::KeyRelease, Qt::Key_CapsLock, Qt::NoModifier);
-        QApplication::sendEvent(p.control("BoutonDepart"), &key);
-        QVERIFY(shows(""));
-        now = locks;
-        Q_EMIT qGuiApp->focusWindowChanged(p.window->windowHandle());
-        QVERIFY(shows(told));
     }
 
     void seriesEndsWithTheGradeStored_data()
@@ -316,7 +301,6 @@ private Q_SLOTS:
         QTest::newRow("Léa") << "Léa"
                              << QByteArray("[Léa]\nDurée=0,00347222222222222\nNiveau=1\n"
                                            "Nombre de caractères=20\nNote=19\n");
-        QTest::newRow("blanks around") << "  Tom  " << QByteArray("[Tom]\n");
         QTest::newRow("absent") << QString() << QByteArray();
         QTest::newRow("only blanks") << "   " << QByteArray();
     }
@@ -468,8 +452,7 @@ private Q_SLOTS:
         QFETCH(bool, heard);
         QFETCH(QString, timeline);
         Program p("chat,,\r\n");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Son, "1");
-        Store::write(Store::Frappin, Store::Demarrage, Store::Dictee, "1");
+        Store::write(Store::Frappin, Store::Demarrage, {{Store::Son, "1"}, {Store::Dictee, "1"}});
         QStringList got;
         Sound::setSoundForTests([&](const QString &what) { got.append(what); }, heard);
         const auto restore = qScopeGuard([] { Sound::setSoundForTests({}); });
@@ -606,15 +589,12 @@ private Q_SLOTS:
         QVERIFY(style);
         for (const auto which :
              {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
-            const QIcon onUse = style->standardIcon(which);
-            const QIcon own = style->baseStyle()->standardIcon(which);
+            const QIcon onUse = style->standardIcon(which), own = style->baseStyle()->standardIcon(which);
             QImage blank(24, 24, QImage::Format_ARGB32_Premultiplied);
             blank.fill(Qt::transparent);
             QImage painted = blank, expected = blank;
-            for (auto [icon, image] : {std::pair{&onUse, &painted}, std::pair{&own, &expected}}) {
-                QPainter painter(image);
-                icon->paint(&painter, image->rect());
-            }
+            onUse.paint(std::make_unique<QPainter>(&painted).get(), painted.rect());
+            own.paint(std::make_unique<QPainter>(&expected).get(), expected.rect());
             QVERIFY(!onUse.isNull() && painted != blank);
             QCOMPARE(painted, expected);
             QCOMPARE(onUse.availableSizes(), own.availableSizes());

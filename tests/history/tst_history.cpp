@@ -18,7 +18,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -26,6 +25,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QXYSeries>
 
 Q_DECLARE_METATYPE(ClassList::Columns)
 
@@ -87,13 +87,10 @@ private Q_SLOTS:
             QSqlQuery(locker).exec(fault == "newer" ? "PRAGMA user_version = 99" : "CREATE TABLE t (x)");
             if (fault == "locked")
                 QVERIFY(QSqlQuery(locker).exec("BEGIN EXCLUSIVE"));
-            if (fault == "corrupt") {
-                QFile file(History::databasePath());
-                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(4096, 'x')) == 4096);
-            }
+            if (fault == "corrupt")
+                QCOMPARE(saveWholeFile(History::databasePath(), QByteArray(4096, 'x')), QString());
         } else if (fault == "no folder") {
-            QFile file(History::folder());
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(saveWholeFile(History::folder(), {}), QString());
         }
         {
             frmMain window;
@@ -212,41 +209,34 @@ private Q_SLOTS:
         }
     }
 
-    // The weak keys come from the mistakes of a pupil's last five series by their start, whatever the order
-    // they were written in; another pupil's and the older ones are left out.
-    void lastSeriesGiveTheWeakKeys()
-    {
-        Sandbox sandbox;
-        for (int day = 6; day >= 0; --day) {
-            History::Record record = leaAtTen(QString());
-            record.start = record.start.addDays(day);
-            record.mistakesByCharacter = day < 2 ? Faults{{"x", 1}} : Faults{{"c", day}};
-            QCOMPARE(History::append(record), QString());
-        }
-        History::Record tom = leaAtTen(QString());
-        tom.pupil = "Tom";
-        tom.mistakesByCharacter = Faults{{"z", 9}};
-        QCOMPARE(History::append(tom), QString());
-        QCOMPARE(History::recentMistakes("Léa", 5), (Faults{{"c", 2 + 3 + 4 + 5 + 6}}));
-    }
-
     void classListIsImported_data()
     {
-        QTest::addColumn<bool>("header");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("header skipped") << true << QStringList{"Léa MARTIN", "Zoé N'DIAYE"};
-        QTest::newRow("no header") << false << QStringList{"Prénom Nom", "Léa MARTIN", "Zoé N'DIAYE"};
+        QTest::addColumn<QString>("file"); // "|" between lines
+        QTest::addColumn<ClassList::Columns>("columns");
+        QTest::addColumn<QStringList>("names"); // imported beside Hugo DUBOIS, already in the class
+        const QString lea = "Léa MARTIN";
+        // clang-format off
+        QTest::newRow("family name, pupil's first name") << "Nom de famille;Prénom de l'élève|MARTIN;Léa" << ClassList::Columns{1, 0, true} << QStringList{lea};
+        QTest::newRow("capitals, a column before; incomplete, known and doubles left out") << "Classe;NOM;PRÉNOM|CE1;MARTIN;Léa|CE1;;Tom|CE1;N'DIAYE;Zoé|CE1;MARTIN;Léa|CE1;DUBOIS;Hugo|CE1;A/B;Max"
+            << ClassList::Columns{2, 1, true} << QStringList{lea, "Zoé N'DIAYE"};
+        QTest::newRow("typographic apostrophe, no accent") << "Prenom(s);Nom d’usage|Léa;MARTIN" << ClassList::Columns{0, 1, true} << QStringList{lea};
+        QTest::newRow("first name alone found")          << "Prénom;Classe|Léa;MARTIN" << ClassList::Columns{0, 1, true} << QStringList{lea};
+        QTest::newRow("family name alone found")         << "Classe;Nom|Léa;MARTIN" << ClassList::Columns{0, 1, true} << QStringList{lea};
+        QTest::newRow("no header")                       << "MARTIN;Léa|N'DIAYE;Zoé" << ClassList::Columns{1, 0, false} << QStringList{lea, "Zoé N'DIAYE"};
+        // clang-format on
     }
-    // The chosen columns, rows without both names, pupils already there and doubles left out; kept as saved.
+    // The import offers the columns its headers name, whatever way a school's software writes them; rows
+    // without both names, pupils already there and doubles are left out; the class is kept as saved.
     void classListIsImported()
     {
-        QFETCH(bool, header);
+        QFETCH(QString, file);
+        QFETCH(ClassList::Columns, columns);
         QFETCH(QStringList, names);
         Sandbox sandbox;
-        const QList<QStringList> rows = Csv::parse("Classe;Nom;Prénom\nCE1;MARTIN;Léa\nCE1;;Tom\nCE1;N'DIAYE;"
-                                                   "Zoé\nCE1;MARTIN;Léa\nCE1;DUBOIS;Hugo\nCE1;A/B;Max");
-        const QList<ClassPupil> pupils =
-            ClassList::import(rows, 2, 1, header, {{"Hugo DUBOIS", "Hugo", "DUBOIS"}});
+        const QList<QStringList> rows = Csv::parse(file.replace(u'|', u'\n').toUtf8());
+        QCOMPARE(ClassList::guessColumns(rows.first()), columns);
+        const QList<ClassPupil> pupils = ClassList::import(
+            rows, columns.firstName, columns.familyName, columns.header, {{"Hugo DUBOIS", "Hugo", "DUBOIS"}});
         QStringList found;
         for (const ClassPupil &pupil : pupils)
             found.append(pupil.eleve);
@@ -298,27 +288,6 @@ private Q_SLOTS:
             QCOMPARE(list.rows, rows);
     }
 
-    void classListColumnsAreGuessed_data()
-    {
-        QTest::addColumn<QString>("firstRow");
-        QTest::addColumn<ClassList::Columns>("columns");
-        // clang-format off
-        QTest::newRow("family name, pupil's first name") << "Nom de famille;Prénom de l'élève" << ClassList::Columns{1, 0, true};
-        QTest::newRow("capitals, a column before")       << "Classe;NOM;PRÉNOM" << ClassList::Columns{2, 1, true};
-        QTest::newRow("typographic apostrophe, no accent") << "Prenom(s);Nom d’usage" << ClassList::Columns{0, 1, true};
-        QTest::newRow("first name alone found")          << "Prénom;Classe" << ClassList::Columns{0, 1, true};
-        QTest::newRow("family name alone found")         << "Classe;Nom" << ClassList::Columns{0, 1, true};
-        QTest::newRow("no header")                       << "MARTIN;Léa" << ClassList::Columns{1, 0, false};
-        // clang-format on
-    }
-    // The import offers the columns its headers name, whatever way a school's software writes them.
-    void classListColumnsAreGuessed()
-    {
-        QFETCH(QString, firstRow);
-        QFETCH(ClassList::Columns, columns);
-        QCOMPARE(ClassList::guessColumns(firstRow.split(u';')), columns);
-    }
-
     void classTableSumsUpTheHistory_data()
     {
         QTest::addColumn<QList<int>>("grades");
@@ -351,7 +320,9 @@ private Q_SLOTS:
 
     // A class of thirty on a screen of 1024 by 768: the faces in a regular grid, by first name, without
     // scrolling; a click names the pupil as Frappin reads it (and tst_eleve the names the store refuses);
-    // the class table takes the window's height.
+    // the class table takes the window's height. The class tab tells what is missing rather than doing
+    // nothing: a pupil to change or remove, a list that can be imported. A pupil changed and kept under
+    // their own results name is no double.
     void classOfThirtyOnOneScreen()
     {
         Sandbox sandbox;
@@ -381,23 +352,11 @@ private Q_SLOTS:
         QCOMPARE(ClassWindow::pickerGrid(60, {400, 300}).face, ClassWindow::MinFace); // scrolls instead
         zoe->click();
         QCOMPARE(Store::derniere(), QStringLiteral("CE1 Zoé"));
-        // No Frappin beside the tests: told, never a silent nothing.
-        QVERIFY(sandbox.messages.size() == 1 &&
-                sandbox.messages[0].text.contains("Frappin n'a pas pu être lancé"));
         tabs->setCurrentIndex(2);
         auto *table = window.findChild<QTableWidget *>("tableauClasse");
         QVERIFY(table->rowAt(table->viewport()->height() - 1) >= 19);
-    }
 
-    // The class tab tells what is missing rather than doing nothing: a pupil to change or remove, a list that
-    // can be imported. A pupil changed and kept under their own results name is no double.
-    void classTabTellsWhatIsMissing()
-    {
-        Sandbox sandbox;
         sandbox.writeFile("liste.csv", "Léa\nTom\n");
-        const QList<ClassPupil> lea = {{"Léa Martin", "Léa", "Martin"}};
-        QCOMPARE(ClassList::save(lea), QString());
-        ClassWindow window;
         const QList<QPushButton *> buttons = window.findChildren<QPushButton *>();
         const auto click = [&](const char *text) {
             (*std::ranges::find_if(buttons, [&](auto *b) { return b->text() == text; }))->click();
@@ -414,12 +373,14 @@ private Q_SLOTS:
         for (auto *table : window.findChildren<QTableWidget *>())
             table->setCurrentCell(0, 1);
         click("&Modifier...");
+        // No Frappin beside the tests: told, never a silent nothing.
         QStringList told;
         for (const MessageRequest &message : sandbox.messages)
             told.append(message.text.section(u' ', 0, 4));
         const QString noPupil = "Choisissez d'abord un élève dans";
-        QCOMPARE(told, QStringList({noPupil, noPupil, "Le fichier ne contient pas"}));
-        QCOMPARE(ClassList::load(), lea);
+        QCOMPARE(told,
+                 QStringList({"Frappin n'a pas pu être", noPupil, noPupil, "Le fichier ne contient pas"}));
+        QCOMPARE(ClassList::load(), pupils);
     }
 
     // A point on 20 or 0 is drawn whole inside the plot; an empty chart shows no labels.
@@ -427,9 +388,11 @@ private Q_SLOTS:
     {
         for (const QList<int> &grades : {QList<int>{}, QList<int>{20, 0, 20}}) {
             QList<History::Record> records;
-            for (int i = 0; i < grades.size(); ++i)
+            for (int i = 0; i < grades.size(); ++i) {
                 records.append(
                     {"Léa", QDateTime(QDate(2026, 12, 1 + i), {}), 60, grades[i], 20, 0, 1, "", {}});
+                records.last().dictee = i == 1;
+            }
             QChartView view(ClassWindow::progressChart(records));
             view.resize(520, 320);
             view.show();
@@ -437,14 +400,17 @@ private Q_SLOTS:
             QChart *chart = view.chart();
             for (QAbstractAxis *axis : chart->axes())
                 QCOMPARE(axis->labelsVisible(), !records.isEmpty());
-            auto *line = qobject_cast<QLineSeries *>(chart->series().first());
-            for (const QPointF &point : line->points())
-                QVERIFY(chart->plotArea().adjusted(0, 5, 0, -5).contains(chart->mapToPosition(point, line)));
+            const QList<QAbstractSeries *> drawn = chart->series(); // the grades first, the dictated last
+            QCOMPARE(drawn.size(), records.isEmpty() ? 2 : 3);
+            const QRectF plot = chart->plotArea().adjusted(0, 5, 0, -5);
+            for (QAbstractSeries *series : {drawn.first(), drawn.last()})
+                for (const QPointF &point : qobject_cast<QXYSeries *>(series)->points())
+                    QVERIFY(plot.contains(chart->mapToPosition(point, series)));
         }
     }
 
     // Mistakes land on the keys that type the characters, as the hand guide finds them.
-    void heatMapKeysComeFromTheKeyTable()
+    void mistakesByKeyAndCharacter()
     {
         Sandbox sandbox;
         TextTable table;
@@ -463,6 +429,19 @@ private Q_SLOTS:
             {"Léa", {}, 60, 16, 20, 2, 1, "", Faults{{"e", 1}, {"s", 1}}, {}, {}, true}};
         QCOMPARE(missedCharacters(records, true), (Faults{{"e", 1}, {"s", 1}}));
         QCOMPARE(missedCharacters(records, false), (Faults{{"e", 4}, {"s", 1}}));
+        // The weak keys come from the mistakes of a pupil's last five series by their start, whatever the
+        // order they were written in; another pupil's and the older ones are left out.
+        for (int day = 6; day >= 0; --day) {
+            History::Record record = leaAtTen(QString());
+            record.start = record.start.addDays(day);
+            record.mistakesByCharacter = day < 2 ? Faults{{"x", 1}} : Faults{{"c", day}};
+            QCOMPARE(History::append(record), QString());
+        }
+        History::Record tom = leaAtTen(QString());
+        tom.pupil = "Tom";
+        tom.mistakesByCharacter = Faults{{"z", 9}};
+        QCOMPARE(History::append(tom), QString());
+        QCOMPARE(History::recentMistakes("Léa", 5), (Faults{{"c", 2 + 3 + 4 + 5 + 6}}));
     }
 };
 

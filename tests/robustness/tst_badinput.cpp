@@ -177,9 +177,9 @@ private Q_SLOTS:
         QImage picture(40, 50, QImage::Format_RGB32);
         picture.fill(Qt::darkCyan);
         QVERIFY(QDir(sandbox.folder()).mkdir("sous") && picture.save(sandbox.path(photoFile), "BMP"));
-        for (const auto &[key, value] :
-             {std::pair{Store::Prenom, "Zoé"}, {Store::Nom, "Martin"}, {Store::Derniere, "Zoé Martin"}})
-            QVERIFY(Store::write(Store::Frappin, Store::Demarrage, key, value));
+        QVERIFY(
+            Store::write(Store::Frappin, Store::Demarrage,
+                         {{Store::Prenom, "Zoé"}, {Store::Nom, "Martin"}, {Store::Derniere, "Zoé Martin"}}));
         const QString config = TestSupport::configFolder();
         const auto unblock = qScopeGuard([&] { QFile::remove(config); }); // a file in the folder's place
         const QString path = what == "frappin"       ? config

@@ -44,6 +44,11 @@ private Q_SLOTS:
         QTest::newRow("teacher's section, e + accent") << ab + A{"--eleve", "De\u0301marrage"} << 2 << "ne peut pas être" << before;
         QTest::newRow("teacher's settings, e + accent") << A{"resultats", "De\u0301marrage"} << 2 << "pas un élève" << before;
         QTest::newRow("csv with an argument") << A{"csv", "x"} << 2 << "argument en trop" << before;
+        QTest::newRow("definir with an argument") << ab + A{"x"} << 2 << "argument en trop" << before;
+        QTest::newRow("blank results' name") << ab + A{"--eleve", " "} << 2 << "ne peut pas être vide" << before;
+        QTest::newRow("results of two")       << A{"resultats", "Léa", "Zoé"} << 2 << "un seul nom" << before;
+        QTest::newRow("history, unknown option") << A{"historique", "--age=7"} << 2 << "option inconnue" << before;
+        QTest::newRow("history, blank name")  << A{"historique", " "} << 2 << "aucun élève en cours" << before;
         QTest::newRow("definir") << A{"definir", "--prenom", " Léa ", "--nom", "Martin", "--photos", "<p>/"} << 0
             << "Photo attendue : <p>/Martin-Léa.bmp\n" << "Léa|Martin|Léa Martin|<p>";
         QTest::newRow("definir, results' name") << A{"definir", "--prenom=Tom", "--nom=Roux", "--eleve=CE1 Tom"} << 0
@@ -60,6 +65,9 @@ private Q_SLOTS:
         QTest::newRow("list not typable") << check + A{"<p>/mauvais.mot"} << 1
             << "« cœur » : œ → coeur\n« École » : É → Ecole\n« l’île » : ’ → l'île\n« ex æquo » : æ → ex aequo\n4 mots" << before;
         QTest::newRow("list missing") << check + A{"<p>/aucun.mot"} << 2 << "impossible de lire la liste" << before;
+        QTest::newRow("no list")      << check << 2 << "donnez une liste de mots" << before;
+        QTest::newRow("no key file")  << A{"verifier", "--clavier", "<p>/aucun.dat", "<p>/bons.mot"} << 2 << "impossible de lire le fichier du clavier" << before;
+        QTest::newRow("verifier, unknown option") << A{"verifier", "--age", "x"} << 2 << "option inconnue" << before;
         QTest::newRow("history") << A{"historique"} << 0 << "Élève : Léa (1 série)\n" << before;
         QTest::newRow("history, a series, e + accent") << A{"historique", "Le\u0301a"} << 0 << "  note 17/20  2 min 00 s  40 caractères  1 faute  20 car./min  niveau 2  cp.mot  dictée\n" << before;
         QTest::newRow("history as CSV") << A{"historique", "--csv", "Léa"} << 0 << ";Léa;120;17;40;1;20;2;cp.mot;é 1;oui\r\n" << before;
@@ -81,8 +89,9 @@ private Q_SLOTS:
         QFETCH(QString, output);
         QFETCH(QString, stored);
         Sandbox sandbox;
-        QVERIFY(Store::write(Store::Frappin, Store::Demarrage, Store::Derniere, " Léa "));
-        QVERIFY(Store::write(Store::Frappin, Store::Demarrage, Store::Niveau, "1"));
+        // The path on: Léa stored on the second lesson, Zoé holding the permis, Tom on the first.
+        QVERIFY(Store::write(Store::Frappin, Store::Demarrage,
+                             {{Store::Derniere, " Léa "}, {Store::Niveau, "1"}, {Store::Parcours, "1"}}));
         const QStringList keys = {Store::Note, Store::Duree, Store::NombreCaracteres, Store::Niveau};
         for (const QStringList &pupil :
              {QStringList{"Léa", "16", "0.00347222222222222", "20", "1"},
@@ -90,9 +99,7 @@ private Q_SLOTS:
             for (int i = 1; i < pupil.size(); ++i)
                 QVERIFY(pupil[i].isEmpty() || Store::write(Store::Frappin, pupil[0], keys[i - 1], pupil[i]));
         }
-        // The path on: Léa stored on the second lesson, Zoé holding the permis, Tom on the first.
-        QVERIFY(Store::write(Store::Frappin, Store::Demarrage, Store::Parcours, "1") &&
-                Store::write(Store::Frappin, "Léa", Store::Lecon, "02 rangée du haut.mot") &&
+        QVERIFY(Store::write(Store::Frappin, "Léa", Store::Lecon, "02 rangée du haut.mot") &&
                 Store::write(Store::Frappin, "Zoé", Store::Permis, "2026-12-05"));
         for (const QString lesson : {"01 rangée de repos.mot", "02 rangée du haut.mot"})
             sandbox.writeFile(lesson, "a,,\n");
@@ -150,6 +157,7 @@ private Q_SLOTS:
         QVERIFY(Store::write(Store::Frappin, name, {{Store::Note, "12"}, {Store::Permis, "2026-12-05"}}));
         QCOMPARE(ClassList::save({{name, "Léa", "Martin"}}), QString());
         QCOMPARE(ClassList::load().value(0).eleve, name);
+        sandbox.writeFile("01 rangée de repos.mot", "a,,\n"); // a lesson, listed on the permis
         QStringList exported;
         for (const QStringList &arguments : {QStringList{"csv"}, QStringList{"historique", name, "--csv"}}) {
             QString out;

@@ -31,9 +31,8 @@ private Q_SLOTS:
     {
         Sandbox sandbox;
         sandbox.copyShippedData();
-        for (const auto &[key, value] :
-             {std::pair{Store::Prenom, "Zoé"}, {Store::Nom, "Martin"}, {Store::Derniere, "Zoé Martin"}})
-            Store::write(Store::Frappin, Store::Demarrage, key, value);
+        Store::write(Store::Frappin, Store::Demarrage,
+                     {{Store::Prenom, "Zoé"}, {Store::Nom, "Martin"}, {Store::Derniere, "Zoé Martin"}});
         QImage photo(40, 50, QImage::Format_RGB32);
         photo.fill(Qt::darkCyan);
         QVERIFY(photo.save(sandbox.path(QStringLiteral("Martin-Zoé.bmp")), "BMP"));
