@@ -209,11 +209,11 @@ PathPanel::Reading PathPanel::readSettings(const QString &pupil) const
 const QStringList &PathPanel::lessons()
 {
     // A lesson added, removed or renamed changes the folder's time.
+    // A folder never seen has the empty stamp, as one that cannot be reached, which holds no lesson either.
     const FileStamp changed = fileStamp(programFolder());
-    if (!m_lessonsRead || changed != m_folderStamp) {
+    if (changed != m_folderStamp) {
         m_lessons = Lessons::inFolder();
         m_folderStamp = changed;
-        m_lessonsRead = true;
     }
     return m_lessons;
 }
@@ -273,8 +273,9 @@ void PathPanel::showEvent(QShowEvent *event)
         if (!reading.on)
             return;
         m_pupil = reading.pupil;
-        const QString lesson = Lessons::current(lessons(), reading.place.lesson);
-        showPlace(lessons(), lesson, reading.place.permis);
+        const QStringList &all = lessons();
+        const QString lesson = Lessons::current(all, reading.place.lesson);
+        showPlace(all, lesson, reading.place.permis);
         readMissedLater(m_pupil);
         if (!lesson.isEmpty())
             loadLater(lesson);
@@ -306,7 +307,8 @@ bool PathPanel::startSeries()
     m_weakKeys.clear();
     const Reading reading = readSettings();
     m_pupil = reading.pupil;
-    const QString lesson = reading.on ? Lessons::current(lessons(), reading.place.lesson) : QString();
+    const QStringList &all = reading.on ? lessons() : m_lessons;
+    const QString lesson = reading.on ? Lessons::current(all, reading.place.lesson) : QString();
     if (lesson.isEmpty()) {
         for (QWidget *part : {static_cast<QWidget *>(m_stones), static_cast<QWidget *>(m_where),
                               static_cast<QWidget *>(m_keys)})
@@ -326,7 +328,7 @@ bool PathPanel::startSeries()
     const bool changed = load(lesson);
     if (!m_pupil.isEmpty())
         m_weakKeys = Path::weakKeys(missedLately(m_pupil), m_words);
-    showPlace(lessons(), lesson, reading.place.permis);
+    showPlace(all, lesson, reading.place.permis);
     m_keys->setText(QStringLiteral("On s'entraîne sur : ") + m_weakKeys.join(u' '));
     m_keys->setAccessibleName(m_keys->text());
     m_keys->setVisible(!m_weakKeys.isEmpty());

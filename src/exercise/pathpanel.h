@@ -103,7 +103,6 @@ private:
     QString m_pupil; // the pupil of the last series
     QStringList m_lessons;
     FileStamp m_folderStamp;
-    bool m_lessonsRead = false;
     QString m_shownLesson; // the lesson the strip shows, with the stones' place; empty: the strip is hidden
     QString m_after;
     QString m_toLoad; // the lesson to load once the window is idle
